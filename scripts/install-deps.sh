@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package Tessaly needs to build, run and test.
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build ccache pkg-config clang-format
+  # Qt 6: core, widgets, network, test, and the form compiler
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-httpserver-dev
+  # .docx output
+  libzip-dev zipcmp
+  # LibreOffice: Writer, the UNO SDK for C++ and the Python bridge for checks
+  libreoffice-writer-nogui libreoffice-dev libreoffice-dev-common
+  # Chinese faces for the fontconfig aliases (hei, song, kai)
+  fonts-noto-cjk fonts-arphic-ukai fontconfig
+  # rendering and comparing documents in tests and benchmarks
+  poppler-utils python3-docx
+  # a real static web server for the download test, a display for window tests
+  nginx-light xvfb xauth
+)
+
+need=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
+done
+
+if ((${#need[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y --no-install-recommends "${need[@]}"
+fi
+
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/install-fonts.sh"

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "bank/Result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// Text encoding and line structure of the bank files.
+namespace banktext {
+
+// UTF-8 when the bytes start with a UTF-8 byte-order mark or are valid UTF-8 throughout, GB18030
+// (a superset of GBK) otherwise. Returns std::nullopt only when the GB18030 decoding fails too.
+std::optional<QString> decode(const QByteArray &bytes);
+// GB18030, so every character a user types survives.
+QByteArray encode(QStringView text);
+
+// Reads and decodes a whole bank file; the message names the file when it cannot be read or decoded.
+Result<QString> readFile(const QString &path);
+
+// Calls f(line) for every line of the text. A line ends at CR LF, at a lone CR or at a lone LF;
+// the last line needs no line end, and an empty text has no lines.
+template <typename F> void forEachLine(QStringView text, F &&f)
+{
+    const qsizetype n = text.size();
+    const QChar *data = text.data();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = data[i].unicode();
+        if (c == u'\r' || c == u'\n') {
+            f(text.sliced(start, i - start));
+            i += (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n)
+        f(text.sliced(start));
+}
+
+// A line of only spaces and tabs (or nothing) holds no record.
+bool isBlankLine(QStringView line);
+
+// Appends one line, ended by CR LF, to a bank file: in UTF-8 when the file already is UTF-8, in
+// GB18030 otherwise. The file is created when missing.
+Status appendLine(const QString &path, QStringView line);
+
+} // namespace banktext

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The fixed code tables of the question bank: grades, difficulties, the two topic lists and the
+// forty topic slots of the main window. Every window and the command line take them from here.
+namespace codes {
+
+constexpr int GradeCount = 7;     // 0 = all grades, 1..6
+constexpr int TopicSlotCount = 40;
+constexpr int UnclassifiedTextbookCode = 0;
+constexpr int UnclassifiedOlympiadCode = 99;
+constexpr int OlympiadCodeOffset = 40;
+
+// "小学阶段综合", "一年级" .. "六年级"; the index is the grade code.
+const QStringList &gradeNames();
+// "基础题", "★" .. "★★★★★"; the index is the difficulty code.
+const QStringList &difficultyNames();
+// Topic k (1..40) of each list, at index k - 1.
+const QStringList &textbookTopicNames();
+const QStringList &olympiadTopicNames();
+// The caption of the unclassified box, "未归类题".
+QString unclassifiedName();
+
+// Object name of the main window's checkbox for slot k (1..40), e.g. slot 18 is "Check20".
+QString slotCheckBoxName(int slot);
+// Slot of a checkbox number (Check1..Check43 in the grid), or 0 when the box is no topic slot.
+int slotOfCheckBox(int checkNumber);
+
+enum class QuestionMode { Olympiad, Estimation, Calculation, Equation };
+
+// "奥数", "估算", "列式计算", "解方程".
+QString modeName(QuestionMode mode);
+std::optional<QuestionMode> modeFromName(const QString &name);
+bool usesOlympiadList(QuestionMode mode);
+
+// The topic code of slot k in the list of the given mode (k or 40 + k), and the unclassified code.
+int topicCode(int slot, bool olympiad);
+int unclassifiedCode(bool olympiad);
+// The slot that holds a topic code in the given list: 1..40, 0 for the unclassified code, -1 for a code
+// that belongs to no box of that list.
+int slotOfTopicCode(int code, bool olympiad);
+
+// Grade rules of the topic boxes.
+// The lowest grade (1..6) at which a textbook box is enabled; grade 0 enables every box.
+int textbookMinimumGrade(int slot);
+// The twelve geometry boxes, which the equation mode keeps disabled.
+bool isGeometrySlot(int slot);
+// The three olympiad boxes enabled at grade 1 ("和差", "容斥原理", "逻辑推理").
+bool olympiadEnabledAtGradeOne(int slot);
+
+// Whether the grade handler enables a box for this grade and mode. std::nullopt means the handler
+// leaves the box's enabled state as it was (olympiad mode at grades 2 to 6).
+std::optional<bool> slotEnabledForGrade(int slot, int grade, QuestionMode mode);
+// Whether the grade handler ends by ticking "全选" (so every enabled box is ticked).
+bool gradeSelectsAll(int grade, QuestionMode mode);
+
+} // namespace codes

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringView>
+
+// One accepted bank line: the four fields a run keeps, as the text read from the file. A field the
+// line does not have is empty. The views point into the decoded file text that the QuestionBank keeps.
+struct QuestionRecord {
+    QStringView questionText;
+    QStringView topicCode;
+    QStringView difficulty;
+    QStringView answerText;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "bank/QuestionRecord.h"
+
+#include <vector>
+
+// The records that passed the filter, in bank order, with their topic codes as numbers.
+struct Candidate {
+    const QuestionRecord *record;
+    int topicCode;
+};
+using CandidateList = std::vector<Candidate>;
