@@ -9,19 +9,31 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace banktext {
 
-std::optional<QString> decode(const QByteArray &bytes)
+namespace {
+
+// Characters a Chinese bank is made of: ideographs, CJK punctuation and full-width forms.
+qsizetype chineseCharacters(QStringView text)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = utf8(QByteArrayView(bytes).sliced(3));
-        return text;
+    qsizetype count = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF00 && u <= 0xFFEF))
+            ++count;
     }
-    {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = utf8(bytes);
-        if (!utf8.hasError())
-            return text;
-    }
+    return count;
+}
+
+std::optional<QString> decodeUtf8(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QString> decodeGb18030(QByteArrayView bytes)
+{
     QStringDecoder gb("GB18030", QStringDecoder::Flag::Stateless);
     if (!gb.isValid())
         return std::nullopt;
@@ -29,6 +41,38 @@ std::optional<QString> decode(const QByteArray &bytes)
     if (gb.hasError())
         return std::nullopt;
     return text;
+}
+
+// Short GBK texts can happen to be valid UTF-8 ("唯一" is CE A8 D2 BB, which UTF-8 reads as "Ψһ").
+// Where both decodings work, the one that gives more Chinese characters is the file's; a sample at
+// the start decides, so a large file is not decoded twice.
+bool utf8ReadsBetter(QByteArrayView bytes)
+{
+    const QByteArrayView sample = bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024));
+    const std::optional<QString> asGb = decodeGb18030(sample);
+    if (!asGb)
+        return true;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString asUtf8 = utf8(sample); // stateful: a character cut by the sample's end is no error
+    return chineseCharacters(asUtf8) >= chineseCharacters(*asGb);
+}
+
+} // namespace
+
+bool looksLikeUtf8(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return true;
+    return decodeUtf8(bytes).has_value() && utf8ReadsBetter(bytes);
+}
+
+std::optional<QString> decode(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return decodeUtf8(QByteArrayView(bytes).sliced(3));
+    if (std::optional<QString> text = decodeUtf8(bytes); text && utf8ReadsBetter(bytes))
+        return text;
+    return decodeGb18030(bytes);
 }
 
 QByteArray encode(QStringView text)
@@ -68,16 +112,9 @@ Status appendLine(const QString &path, QStringView line)
 
     // A file that is already UTF-8 stays UTF-8: GB18030 bytes appended to it would make the whole
     // file undecodable as UTF-8 and garble everything written before.
-    bool utf8File = existing.startsWith("\xEF\xBB\xBF");
-    if (!utf8File) {
-        const bool ascii = std::all_of(existing.begin(), existing.end(),
-                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        if (!ascii) {
-            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            (void)utf8(existing);
-            utf8File = !utf8.hasError();
-        }
-    }
+    const bool ascii = std::all_of(existing.begin(), existing.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool utf8File = !ascii && looksLikeUtf8(existing);
 
     QByteArray bytes;
     // Never glue the new record onto a last line that has no line end.

@@ -3,6 +3,7 @@
 #include "bank/Result.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -11,7 +12,11 @@ namespace banktext {
 
 // UTF-8 when the bytes start with a UTF-8 byte-order mark or are valid UTF-8 throughout, GB18030
 // (a superset of GBK) otherwise. Returns std::nullopt only when the GB18030 decoding fails too.
+// Where both decodings succeed, the one that gives more Chinese characters wins, since a short GBK
+// text can be valid UTF-8 by chance.
 std::optional<QString> decode(const QByteArray &bytes);
+// Whether decode() would read these bytes as UTF-8.
+bool looksLikeUtf8(QByteArrayView bytes);
 // GB18030, so every character a user types survives.
 QByteArray encode(QStringView text);
 

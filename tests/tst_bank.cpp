@@ -1,0 +1,342 @@
+#include "bank/BankLoader.h"
+#include "bank/BankText.h"
+#include "bank/CodeTables.h"
+#include "bank/NumberValue.h"
+#include "support/ScriptedHost.h"
+#include "support/TempBank.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestBank : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void numberValue_data();
+    void numberValue();
+    void codeTables();
+    void gradeRules_data();
+    void gradeRules();
+    void decode_data();
+    void decode();
+    void lines_data();
+    void lines();
+
+    void gradeSelection_data();
+    void gradeSelection();
+    void recordFields();
+    void gradeReadForEveryLine();
+    void missingDownloadedBank();
+    void stopWhileReadingDownloadedBank();
+    void unreadableFileIsSkipped();
+    void appendKeepsEncoding_data();
+    void appendKeepsEncoding();
+};
+
+void TestBank::numberValue_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("digit") << u"3"_s << 3.0;
+    QTest::newRow("empty") << QString() << 0.0;
+    QTest::newRow("blanks and trailing text") << u"  12abc"_s << 12.0;
+    QTest::newRow("fraction") << u"2.5"_s << 2.5;
+    QTest::newRow("negative") << u"-4"_s << -4.0;
+    QTest::newRow("no number") << u"abc"_s << 0.0;
+    QTest::newRow("sign only") << u"-"_s << 0.0;
+    QTest::newRow("full-width digit is no number") << u"３"_s << 0.0;
+}
+
+void TestBank::numberValue()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(::numberValue(text), value);
+    QCOMPARE(integerValue(text), static_cast<int>(value));
+}
+
+void TestBank::codeTables()
+{
+    QCOMPARE(codes::gradeNames().size(), 7);
+    QCOMPARE(codes::gradeNames().first(), u"小学阶段综合"_s);
+    QCOMPARE(codes::difficultyNames().at(3), u"★★★"_s);
+    QCOMPARE(codes::textbookTopicNames().size(), 40);
+    QCOMPARE(codes::olympiadTopicNames().size(), 40);
+    QCOMPARE(codes::textbookTopicNames().at(17), u"归一"_s);
+    QCOMPARE(codes::olympiadTopicNames().at(26), u"表 面 积"_s);
+    QCOMPARE(codes::olympiadTopicNames().at(35), u"牛 吃 草"_s);
+
+    QCOMPARE(codes::slotCheckBoxName(18), u"Check20"_s);
+    QCOMPARE(codes::slotCheckBoxName(25), u"Check31"_s);
+    QCOMPARE(codes::slotCheckBoxName(40), u"Check40"_s);
+    QCOMPARE(codes::slotOfCheckBox(27), 28);
+    QCOMPARE(codes::slotOfCheckBox(18), 0); // 星级 is no topic box
+
+    QCOMPARE(codes::topicCode(5, true), 45);
+    QCOMPARE(codes::slotOfTopicCode(45, true), 5);
+    QCOMPARE(codes::slotOfTopicCode(45, false), -1);
+    QCOMPARE(codes::slotOfTopicCode(0, false), 0);
+    QCOMPARE(codes::slotOfTopicCode(99, true), 0);
+    QCOMPARE(codes::slotOfTopicCode(0, true), -1);
+    QCOMPARE(codes::slotOfTopicCode(99, false), -1);
+}
+
+void TestBank::gradeRules_data()
+{
+    QTest::addColumn<int>("grade");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("enabledSlots"); // "all", "none", "keep" or a comma list
+
+    using M = codes::QuestionMode;
+    QTest::newRow("calc all") << 0 << int(M::Calculation) << u"all"_s;
+    QTest::newRow("calc 1") << 1 << int(M::Calculation) << u"1,2,3,4,5"_s;
+    QTest::newRow("calc 2") << 2 << int(M::Calculation) << u"1,2,3,4,5,6,7,8"_s;
+    QTest::newRow("calc 3: 归一 without 路程")
+        << 3 << int(M::Calculation) << u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,18"_s;
+    QTest::newRow("estimation 3 equals calc 3")
+        << 3 << int(M::Estimation) << u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,18"_s;
+    QTest::newRow("calc 5: 异分加减 early")
+        << 5 << int(M::Calculation) << u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,"
+                                       u"27,28,29,30,31,32,33"_s;
+    QTest::newRow("calc 6") << 6 << int(M::Calculation) << u"all"_s;
+    QTest::newRow("equation 6 without geometry")
+        << 6 << int(M::Equation)
+        << u"1,2,3,4,5,6,7,8,9,10,11,12,14,15,17,18,19,20,21,22,23,24,29,33,34,35,36,38"_s;
+    QTest::newRow("olympiad all") << 0 << int(M::Olympiad) << u"all"_s;
+    QTest::newRow("olympiad 1") << 1 << int(M::Olympiad) << u"9,15,40"_s;
+    QTest::newRow("olympiad 4 keeps states") << 4 << int(M::Olympiad) << u"keep"_s;
+}
+
+void TestBank::gradeRules()
+{
+    QFETCH(int, grade);
+    QFETCH(int, mode);
+    QFETCH(QString, enabledSlots);
+    const auto m = static_cast<codes::QuestionMode>(mode);
+    QSet<int> expected;
+    if (enabledSlots == u"all"_s)
+        for (int s = 1; s <= 40; ++s)
+            expected.insert(s);
+    else if (enabledSlots != u"keep"_s)
+        for (const QString &s : enabledSlots.split(u','))
+            expected.insert(s.toInt());
+    for (int slot = 1; slot <= 40; ++slot) {
+        const std::optional<bool> enabled = codes::slotEnabledForGrade(slot, grade, m);
+        if (enabledSlots == u"keep"_s) {
+            QVERIFY2(!enabled.has_value(), qPrintable(QString::number(slot)));
+            continue;
+        }
+        QVERIFY2(enabled.has_value(), qPrintable(QString::number(slot)));
+        QCOMPARE(*enabled, expected.contains(slot));
+    }
+    QCOMPARE(codes::gradeSelectsAll(grade, m), enabledSlots != u"keep"_s);
+}
+
+void TestBank::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    const QString sample = u"小明有7元钱|1|1|0|7＋2＝9"_s;
+    QStringEncoder gbk("GB18030");
+    QTest::newRow("utf-8") << sample.toUtf8() << sample;
+    QTest::newRow("utf-8 with byte-order mark") << QByteArray("\xEF\xBB\xBF" + sample.toUtf8()) << sample;
+    QTest::newRow("gbk") << QByteArray(gbk(sample)) << sample;
+    QTest::newRow("ascii") << QByteArray("abc|1|2") << u"abc|1|2"_s;
+    QTest::newRow("gbk that is valid utf-8 by chance") << QByteArray("\xCE\xA8\xD2\xBB") << u"唯一"_s;
+    QTest::newRow("short utf-8 chinese") << u"唯一"_s.toUtf8() << u"唯一"_s;
+    QTest::newRow("gb18030 four-byte character") << QByteArray(gbk(u"𠀀题"_s)) << u"𠀀题"_s;
+}
+
+void TestBank::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const std::optional<QString> decoded = banktext::decode(bytes);
+    QVERIFY(decoded.has_value());
+    QCOMPARE(*decoded, text);
+}
+
+void TestBank::lines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("crlf") << u"a\r\nb\r\n"_s << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("lone lf") << u"a\nb\nc"_s << QStringList{u"a"_s, u"b"_s, u"c"_s};
+    QTest::newRow("lone cr") << u"a\rb"_s << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("mixed with empty line") << u"a\r\n\nb\r"_s << QStringList{u"a"_s, QString(), u"b"_s};
+    QTest::newRow("lf cr is two ends") << u"a\n\rb"_s << QStringList{u"a"_s, QString(), u"b"_s};
+    QTest::newRow("empty") << QString() << QStringList{};
+    QTest::newRow("no end") << u"only"_s << QStringList{u"only"_s};
+}
+
+void TestBank::lines()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QStringList got;
+    banktext::forEachLine(text, [&](QStringView line) { got.append(line.toString()); });
+    QCOMPARE(got, lines);
+}
+
+namespace {
+
+QStringList questionsOf(const QuestionBank &bank)
+{
+    QStringList result;
+    for (const QuestionRecord &r : bank.records())
+        result.append(r.questionText.toString());
+    return result;
+}
+
+} // namespace
+
+void TestBank::gradeSelection_data()
+{
+    QTest::addColumn<int>("grade");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("all grades") << 0
+                                << QStringList{u"甲"_s, u"乙"_s, u"丙"_s, u"无分隔"_s, u"丁"_s, u"甲"_s};
+    QTest::newRow("grade 1") << 1 << QStringList{u"甲"_s, u"无分隔"_s, u"甲"_s};
+    QTest::newRow("grade 3") << 3 << QStringList{u"丙"_s, u"无分隔"_s, u"丁"_s};
+    QTest::newRow("grade 6 has none of its own") << 6 << QStringList{u"无分隔"_s};
+}
+
+void TestBank::gradeSelection()
+{
+    QFETCH(int, grade);
+    QFETCH(QStringList, expected);
+    TempBank files;
+    // Blank lines hold no record; a line without "|" is taken under every grade.
+    files.writeLines(u"tk.txt"_s, {u"甲|1|1|0|1＋1＝2"_s, u"乙|0|2|1|x"_s, u""_s, u"丙|3|9|2|y"_s,
+                                   u"  \t "_s, u"无分隔"_s});
+    files.writeBytes(u"zbtk.txt"_s, banktext::encode(u"丁|3|4|5|z##\n甲|1|1|0|1＋1＝2##\n"_s));
+    ScriptedHost host;
+    host.settings().grade = grade;
+    QuestionBank bank;
+    const LoadReport report = BankLoader::load(host, files.dir(), bank);
+    QVERIFY(!report.downloadedBankMissing);
+    QVERIFY(report.userBankPresent);
+    QCOMPARE(questionsOf(bank), expected);
+    QVERIFY(host.notices().isEmpty());
+}
+
+void TestBank::recordFields()
+{
+    TempBank files;
+    files.writeLines(u"tk.txt"_s, {u"三个字段|3|12"_s, u"多余字段|3|1|2|答|六|七"_s});
+    files.writeLines(u"zbtk.txt"_s, {u"编辑|3|5|1|7＋2＝9##"_s, u"两次|3|5|1|a####"_s});
+    ScriptedHost host;
+    host.settings().grade = 3;
+    QuestionBank bank;
+    BankLoader::load(host, files.dir(), bank);
+    QCOMPARE(bank.size(), 4);
+    QCOMPARE(bank.at(0).topicCode.toString(), u"12"_s);
+    QVERIFY(bank.at(0).difficulty.isEmpty());
+    QVERIFY(bank.at(0).answerText.isEmpty());
+    QCOMPARE(bank.at(1).answerText.toString(), u"答"_s);
+    // Only one trailing "##" is the editor's end mark.
+    QCOMPARE(bank.at(2).answerText.toString(), u"7＋2＝9"_s);
+    QCOMPARE(bank.at(3).answerText.toString(), u"a##"_s);
+}
+
+void TestBank::gradeReadForEveryLine()
+{
+    TempBank files;
+    files.writeLines(u"tk.txt"_s, {u"a|1|1"_s, u"b|2|1"_s, u"c|2|1"_s, u"d|1|1"_s});
+    ScriptedHost host;
+    host.settings().grade = 1;
+    // The user picks grade 2 while the second line is being read.
+    host.onEvents = [&host](int n) {
+        if (n == 2)
+            host.settings().grade = 2;
+    };
+    QuestionBank bank;
+    BankLoader::load(host, files.dir(), bank);
+    QCOMPARE(questionsOf(bank), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
+    QCOMPARE(host.gradeReads, 4);
+    QCOMPARE(host.checkpoints, 4);
+}
+
+void TestBank::missingDownloadedBank()
+{
+    TempBank files;
+    files.writeLines(u"zbtk.txt"_s, {u"自己的|2|1|0|a##"_s, u"别的|3|1|0|b##"_s});
+    ScriptedHost host;
+    host.settings().grade = 2;
+    // The download writes a fresh tk.txt; this run must not read it.
+    host.setDownload([&] { files.writeLines(u"tk.txt"_s, {u"新下载|2|1|0|c"_s}); });
+    QuestionBank bank;
+    const LoadReport report = BankLoader::load(host, files.dir(), bank);
+    QVERIFY(report.downloadedBankMissing);
+    QCOMPARE(host.notices(), QStringList{u"题库不存在，请下载最新题库！"_s});
+    QCOMPARE(host.trace, QStringList{u"download"_s});
+    QCOMPARE(questionsOf(bank), QStringList{u"自己的"_s});
+    QVERIFY(QFile::exists(files.path(u"tk.txt"_s)));
+}
+
+void TestBank::stopWhileReadingDownloadedBank()
+{
+    TempBank files;
+    files.writeLines(u"tk.txt"_s, {u"a|0|1"_s, u"b|0|1"_s, u"c|0|1"_s});
+    files.writeLines(u"zbtk.txt"_s, {u"d|0|1"_s});
+    ScriptedHost host;
+    host.onEvents = [&host](int n) {
+        if (n == 2)
+            host.runState().qt = 1;
+    };
+    QuestionBank bank;
+    const LoadReport report = BankLoader::load(host, files.dir(), bank);
+    QVERIFY(report.stopped);
+    QCOMPARE(questionsOf(bank), QStringList{u"a"_s});
+    // zbtk.txt is opened, its first checkpoint sees the flag, and none of its lines is read.
+    QCOMPARE(host.checkpoints, 3);
+}
+
+void TestBank::unreadableFileIsSkipped()
+{
+    TempBank files;
+    // Neither UTF-8 nor GB18030: skipped like a missing file, and the user bank is still read.
+    files.writeBytes(u"tk.txt"_s, QByteArray("\xFF\xFF\xFF|1|1\r\n"));
+    files.writeLines(u"zbtk.txt"_s, {u"好|1|1"_s});
+    ScriptedHost host;
+    QuestionBank bank;
+    const LoadReport report = BankLoader::load(host, files.dir(), bank);
+    QCOMPARE(report.unreadable.size(), 1);
+    QVERIFY(report.unreadable.first().contains(u"tk.txt"_s));
+    QVERIFY(!report.downloadedBankMissing);
+    QCOMPARE(questionsOf(bank), QStringList{u"好"_s});
+}
+
+void TestBank::appendKeepsEncoding_data()
+{
+    QTest::addColumn<QByteArray>("existing");
+    QTest::addColumn<QByteArray>("expected");
+    const QString line = u"新题|2|3|1|答案##"_s;
+    QStringEncoder gbk("GB18030");
+    const QByteArray gbLine = gbk(line);
+    QTest::newRow("new file") << QByteArray() << QByteArray(gbLine + "\r\n");
+    QTest::newRow("gbk file") << QByteArray(gbk(u"旧|1|1|0|a\r\n"_s))
+                              << QByteArray(QByteArray(gbk(u"旧|1|1|0|a\r\n"_s)) + gbLine + "\r\n");
+    QTest::newRow("utf-8 file stays utf-8")
+        << u"旧|1|1|0|a\n"_s.toUtf8() << QByteArray(u"旧|1|1|0|a\n"_s.toUtf8() + line.toUtf8() + "\r\n");
+    QTest::newRow("last line without end")
+        << QByteArray("a|1|1") << QByteArray(QByteArray("a|1|1\r\n") + gbLine + "\r\n");
+}
+
+void TestBank::appendKeepsEncoding()
+{
+    QFETCH(QByteArray, existing);
+    QFETCH(QByteArray, expected);
+    TempBank files;
+    if (!existing.isEmpty())
+        files.writeBytes(u"zbtk.txt"_s, existing);
+    const Status status = banktext::appendLine(files.path(u"zbtk.txt"_s), u"新题|2|3|1|答案##"_s);
+    QVERIFY2(status.ok(), qPrintable(status.error()));
+    QCOMPARE(files.readBytes(u"zbtk.txt"_s), expected);
+}
+
+QTEST_GUILESS_MAIN(TestBank)
+#include "tst_bank.moc"

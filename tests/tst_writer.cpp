@@ -1,0 +1,271 @@
+#include "generation/DocumentWriter.h"
+#include "generation/RecordingTarget.h"
+#include "support/ScriptedHost.h"
+
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestWriter : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void exactSequence_data();
+    void exactSequence();
+    void preparedQuestion_data();
+    void preparedQuestion();
+    void marks_data();
+    void marks();
+    void blankLines_data();
+    void blankLines();
+    void emptyQuestionList();
+    void emptyElementIsNumbered();
+    void missingAnswerIsNotTyped();
+    void stopMidway();
+    void badFontSizeIsSkipped();
+};
+
+namespace {
+
+WorksheetArgs twoQuestions(const QString &answerFlag)
+{
+    WorksheetArgs args;
+    args.questionList = u"小明有7元钱，又得2元，共有多少元？ 买()个"_s;
+    args.topicCodeList = u"1 2"_s;
+    args.answerList = u"7＋2＝9 3"_s;
+    args.difficultyList = u"2 0"_s;
+    args.lineSpacing = u"30"_s;
+    args.columns = u"2"_s;
+    args.fontSize = u"11"_s;
+    args.fontName = u"楷体"_s;
+    args.quantity = u"24"_s;
+    args.starFlag = u"1"_s;
+    args.answerFlag = answerFlag;
+    return args;
+}
+
+QStringList heading(const QString &title, bool answerVersion)
+{
+    QStringList ops{u"new"_s,     u"margins 50"_s,       u"bold 1"_s,          u"font 黑体"_s,
+                    u"size 22"_s, u"type "_s + title,    u"size 12"_s,         u"type     1/2/26"_s,
+                    u"align center"_s, u"para"_s,         u"size 12"_s,         u"para"_s,
+                    u"bold 0"_s,  u"font 宋体"_s,         u"size 12"_s};
+    if (!answerVersion)
+        ops.append(u"type 姓名：___________   座号：__________    情况：___________"_s);
+    ops << u"align center"_s << u"para"_s << u"para"_s << u"font 楷体"_s << u"size 11"_s << u"align left"_s;
+    return ops;
+}
+
+} // namespace
+
+void TestWriter::exactSequence_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("answerFlag");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("firstQuestion");
+    using M = codes::QuestionMode;
+    const QString plain = u"小明有7元钱，又得2元，共有多少元？"_s;
+    const QString estimated = u"小明有7元钱，又得2元，共有大约多少元？"_s;
+    const struct {
+        const char *name;
+        M mode;
+        QString title;
+        QString suffix;
+        QString first;
+    } modes[] = {
+        {"olympiad", M::Olympiad, u"小学数学奥数练习"_s, QString(), plain},
+        {"estimation", M::Estimation, u"小学数学估算解决问题练习"_s, u" （请用估算的方法解决问题！）"_s, estimated},
+        {"calculation", M::Calculation, u"Tessaly练习"_s, QString(), plain},
+        {"equation", M::Equation, u"小学数学列方程解决问题练习"_s, u" （请列方程解决问题！）"_s, plain},
+    };
+    for (const auto &m : modes) {
+        QTest::addRow("%s worksheet", m.name) << int(m.mode) << u"0"_s << m.title << m.suffix << m.first;
+        QTest::addRow("%s answers", m.name) << int(m.mode) << u"1"_s << m.title + u"(答案)"_s << m.suffix << m.first;
+        QTest::addRow("%s greyed answer box", m.name) << int(m.mode) << u"2"_s << m.title << m.suffix << m.first;
+    }
+}
+
+void TestWriter::exactSequence()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, answerFlag);
+    QFETCH(QString, title);
+    QFETCH(QString, suffix);
+    QFETCH(QString, firstQuestion);
+    ScriptedHost host;
+    host.settings().mode = static_cast<codes::QuestionMode>(mode);
+    host.setToday(u"1/2/26"_s);
+    RecordingTarget target;
+    DocumentWriter::write(host, target, twoQuestions(answerFlag));
+
+    const bool answers = answerFlag == u"1"_s;
+    QStringList expected = heading(title, answers);
+    expected.append(u"type [★★]1、"_s + firstQuestion + suffix);
+    if (answers)
+        expected.append(u"type 　　（答案：7＋2＝9）"_s);
+    expected << u"para"_s << u"para"_s << u"para"_s;
+    expected.append(u"type 2、买(        )个"_s + suffix);
+    if (answers)
+        expected.append(u"type 　　（答案：3）"_s);
+    expected << u"para"_s << u"para"_s << u"para"_s << u"show"_s;
+    QCOMPARE(target.operations(), expected);
+    QCOMPARE(host.trace, QStringList{u"endProgress"_s});
+}
+
+void TestWriter::preparedQuestion_data()
+{
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<int>("mode"); // 0 plain, 1 estimation, 2 equation
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("blanks removed") << u"a b\tc　d\r\ne"_s << 0 << u"abcde"_s;
+    QTest::newRow("ascii brackets") << u"x()y"_s << 0 << u"x(        )y"_s;
+    QTest::newRow("full-width brackets") << u"x（）y"_s << 0 << u"x（        ）y"_s;
+    QTest::newRow("bracket with ideographic space") << u"（　）"_s << 0 << u"（        ）"_s;
+    QTest::newRow("bracket with tab") << u"(\t)"_s << 0 << u"(        )"_s;
+    QTest::newRow("bracket with content stays") << u"(3)"_s << 0 << u"(3)"_s;
+    QTest::newRow("estimation") << u"多少个？几天？"_s << 1 << u"大约多少个？大约几天？ （请用估算的方法解决问题！）"_s;
+    QTest::newRow("estimation keeps one 大约") << u"大约多少元？大约几天？"_s << 1
+                                              << u"大约多少元？大约几天？ （请用估算的方法解决问题！）"_s;
+    QTest::newRow("estimation without words") << u"算一算。"_s << 1 << u"算一算。 （请用估算的方法解决问题！）"_s;
+    QTest::newRow("equation changes nothing else") << u"多少()？"_s << 2 << u"多少(        )？ （请列方程解决问题！）"_s;
+}
+
+void TestWriter::preparedQuestion()
+{
+    QFETCH(QString, question);
+    QFETCH(int, mode);
+    QFETCH(QString, printed);
+    QCOMPARE(DocumentWriter::preparedQuestion(question, mode == 1, mode == 2), printed);
+}
+
+void TestWriter::marks_data()
+{
+    QTest::addColumn<QString>("difficulties");
+    QTest::addColumn<bool>("stars");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("each level") << u"0 1 2 3 4 5"_s << true
+                                << QStringList{u"1、q"_s,         u"[★]2、q"_s,    u"[★★]3、q"_s,
+                                               u"[★★★]4、q"_s, u"[★★★★]5、q"_s, u"[★★★★★]6、q"_s};
+    QTest::newRow("out of range gets no mark, not the previous one")
+        << u"3 7 x 3"_s << true << QStringList{u"[★★★]1、q"_s, u"2、q"_s, u"3、q"_s, u"[★★★]4、q"_s};
+    QTest::newRow("missing values") << u"2"_s << true << QStringList{u"[★★]1、q"_s, u"2、q"_s};
+    QTest::newRow("stars off") << u"1 2 3"_s << false << QStringList{u"1、q"_s, u"2、q"_s, u"3、q"_s};
+}
+
+void TestWriter::marks()
+{
+    QFETCH(QString, difficulties);
+    QFETCH(bool, stars);
+    QFETCH(QStringList, lines);
+    ScriptedHost host;
+    host.settings().stars = stars;
+    host.settings().blankLines = u"0"_s;
+    WorksheetArgs args;
+    args.questionList = QStringList(lines.size(), u"q"_s).join(u' ');
+    args.difficultyList = difficulties;
+    args.fontSize = u"11"_s;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, args);
+    QCOMPARE(target.paragraphs().mid(4, lines.size()), lines);
+}
+
+void TestWriter::blankLines_data()
+{
+    QTest::addColumn<QString>("combo6");
+    QTest::addColumn<int>("ends");
+    QTest::newRow("2") << u"2"_s << 3;
+    QTest::newRow("8") << u"8"_s << 9;
+    QTest::newRow("empty") << QString() << 1;
+    QTest::newRow("0") << u"0"_s << 1;
+    QTest::newRow("negative still closes the line") << u"-3"_s << 1;
+}
+
+void TestWriter::blankLines()
+{
+    QFETCH(QString, combo6);
+    QFETCH(int, ends);
+    ScriptedHost host;
+    host.settings().blankLines = combo6;
+    WorksheetArgs args;
+    args.questionList = u"q"_s;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, args);
+    const QStringList ops = target.operations();
+    const qsizetype question = ops.indexOf(u"type 1、q"_s);
+    QVERIFY(question > 0);
+    QCOMPARE(ops.size() - question - 2, ends); // the paragraph ends between the question and "show"
+    QCOMPARE(ops.mid(question + 1, ends), QStringList(ends, u"para"_s));
+}
+
+void TestWriter::emptyQuestionList()
+{
+    ScriptedHost host;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, WorksheetArgs{});
+    QCOMPARE(target.operations().last(), u"show"_s);
+    QVERIFY(!target.paragraphs().join(QString()).contains(u"、"_s));
+}
+
+void TestWriter::emptyElementIsNumbered()
+{
+    ScriptedHost host;
+    host.settings().blankLines = u"0"_s;
+    WorksheetArgs args;
+    args.questionList = u"a  b"_s;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, args);
+    QCOMPARE(target.paragraphs().mid(4, 3), (QStringList{u"1、a"_s, u"2、"_s, u"3、b"_s}));
+}
+
+void TestWriter::missingAnswerIsNotTyped()
+{
+    ScriptedHost host;
+    host.settings().blankLines = u"0"_s;
+    WorksheetArgs args;
+    args.questionList = u"a b"_s;
+    args.answerList = u"x"_s;
+    args.answerFlag = u"1"_s;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, args);
+    QCOMPARE(target.paragraphs().mid(4, 2), (QStringList{u"1、a　　（答案：x）"_s, u"2、b"_s}));
+}
+
+void TestWriter::stopMidway()
+{
+    ScriptedHost host;
+    // Checkpoints: one before each question and one before each paragraph end (three per question).
+    host.onEvents = [&host](int n) {
+        if (n == 6)
+            host.runState().qt = 1;
+    };
+    host.runState().jmz = 123;
+    WorksheetArgs args;
+    args.questionList = u"a b c"_s;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, args);
+    const QStringList ops = target.operations();
+    QVERIFY(ops.contains(u"type 2、b"_s));
+    QVERIFY(!ops.contains(u"type 3、c"_s));
+    QCOMPARE(ops.last(), u"show"_s);
+    QCOMPARE(ops.at(ops.size() - 2), u"type 2、b"_s);
+    QCOMPARE(host.runState().jmz, 0);
+    QCOMPARE(host.trace, QStringList{u"endProgress"_s});
+}
+
+void TestWriter::badFontSizeIsSkipped()
+{
+    ScriptedHost host;
+    WorksheetArgs args;
+    args.fontSize = u"大"_s;
+    args.fontName = u"黑体"_s;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, args);
+    const QStringList ops = target.operations();
+    const qsizetype font = ops.lastIndexOf(u"font 黑体"_s);
+    QCOMPARE(ops.at(font + 1), u"align left"_s);
+}
+
+QTEST_GUILESS_MAIN(TestWriter)
+#include "tst_writer.moc"
