@@ -1,0 +1,117 @@
+// Times the bank loading and the draw on synthetic banks and prints the figures.
+//   bench_core [--quick]
+#include "bank/BankText.h"
+#include "generation/SelectionRun.h"
+#include "generation/SettingsHost.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QDir>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A bank of `lines` records across all grades and textbook topics, like a downloaded tk.txt.
+void writeBank(const QString &path, int lines)
+{
+    QString text;
+    text.reserve(static_cast<qsizetype>(lines) * 60);
+    for (int i = 0; i < lines; ++i) {
+        const int a = i % 97 + 3, b = i % 89 + 2;
+        text += u"小明有%1个苹果，又买了%2个，第%3题一共有多少个？|%4|%5|%6|%1＋%2＝%7\r\n"_s.arg(a)
+                    .arg(b)
+                    .arg(i)
+                    .arg(i % 6 + 1)
+                    .arg(i % 40 + 1)
+                    .arg(i % 6)
+                    .arg(a + b);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(banktext::encode(text)) < 0)
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Records when the draw starts (Timer2 on) and ends (the first read after it).
+class TimingHost : public SettingsHost {
+public:
+    QElapsedTimer clock;
+    qint64 drawStart = 0;
+    qint64 drawEnd = 0;
+    void startProgress() override { drawStart = clock.nsecsElapsed(); }
+    QString lineSpacingText() override
+    {
+        drawEnd = clock.nsecsElapsed();
+        return SettingsHost::lineSpacingText();
+    }
+};
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct RunTimes {
+    double total; // reset, load, filter and draw, ms
+    double draw;  // the draw alone, ms
+};
+
+RunTimes timeRun(const QString &dir, const QString &quantity)
+{
+    TimingHost host;
+    host.settings().quantity = quantity;
+    SelectionRun run(dir);
+    run.setSeed(7);
+    host.clock.start();
+    run.select(host);
+    const double total = host.clock.nsecsElapsed() / 1e6;
+    return {total, (host.drawEnd - host.drawStart) / 1e6};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const bool quick = app.arguments().contains(u"--quick"_s);
+    const int repeats = quick ? 3 : 7;
+    QTemporaryDir tmp;
+
+    std::printf("%-10s %14s %22s %8s\n", "lines", "read+decode ms", "load+filter+draw24 ms", "ratio");
+    for (int lines : {10'000, 100'000, 1'000'000}) {
+        const QString dir = tmp.filePath(QString::number(lines));
+        QDir().mkpath(dir);
+        writeBank(dir + u"/tk.txt"_s, lines);
+
+        std::vector<double> floors, runs;
+        for (int r = 0; r < repeats; ++r) {
+            QElapsedTimer t;
+            t.start();
+            const Result<QString> text = banktext::readFile(dir + u"/tk.txt"_s);
+            if (!text)
+                qFatal("read failed");
+            floors.push_back(t.nsecsElapsed() / 1e6);
+            runs.push_back(timeRun(dir, u"24"_s).total);
+        }
+        const double floor = median(floors), run = median(runs);
+        std::printf("%-10d %14.2f %22.2f %8.2f\n", lines, floor, run, run / floor);
+    }
+
+    // The draw without repeats from 100,000 candidates: the cost should grow with the quantity only.
+    const QString dir = tmp.filePath(u"100000"_s);
+    std::printf("\n%-10s %14s %14s\n", "quantity", "draw ms", "us/question");
+    for (int quantity : {1'000, 10'000}) {
+        std::vector<double> draws;
+        for (int r = 0; r < repeats; ++r)
+            draws.push_back(timeRun(dir, QString::number(quantity)).draw);
+        const double d = median(draws);
+        std::printf("%-10d %14.3f %14.3f\n", quantity, d, d * 1000 / quantity);
+    }
+    return 0;
+}

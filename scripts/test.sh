@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what the project needs, builds the testing preset and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+cmake --preset testing
+cmake --build --preset testing
+ctest --preset testing
