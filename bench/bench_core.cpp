@@ -5,9 +5,9 @@
 #include "generation/SettingsHost.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -18,8 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // A bank of `lines` records across all grades and textbook topics, like a downloaded tk.txt.
-void writeBank(const QString &path, int lines)
-{
+void writeBank(const QString &path, int lines) {
     QString text;
     text.reserve(static_cast<qsizetype>(lines) * 60);
     for (int i = 0; i < lines; ++i) {
@@ -44,15 +43,13 @@ public:
     qint64 drawStart = 0;
     qint64 drawEnd = 0;
     void startProgress() override { drawStart = clock.nsecsElapsed(); }
-    QString lineSpacingText() override
-    {
+    QString lineSpacingText() override {
         drawEnd = clock.nsecsElapsed();
         return SettingsHost::lineSpacingText();
     }
 };
 
-double median(std::vector<double> v)
-{
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
@@ -62,8 +59,7 @@ struct RunTimes {
     double draw;  // the draw alone, ms
 };
 
-RunTimes timeRun(const QString &dir, const QString &quantity)
-{
+RunTimes timeRun(const QString &dir, const QString &quantity) {
     TimingHost host;
     host.settings().quantity = quantity;
     SelectionRun run(dir);
@@ -76,8 +72,7 @@ RunTimes timeRun(const QString &dir, const QString &quantity)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const bool quick = app.arguments().contains(u"--quick"_s);
     const int repeats = quick ? 3 : 7;

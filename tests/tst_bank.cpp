@@ -36,8 +36,7 @@ private Q_SLOTS:
     void appendKeepsEncoding();
 };
 
-void TestBank::numberValue_data()
-{
+void TestBank::numberValue_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
     QTest::newRow("digit") << u"3"_s << 3.0;
@@ -50,16 +49,14 @@ void TestBank::numberValue_data()
     QTest::newRow("full-width digit is no number") << u"３"_s << 0.0;
 }
 
-void TestBank::numberValue()
-{
+void TestBank::numberValue() {
     QFETCH(QString, text);
     QFETCH(double, value);
     QCOMPARE(::numberValue(text), value);
     QCOMPARE(integerValue(text), static_cast<int>(value));
 }
 
-void TestBank::codeTables()
-{
+void TestBank::codeTables() {
     QCOMPARE(codes::gradeNames().size(), 7);
     QCOMPARE(codes::gradeNames().first(), u"小学阶段综合"_s);
     QCOMPARE(codes::difficultyNames().at(3), u"★★★"_s);
@@ -84,8 +81,7 @@ void TestBank::codeTables()
     QCOMPARE(codes::slotOfTopicCode(99, false), -1);
 }
 
-void TestBank::gradeRules_data()
-{
+void TestBank::gradeRules_data() {
     QTest::addColumn<int>("grade");
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("enabledSlots"); // "all", "none", "keep" or a comma list
@@ -99,8 +95,9 @@ void TestBank::gradeRules_data()
     QTest::newRow("estimation 3 equals calc 3")
         << 3 << int(M::Estimation) << u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,18"_s;
     QTest::newRow("calc 5: 异分加减 early")
-        << 5 << int(M::Calculation) << u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,"
-                                       u"27,28,29,30,31,32,33"_s;
+        << 5 << int(M::Calculation)
+        << u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,"
+           u"27,28,29,30,31,32,33"_s;
     QTest::newRow("calc 6") << 6 << int(M::Calculation) << u"all"_s;
     QTest::newRow("equation 6 without geometry")
         << 6 << int(M::Equation)
@@ -110,8 +107,7 @@ void TestBank::gradeRules_data()
     QTest::newRow("olympiad 4 keeps states") << 4 << int(M::Olympiad) << u"keep"_s;
 }
 
-void TestBank::gradeRules()
-{
+void TestBank::gradeRules() {
     QFETCH(int, grade);
     QFETCH(int, mode);
     QFETCH(QString, enabledSlots);
@@ -135,8 +131,7 @@ void TestBank::gradeRules()
     QCOMPARE(codes::gradeSelectsAll(grade, m), enabledSlots != u"keep"_s);
 }
 
-void TestBank::decode_data()
-{
+void TestBank::decode_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     const QString sample = u"小明有7元钱|1|1|0|7＋2＝9"_s;
@@ -150,8 +145,7 @@ void TestBank::decode_data()
     QTest::newRow("gb18030 four-byte character") << QByteArray(gbk(u"𠀀题"_s)) << u"𠀀题"_s;
 }
 
-void TestBank::decode()
-{
+void TestBank::decode() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     const std::optional<QString> decoded = banktext::decode(bytes);
@@ -159,8 +153,7 @@ void TestBank::decode()
     QCOMPARE(*decoded, text);
 }
 
-void TestBank::lines_data()
-{
+void TestBank::lines_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("crlf") << u"a\r\nb\r\n"_s << QStringList{u"a"_s, u"b"_s};
@@ -172,8 +165,7 @@ void TestBank::lines_data()
     QTest::newRow("no end") << u"only"_s << QStringList{u"only"_s};
 }
 
-void TestBank::lines()
-{
+void TestBank::lines() {
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QStringList got;
@@ -183,8 +175,7 @@ void TestBank::lines()
 
 namespace {
 
-QStringList questionsOf(const QuestionBank &bank)
-{
+QStringList questionsOf(const QuestionBank &bank) {
     QStringList result;
     for (const QuestionRecord &r : bank.records())
         result.append(r.questionText.toString());
@@ -193,25 +184,22 @@ QStringList questionsOf(const QuestionBank &bank)
 
 } // namespace
 
-void TestBank::gradeSelection_data()
-{
+void TestBank::gradeSelection_data() {
     QTest::addColumn<int>("grade");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("all grades") << 0
-                                << QStringList{u"甲"_s, u"乙"_s, u"丙"_s, u"无分隔"_s, u"丁"_s, u"甲"_s};
+    QTest::newRow("all grades") << 0 << QStringList{u"甲"_s, u"乙"_s, u"丙"_s, u"无分隔"_s, u"丁"_s, u"甲"_s};
     QTest::newRow("grade 1") << 1 << QStringList{u"甲"_s, u"无分隔"_s, u"甲"_s};
     QTest::newRow("grade 3") << 3 << QStringList{u"丙"_s, u"无分隔"_s, u"丁"_s};
     QTest::newRow("grade 6 has none of its own") << 6 << QStringList{u"无分隔"_s};
 }
 
-void TestBank::gradeSelection()
-{
+void TestBank::gradeSelection() {
     QFETCH(int, grade);
     QFETCH(QStringList, expected);
     TempBank files;
     // Blank lines hold no record; a line without "|" is taken under every grade.
-    files.writeLines(u"tk.txt"_s, {u"甲|1|1|0|1＋1＝2"_s, u"乙|0|2|1|x"_s, u""_s, u"丙|3|9|2|y"_s,
-                                   u"  \t "_s, u"无分隔"_s});
+    files.writeLines(u"tk.txt"_s, {u"甲|1|1|0|1＋1＝2"_s, u"乙|0|2|1|x"_s, u""_s, u"丙|3|9|2|y"_s, u"  \t "_s,
+                                   u"无分隔"_s});
     files.writeBytes(u"zbtk.txt"_s, banktext::encode(u"丁|3|4|5|z##\n甲|1|1|0|1＋1＝2##\n"_s));
     ScriptedHost host;
     host.settings().grade = grade;
@@ -223,8 +211,7 @@ void TestBank::gradeSelection()
     QVERIFY(host.notices().isEmpty());
 }
 
-void TestBank::recordFields()
-{
+void TestBank::recordFields() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"三个字段|3|12"_s, u"多余字段|3|1|2|答|六|七"_s});
     files.writeLines(u"zbtk.txt"_s, {u"编辑|3|5|1|7＋2＝9##"_s, u"两次|3|5|1|a####"_s});
@@ -242,8 +229,7 @@ void TestBank::recordFields()
     QCOMPARE(bank.at(3).answerText.toString(), u"a##"_s);
 }
 
-void TestBank::gradeReadForEveryLine()
-{
+void TestBank::gradeReadForEveryLine() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"a|1|1"_s, u"b|2|1"_s, u"c|2|1"_s, u"d|1|1"_s});
     ScriptedHost host;
@@ -260,8 +246,7 @@ void TestBank::gradeReadForEveryLine()
     QCOMPARE(host.checkpoints, 4);
 }
 
-void TestBank::missingDownloadedBank()
-{
+void TestBank::missingDownloadedBank() {
     TempBank files;
     files.writeLines(u"zbtk.txt"_s, {u"自己的|2|1|0|a##"_s, u"别的|3|1|0|b##"_s});
     ScriptedHost host;
@@ -277,8 +262,7 @@ void TestBank::missingDownloadedBank()
     QVERIFY(QFile::exists(files.path(u"tk.txt"_s)));
 }
 
-void TestBank::stopWhileReadingDownloadedBank()
-{
+void TestBank::stopWhileReadingDownloadedBank() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"a|0|1"_s, u"b|0|1"_s, u"c|0|1"_s});
     files.writeLines(u"zbtk.txt"_s, {u"d|0|1"_s});
@@ -295,8 +279,7 @@ void TestBank::stopWhileReadingDownloadedBank()
     QCOMPARE(host.checkpoints, 3);
 }
 
-void TestBank::unreadableFileIsSkipped()
-{
+void TestBank::unreadableFileIsSkipped() {
     TempBank files;
     // Neither UTF-8 nor GB18030: skipped like a missing file, and the user bank is still read.
     files.writeBytes(u"tk.txt"_s, QByteArray("\xFF\xFF\xFF|1|1\r\n"));
@@ -310,8 +293,7 @@ void TestBank::unreadableFileIsSkipped()
     QCOMPARE(questionsOf(bank), QStringList{u"好"_s});
 }
 
-void TestBank::appendKeepsEncoding_data()
-{
+void TestBank::appendKeepsEncoding_data() {
     QTest::addColumn<QByteArray>("existing");
     QTest::addColumn<QByteArray>("expected");
     const QString line = u"新题|2|3|1|答案##"_s;
@@ -326,8 +308,7 @@ void TestBank::appendKeepsEncoding_data()
         << QByteArray("a|1|1") << QByteArray(QByteArray("a|1|1\r\n") + gbLine + "\r\n");
 }
 
-void TestBank::appendKeepsEncoding()
-{
+void TestBank::appendKeepsEncoding() {
     QFETCH(QByteArray, existing);
     QFETCH(QByteArray, expected);
     TempBank files;

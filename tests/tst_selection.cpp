@@ -32,8 +32,7 @@ private Q_SLOTS:
 
 namespace {
 
-QStringList lines(int count, const QString &pattern)
-{
+QStringList lines(int count, const QString &pattern) {
     QStringList result;
     for (int i = 0; i < count; ++i)
         result.append(pattern.arg(i));
@@ -42,8 +41,7 @@ QStringList lines(int count, const QString &pattern)
 
 } // namespace
 
-void TestSelection::filterByModeAndBox_data()
-{
+void TestSelection::filterByModeAndBox_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("slot");
     QTest::addColumn<int>("boxValue");
@@ -57,8 +55,7 @@ void TestSelection::filterByModeAndBox_data()
     QTest::newRow("slot 40 in equations") << int(M::Equation) << 40 << 1 << QStringList{u"t40"_s};
 }
 
-void TestSelection::filterByModeAndBox()
-{
+void TestSelection::filterByModeAndBox() {
     QFETCH(int, mode);
     QFETCH(int, slot);
     QFETCH(int, boxValue);
@@ -81,8 +78,7 @@ void TestSelection::filterByModeAndBox()
     QCOMPARE(got, expected);
 }
 
-void TestSelection::allDistinctWithoutRepeats()
-{
+void TestSelection::allDistinctWithoutRepeats() {
     TempBank files;
     QStringList bank = lines(10, u"题%1|1|1|0|答%1"_s);
     bank.append(u"不是候选|1|2|0|x"_s); // the last record is no candidate
@@ -104,8 +100,7 @@ void TestSelection::allDistinctWithoutRepeats()
     }
 }
 
-void TestSelection::duplicateTextsEndTheDraw()
-{
+void TestSelection::duplicateTextsEndTheDraw() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"同|1|1|0|a"_s, u"同|1|1|0|b"_s, u"异|1|1|0|c"_s});
     ScriptedHost host;
@@ -122,8 +117,7 @@ void TestSelection::duplicateTextsEndTheDraw()
     QCOMPARE(run.drawCount(), 3);
 }
 
-void TestSelection::containedTextCanBeDrawn()
-{
+void TestSelection::containedTextCanBeDrawn() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"小明有几个苹果？|1|1"_s, u"几个|1|1"_s});
     for (std::uint64_t seed = 1; seed <= 10; ++seed) {
@@ -134,8 +128,7 @@ void TestSelection::containedTextCanBeDrawn()
     }
 }
 
-void TestSelection::repeatsGiveExactlyTheQuantity()
-{
+void TestSelection::repeatsGiveExactlyTheQuantity() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"一|1|1"_s, u"二|1|1"_s});
     ScriptedHost host;
@@ -149,8 +142,7 @@ void TestSelection::repeatsGiveExactlyTheQuantity()
     QCOMPARE(run.drawCount(), 7);
 }
 
-void TestSelection::quantityReadAtEveryDraw_data()
-{
+void TestSelection::quantityReadAtEveryDraw_data() {
     QTest::addColumn<QString>("quantity");
     QTest::addColumn<int>("draws");
     QTest::newRow("zero still draws once") << u"0"_s << 1;
@@ -160,8 +152,7 @@ void TestSelection::quantityReadAtEveryDraw_data()
     QTest::newRow("leading digits") << u"3题"_s << 3;
 }
 
-void TestSelection::quantityReadAtEveryDraw()
-{
+void TestSelection::quantityReadAtEveryDraw() {
     QFETCH(QString, quantity);
     QFETCH(int, draws);
     TempBank files;
@@ -174,8 +165,7 @@ void TestSelection::quantityReadAtEveryDraw()
     QCOMPARE(host.quantityReads, draws + 1); // and once more for the writer
 }
 
-void TestSelection::repeatBoxReadAtEveryDraw()
-{
+void TestSelection::repeatBoxReadAtEveryDraw() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"唯一|1|1"_s});
     ScriptedHost host;
@@ -193,8 +183,7 @@ void TestSelection::repeatBoxReadAtEveryDraw()
     QCOMPARE(host.repeatReads, 3);
 }
 
-void TestSelection::noCandidates()
-{
+void TestSelection::noCandidates() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"一|1|1"_s});
     for (bool repeats : {false, true}) {
@@ -210,8 +199,7 @@ void TestSelection::noCandidates()
     }
 }
 
-void TestSelection::emptyBank()
-{
+void TestSelection::emptyBank() {
     TempBank files;
     ScriptedHost host;
     SelectionRun run(files.dir());
@@ -222,8 +210,7 @@ void TestSelection::emptyBank()
     QCOMPARE(host.trace, (QStringList{u"download"_s, u"startProgress"_s, u"endProgress"_s}));
 }
 
-void TestSelection::stopDuringLoading()
-{
+void TestSelection::stopDuringLoading() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, lines(50, u"题%1|1|1"_s));
     ScriptedHost host;
@@ -243,8 +230,7 @@ void TestSelection::stopDuringLoading()
     QCOMPARE(host.trace.last(), u"endProgress"_s);
 }
 
-void TestSelection::twoRunsInARow()
-{
+void TestSelection::twoRunsInARow() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"一|1|1|0|a"_s, u"二|1|2|0|b"_s});
     ScriptedHost host;
@@ -257,8 +243,7 @@ void TestSelection::twoRunsInARow()
     QVERIFY(second.questionList.isEmpty());
 }
 
-void TestSelection::sameSeedSameSheet()
-{
+void TestSelection::sameSeedSameSheet() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, lines(200, u"题%1|1|1|1|答%1"_s));
     const auto sheet = [&](std::uint64_t seed) {
@@ -271,8 +256,7 @@ void TestSelection::sameSeedSameSheet()
     QVERIFY(sheet(42) != sheet(43));
 }
 
-void TestSelection::drawIsUniform()
-{
+void TestSelection::drawIsUniform() {
     // Every candidate, the last one included, comes first about equally often.
     TempBank files;
     files.writeLines(u"tk.txt"_s, lines(4, u"题%1|1|1"_s));
@@ -290,8 +274,7 @@ void TestSelection::drawIsUniform()
         QVERIFY2(count > runs / 4 - 150 && count < runs / 4 + 150, qPrintable(QString::number(count)));
 }
 
-void TestSelection::listsStayAligned()
-{
+void TestSelection::listsStayAligned() {
     // The first drawn question has an empty answer and a blank in its difficulty; the lists must still
     // line up element by element.
     TempBank files;
@@ -317,8 +300,7 @@ void TestSelection::listsStayAligned()
     }
 }
 
-void TestSelection::runHandsOverAndEnds()
-{
+void TestSelection::runHandsOverAndEnds() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"一|1|1|2|a"_s});
     ScriptedHost host;

@@ -27,8 +27,7 @@ private Q_SLOTS:
 
 namespace {
 
-WorksheetArgs twoQuestions(const QString &answerFlag)
-{
+WorksheetArgs twoQuestions(const QString &answerFlag) {
     WorksheetArgs args;
     args.questionList = u"小明有7元钱，又得2元，共有多少元？ 买()个"_s;
     args.topicCodeList = u"1 2"_s;
@@ -44,12 +43,11 @@ WorksheetArgs twoQuestions(const QString &answerFlag)
     return args;
 }
 
-QStringList heading(const QString &title, bool answerVersion)
-{
-    QStringList ops{u"new"_s,     u"margins 50"_s,       u"bold 1"_s,          u"font 黑体"_s,
-                    u"size 22"_s, u"type "_s + title,    u"size 12"_s,         u"type     1/2/26"_s,
-                    u"align center"_s, u"para"_s,         u"size 12"_s,         u"para"_s,
-                    u"bold 0"_s,  u"font 宋体"_s,         u"size 12"_s};
+QStringList heading(const QString &title, bool answerVersion) {
+    QStringList ops{u"new"_s,          u"margins 50"_s,    u"bold 1"_s,  u"font 黑体"_s,
+                    u"size 22"_s,      u"type "_s + title, u"size 12"_s, u"type     1/2/26"_s,
+                    u"align center"_s, u"para"_s,          u"size 12"_s, u"para"_s,
+                    u"bold 0"_s,       u"font 宋体"_s,     u"size 12"_s};
     if (!answerVersion)
         ops.append(u"type 姓名：___________   座号：__________    情况：___________"_s);
     ops << u"align center"_s << u"para"_s << u"para"_s << u"font 楷体"_s << u"size 11"_s << u"align left"_s;
@@ -58,8 +56,7 @@ QStringList heading(const QString &title, bool answerVersion)
 
 } // namespace
 
-void TestWriter::exactSequence_data()
-{
+void TestWriter::exactSequence_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("answerFlag");
     QTest::addColumn<QString>("title");
@@ -76,19 +73,21 @@ void TestWriter::exactSequence_data()
         QString first;
     } modes[] = {
         {"olympiad", M::Olympiad, u"小学数学奥数练习"_s, QString(), plain},
-        {"estimation", M::Estimation, u"小学数学估算解决问题练习"_s, u" （请用估算的方法解决问题！）"_s, estimated},
+        {"estimation", M::Estimation, u"小学数学估算解决问题练习"_s, u" （请用估算的方法解决问题！）"_s,
+         estimated},
         {"calculation", M::Calculation, u"Tessaly练习"_s, QString(), plain},
         {"equation", M::Equation, u"小学数学列方程解决问题练习"_s, u" （请列方程解决问题！）"_s, plain},
     };
     for (const auto &m : modes) {
         QTest::addRow("%s worksheet", m.name) << int(m.mode) << u"0"_s << m.title << m.suffix << m.first;
-        QTest::addRow("%s answers", m.name) << int(m.mode) << u"1"_s << m.title + u"(答案)"_s << m.suffix << m.first;
-        QTest::addRow("%s greyed answer box", m.name) << int(m.mode) << u"2"_s << m.title << m.suffix << m.first;
+        QTest::addRow("%s answers", m.name)
+            << int(m.mode) << u"1"_s << m.title + u"(答案)"_s << m.suffix << m.first;
+        QTest::addRow("%s greyed answer box", m.name)
+            << int(m.mode) << u"2"_s << m.title << m.suffix << m.first;
     }
 }
 
-void TestWriter::exactSequence()
-{
+void TestWriter::exactSequence() {
     QFETCH(int, mode);
     QFETCH(QString, answerFlag);
     QFETCH(QString, title);
@@ -114,8 +113,7 @@ void TestWriter::exactSequence()
     QCOMPARE(host.trace, QStringList{u"endProgress"_s});
 }
 
-void TestWriter::preparedQuestion_data()
-{
+void TestWriter::preparedQuestion_data() {
     QTest::addColumn<QString>("question");
     QTest::addColumn<int>("mode"); // 0 plain, 1 estimation, 2 equation
     QTest::addColumn<QString>("printed");
@@ -125,28 +123,29 @@ void TestWriter::preparedQuestion_data()
     QTest::newRow("bracket with ideographic space") << u"（　）"_s << 0 << u"（        ）"_s;
     QTest::newRow("bracket with tab") << u"(\t)"_s << 0 << u"(        )"_s;
     QTest::newRow("bracket with content stays") << u"(3)"_s << 0 << u"(3)"_s;
-    QTest::newRow("estimation") << u"多少个？几天？"_s << 1 << u"大约多少个？大约几天？ （请用估算的方法解决问题！）"_s;
-    QTest::newRow("estimation keeps one 大约") << u"大约多少元？大约几天？"_s << 1
-                                              << u"大约多少元？大约几天？ （请用估算的方法解决问题！）"_s;
-    QTest::newRow("estimation without words") << u"算一算。"_s << 1 << u"算一算。 （请用估算的方法解决问题！）"_s;
-    QTest::newRow("equation changes nothing else") << u"多少()？"_s << 2 << u"多少(        )？ （请列方程解决问题！）"_s;
+    QTest::newRow("estimation") << u"多少个？几天？"_s << 1
+                                << u"大约多少个？大约几天？ （请用估算的方法解决问题！）"_s;
+    QTest::newRow("estimation keeps one 大约")
+        << u"大约多少元？大约几天？"_s << 1 << u"大约多少元？大约几天？ （请用估算的方法解决问题！）"_s;
+    QTest::newRow("estimation without words")
+        << u"算一算。"_s << 1 << u"算一算。 （请用估算的方法解决问题！）"_s;
+    QTest::newRow("equation changes nothing else")
+        << u"多少()？"_s << 2 << u"多少(        )？ （请列方程解决问题！）"_s;
 }
 
-void TestWriter::preparedQuestion()
-{
+void TestWriter::preparedQuestion() {
     QFETCH(QString, question);
     QFETCH(int, mode);
     QFETCH(QString, printed);
     QCOMPARE(DocumentWriter::preparedQuestion(question, mode == 1, mode == 2), printed);
 }
 
-void TestWriter::marks_data()
-{
+void TestWriter::marks_data() {
     QTest::addColumn<QString>("difficulties");
     QTest::addColumn<bool>("stars");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("each level") << u"0 1 2 3 4 5"_s << true
-                                << QStringList{u"1、q"_s,         u"[★]2、q"_s,    u"[★★]3、q"_s,
+                                << QStringList{u"1、q"_s,      u"[★]2、q"_s,    u"[★★]3、q"_s,
                                                u"[★★★]4、q"_s, u"[★★★★]5、q"_s, u"[★★★★★]6、q"_s};
     QTest::newRow("out of range gets no mark, not the previous one")
         << u"3 7 x 3"_s << true << QStringList{u"[★★★]1、q"_s, u"2、q"_s, u"3、q"_s, u"[★★★]4、q"_s};
@@ -154,8 +153,7 @@ void TestWriter::marks_data()
     QTest::newRow("stars off") << u"1 2 3"_s << false << QStringList{u"1、q"_s, u"2、q"_s, u"3、q"_s};
 }
 
-void TestWriter::marks()
-{
+void TestWriter::marks() {
     QFETCH(QString, difficulties);
     QFETCH(bool, stars);
     QFETCH(QStringList, lines);
@@ -171,8 +169,7 @@ void TestWriter::marks()
     QCOMPARE(target.paragraphs().mid(4, lines.size()), lines);
 }
 
-void TestWriter::blankLines_data()
-{
+void TestWriter::blankLines_data() {
     QTest::addColumn<QString>("combo6");
     QTest::addColumn<int>("ends");
     QTest::newRow("2") << u"2"_s << 3;
@@ -182,8 +179,7 @@ void TestWriter::blankLines_data()
     QTest::newRow("negative still closes the line") << u"-3"_s << 1;
 }
 
-void TestWriter::blankLines()
-{
+void TestWriter::blankLines() {
     QFETCH(QString, combo6);
     QFETCH(int, ends);
     ScriptedHost host;
@@ -199,8 +195,7 @@ void TestWriter::blankLines()
     QCOMPARE(ops.mid(question + 1, ends), QStringList(ends, u"para"_s));
 }
 
-void TestWriter::emptyQuestionList()
-{
+void TestWriter::emptyQuestionList() {
     ScriptedHost host;
     RecordingTarget target;
     DocumentWriter::write(host, target, WorksheetArgs{});
@@ -208,8 +203,7 @@ void TestWriter::emptyQuestionList()
     QVERIFY(!target.paragraphs().join(QString()).contains(u"、"_s));
 }
 
-void TestWriter::emptyElementIsNumbered()
-{
+void TestWriter::emptyElementIsNumbered() {
     ScriptedHost host;
     host.settings().blankLines = u"0"_s;
     WorksheetArgs args;
@@ -219,8 +213,7 @@ void TestWriter::emptyElementIsNumbered()
     QCOMPARE(target.paragraphs().mid(4, 3), (QStringList{u"1、a"_s, u"2、"_s, u"3、b"_s}));
 }
 
-void TestWriter::missingAnswerIsNotTyped()
-{
+void TestWriter::missingAnswerIsNotTyped() {
     ScriptedHost host;
     host.settings().blankLines = u"0"_s;
     WorksheetArgs args;
@@ -232,8 +225,7 @@ void TestWriter::missingAnswerIsNotTyped()
     QCOMPARE(target.paragraphs().mid(4, 2), (QStringList{u"1、a　　（答案：x）"_s, u"2、b"_s}));
 }
 
-void TestWriter::stopMidway()
-{
+void TestWriter::stopMidway() {
     ScriptedHost host;
     // Checkpoints: one before each question and one before each paragraph end (three per question).
     host.onEvents = [&host](int n) {
@@ -254,8 +246,7 @@ void TestWriter::stopMidway()
     QCOMPARE(host.trace, QStringList{u"endProgress"_s});
 }
 
-void TestWriter::badFontSizeIsSkipped()
-{
+void TestWriter::badFontSizeIsSkipped() {
     ScriptedHost host;
     WorksheetArgs args;
     args.fontSize = u"大"_s;

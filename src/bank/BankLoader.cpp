@@ -7,21 +7,23 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QString BankLoader::downloadedBankPath(const QString &dir) { return dir + u"/tk.txt"_s; }
-QString BankLoader::userBankPath(const QString &dir) { return dir + u"/zbtk.txt"_s; }
+QString BankLoader::downloadedBankPath(const QString &dir) {
+    return dir + u"/tk.txt"_s;
+}
+QString BankLoader::userBankPath(const QString &dir) {
+    return dir + u"/zbtk.txt"_s;
+}
 
 namespace {
 
-bool isBankFile(const QString &path)
-{
+bool isBankFile(const QString &path) {
     const QFileInfo info(path);
     return info.isFile() && !info.isHidden();
 }
 
 } // namespace
 
-QuestionRecord BankLoader::parseLine(QStringView line, QStringView *grade, bool *hasGrade)
-{
+QuestionRecord BankLoader::parseLine(QStringView line, QStringView *grade, bool *hasGrade) {
     QStringView fields[5];
     int count = 0;
     qsizetype start = 0;
@@ -44,8 +46,7 @@ QuestionRecord BankLoader::parseLine(QStringView line, QStringView *grade, bool 
     return QuestionRecord{fields[0], fields[2], fields[3], answer};
 }
 
-bool BankLoader::addLines(LoadHost &host, QString text, QuestionBank &bank)
-{
+bool BankLoader::addLines(LoadHost &host, QString text, QuestionBank &bank) {
     const QStringView kept = bank.keepText(std::move(text));
     bool stopped = false;
     banktext::forEachLine(kept, [&](QStringView line) {
@@ -69,8 +70,7 @@ bool BankLoader::addLines(LoadHost &host, QString text, QuestionBank &bank)
     return !stopped;
 }
 
-LoadReport BankLoader::load(LoadHost &host, const QString &dir, QuestionBank &bank)
-{
+LoadReport BankLoader::load(LoadHost &host, const QString &dir, QuestionBank &bank) {
     LoadReport report;
     bank.clear();
 

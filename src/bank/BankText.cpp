@@ -1,9 +1,9 @@
 #include "bank/BankText.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -12,8 +12,7 @@ namespace banktext {
 namespace {
 
 // Characters a Chinese bank is made of: ideographs, CJK punctuation and full-width forms.
-qsizetype chineseCharacters(QStringView text)
-{
+qsizetype chineseCharacters(QStringView text) {
     qsizetype count = 0;
     for (QChar c : text) {
         const char16_t u = c.unicode();
@@ -23,8 +22,7 @@ qsizetype chineseCharacters(QStringView text)
     return count;
 }
 
-std::optional<QString> decodeUtf8(QByteArrayView bytes)
-{
+std::optional<QString> decodeUtf8(QByteArrayView bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     if (utf8.hasError())
@@ -32,8 +30,7 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes)
     return text;
 }
 
-std::optional<QString> decodeGb18030(QByteArrayView bytes)
-{
+std::optional<QString> decodeGb18030(QByteArrayView bytes) {
     QStringDecoder gb("GB18030", QStringDecoder::Flag::Stateless);
     if (!gb.isValid())
         return std::nullopt;
@@ -46,8 +43,7 @@ std::optional<QString> decodeGb18030(QByteArrayView bytes)
 // Short GBK texts can happen to be valid UTF-8 ("唯一" is CE A8 D2 BB, which UTF-8 reads as "Ψһ").
 // Where both decodings work, the one that gives more Chinese characters is the file's; a sample at
 // the start decides, so a large file is not decoded twice.
-bool utf8ReadsBetter(QByteArrayView bytes)
-{
+bool utf8ReadsBetter(QByteArrayView bytes) {
     const QByteArrayView sample = bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024));
     const std::optional<QString> asGb = decodeGb18030(sample);
     if (!asGb)
@@ -59,15 +55,13 @@ bool utf8ReadsBetter(QByteArrayView bytes)
 
 } // namespace
 
-bool looksLikeUtf8(QByteArrayView bytes)
-{
+bool looksLikeUtf8(QByteArrayView bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return true;
     return decodeUtf8(bytes).has_value() && utf8ReadsBetter(bytes);
 }
 
-std::optional<QString> decode(const QByteArray &bytes)
-{
+std::optional<QString> decode(const QByteArray &bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return decodeUtf8(QByteArrayView(bytes).sliced(3));
     if (std::optional<QString> text = decodeUtf8(bytes); text && utf8ReadsBetter(bytes))
@@ -75,14 +69,12 @@ std::optional<QString> decode(const QByteArray &bytes)
     return decodeGb18030(bytes);
 }
 
-QByteArray encode(QStringView text)
-{
+QByteArray encode(QStringView text) {
     QStringEncoder gb("GB18030");
     return gb(text);
 }
 
-Result<QString> readFile(const QString &path)
-{
+Result<QString> readFile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Result<QString>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
@@ -91,20 +83,19 @@ Result<QString> readFile(const QString &path)
         return Result<QString>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
     std::optional<QString> text = decode(bytes);
     if (!text)
-        return Result<QString>::failure(u"题库文件 %1 的编码无法识别（应为 UTF-8 或 GBK/GB18030）"_s.arg(path));
+        return Result<QString>::failure(
+            u"题库文件 %1 的编码无法识别（应为 UTF-8 或 GBK/GB18030）"_s.arg(path));
     return Result<QString>::success(std::move(*text));
 }
 
-bool isBlankLine(QStringView line)
-{
+bool isBlankLine(QStringView line) {
     for (QChar c : line)
         if (c != u' ' && c != u'\t')
             return false;
     return true;
 }
 
-Status appendLine(const QString &path, QStringView line)
-{
+Status appendLine(const QString &path, QStringView line) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return Status::failure(u"无法写入题库文件 %1：%2"_s.arg(path, file.errorString()));

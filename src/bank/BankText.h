@@ -25,8 +25,7 @@ Result<QString> readFile(const QString &path);
 
 // Calls f(line) for every line of the text. A line ends at CR LF, at a lone CR or at a lone LF;
 // the last line needs no line end, and an empty text has no lines.
-template <typename F> void forEachLine(QStringView text, F &&f)
-{
+template <typename F> void forEachLine(QStringView text, F &&f) {
     const qsizetype n = text.size();
     const QChar *data = text.data();
     qsizetype start = 0;

@@ -15,33 +15,31 @@ constexpr std::array<int, TopicSlotCount> SlotCheckBoxes = {
 
 // Lowest grade of each textbook slot. Note the irregular steps: "归一" (slot 18) comes at grade 3
 // while "路程" (slot 17) waits for grade 4, and "异分加减" (slot 33) comes at grade 5.
-constexpr std::array<int, TopicSlotCount> MinimumGrades = {
-    1, 1, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 4, 3, 4, 4,
-    4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 6};
+constexpr std::array<int, TopicSlotCount> MinimumGrades = {1, 1, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 3,
+                                                           3, 3, 4, 3, 4, 4, 4, 4, 4, 4, 5, 5, 5, 5,
+                                                           5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 6};
 
 constexpr std::array<int, 12> GeometrySlots = {13, 16, 25, 26, 27, 28, 30, 31, 32, 37, 39, 40};
 constexpr std::array<int, 3> OlympiadGradeOneSlots = {9, 15, 40};
 
-bool validSlot(int slot) { return slot >= 1 && slot <= TopicSlotCount; }
+bool validSlot(int slot) {
+    return slot >= 1 && slot <= TopicSlotCount;
+}
 
 } // namespace
 
-const QStringList &gradeNames()
-{
+const QStringList &gradeNames() {
     static const QStringList names = {u"小学阶段综合"_s, u"一年级"_s, u"二年级"_s, u"三年级"_s,
                                       u"四年级"_s,       u"五年级"_s, u"六年级"_s};
     return names;
 }
 
-const QStringList &difficultyNames()
-{
-    static const QStringList names = {u"基础题"_s, u"★"_s,         u"★★"_s,
-                                      u"★★★"_s,    u"★★★★"_s, u"★★★★★"_s};
+const QStringList &difficultyNames() {
+    static const QStringList names = {u"基础题"_s, u"★"_s, u"★★"_s, u"★★★"_s, u"★★★★"_s, u"★★★★★"_s};
     return names;
 }
 
-const QStringList &textbookTopicNames()
-{
+const QStringList &textbookTopicNames() {
     static const QStringList names = {
         u"求和"_s,     u"求差"_s,     u"比多"_s,     u"比少"_s,     u"能够"_s,     u"份总"_s,
         u"除余"_s,     u"平均"_s,     u"倍数"_s,     u"时间"_s,     u"连乘"_s,     u"连除"_s,
@@ -53,8 +51,7 @@ const QStringList &textbookTopicNames()
     return names;
 }
 
-const QStringList &olympiadTopicNames()
-{
+const QStringList &olympiadTopicNames() {
     static const QStringList names = {
         u"平均"_s,     u"余数"_s,     u"运算"_s,     u"填数"_s,     u"周期"_s,     u"枚举"_s,
         u"置换"_s,     u"盈亏"_s,     u"和差"_s,     u"和倍"_s,     u"差倍"_s,     u"倍数"_s,
@@ -66,24 +63,23 @@ const QStringList &olympiadTopicNames()
     return names;
 }
 
-QString unclassifiedName() { return u"未归类题"_s; }
+QString unclassifiedName() {
+    return u"未归类题"_s;
+}
 
-QString slotCheckBoxName(int slot)
-{
+QString slotCheckBoxName(int slot) {
     Q_ASSERT(validSlot(slot));
     return u"Check"_s + QString::number(SlotCheckBoxes[slot - 1]);
 }
 
-int slotOfCheckBox(int checkNumber)
-{
+int slotOfCheckBox(int checkNumber) {
     for (int i = 0; i < TopicSlotCount; ++i)
         if (SlotCheckBoxes[i] == checkNumber)
             return i + 1;
     return 0;
 }
 
-QString modeName(QuestionMode mode)
-{
+QString modeName(QuestionMode mode) {
     switch (mode) {
     case QuestionMode::Olympiad:
         return u"奥数"_s;
@@ -97,8 +93,7 @@ QString modeName(QuestionMode mode)
     return {};
 }
 
-std::optional<QuestionMode> modeFromName(const QString &name)
-{
+std::optional<QuestionMode> modeFromName(const QString &name) {
     for (QuestionMode mode : {QuestionMode::Olympiad, QuestionMode::Estimation, QuestionMode::Calculation,
                               QuestionMode::Equation})
         if (modeName(mode) == name)
@@ -106,48 +101,46 @@ std::optional<QuestionMode> modeFromName(const QString &name)
     return std::nullopt;
 }
 
-bool usesOlympiadList(QuestionMode mode) { return mode == QuestionMode::Olympiad; }
+bool usesOlympiadList(QuestionMode mode) {
+    return mode == QuestionMode::Olympiad;
+}
 
-int topicCode(int slot, bool olympiad)
-{
+int topicCode(int slot, bool olympiad) {
     Q_ASSERT(validSlot(slot));
     return olympiad ? OlympiadCodeOffset + slot : slot;
 }
 
-int unclassifiedCode(bool olympiad) { return olympiad ? UnclassifiedOlympiadCode : UnclassifiedTextbookCode; }
+int unclassifiedCode(bool olympiad) {
+    return olympiad ? UnclassifiedOlympiadCode : UnclassifiedTextbookCode;
+}
 
-int slotOfTopicCode(int code, bool olympiad)
-{
+int slotOfTopicCode(int code, bool olympiad) {
     if (code == unclassifiedCode(olympiad))
         return 0;
     const int slot = olympiad ? code - OlympiadCodeOffset : code;
     return validSlot(slot) ? slot : -1;
 }
 
-int textbookMinimumGrade(int slot)
-{
+int textbookMinimumGrade(int slot) {
     Q_ASSERT(validSlot(slot));
     return MinimumGrades[slot - 1];
 }
 
-bool isGeometrySlot(int slot)
-{
+bool isGeometrySlot(int slot) {
     for (int g : GeometrySlots)
         if (g == slot)
             return true;
     return false;
 }
 
-bool olympiadEnabledAtGradeOne(int slot)
-{
+bool olympiadEnabledAtGradeOne(int slot) {
     for (int s : OlympiadGradeOneSlots)
         if (s == slot)
             return true;
     return false;
 }
 
-std::optional<bool> slotEnabledForGrade(int slot, int grade, QuestionMode mode)
-{
+std::optional<bool> slotEnabledForGrade(int slot, int grade, QuestionMode mode) {
     if (grade < 0 || grade >= GradeCount)
         return std::nullopt;
     if (mode == QuestionMode::Olympiad) {
@@ -163,8 +156,7 @@ std::optional<bool> slotEnabledForGrade(int slot, int grade, QuestionMode mode)
     return byGrade;
 }
 
-bool gradeSelectsAll(int grade, QuestionMode mode)
-{
+bool gradeSelectsAll(int grade, QuestionMode mode) {
     if (grade < 0 || grade >= GradeCount)
         return false;
     return mode != QuestionMode::Olympiad || grade <= 1;

@@ -8,7 +8,7 @@
 // forty topic slots of the main window. Every window and the command line take them from here.
 namespace codes {
 
-constexpr int GradeCount = 7;     // 0 = all grades, 1..6
+constexpr int GradeCount = 7; // 0 = all grades, 1..6
 constexpr int TopicSlotCount = 40;
 constexpr int UnclassifiedTextbookCode = 0;
 constexpr int UnclassifiedOlympiadCode = 99;

@@ -3,7 +3,9 @@
 #include <QString>
 
 // The title every notice of the program carries.
-inline QString noticeTitle() { return QStringLiteral("Corvane"); }
+inline QString noticeTitle() {
+    return QStringLiteral("Corvane");
+}
 
 // What the bank loading needs from the window (or the command line) that hosts it.
 class LoadHost {

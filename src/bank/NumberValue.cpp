@@ -3,8 +3,7 @@
 #include <cmath>
 #include <limits>
 
-double numberValue(QStringView text)
-{
+double numberValue(QStringView text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && (text[i] == u' ' || text[i] == u'\t'))
@@ -38,8 +37,7 @@ double numberValue(QStringView text)
     return negative ? -value : value;
 }
 
-int integerValue(QStringView text)
-{
+int integerValue(QStringView text) {
     const double whole = std::trunc(numberValue(text));
     if (whole >= std::numeric_limits<int>::max())
         return std::numeric_limits<int>::max();

@@ -17,7 +17,9 @@ public:
     const QString &error() const { return error_; }
 
 private:
-    Result(std::optional<T> value, QString error) : value_(std::move(value)), error_(std::move(error)) {}
+    Result(std::optional<T> value, QString error)
+        : value_(std::move(value))
+        , error_(std::move(error)) {}
     std::optional<T> value_;
     QString error_;
 };
@@ -25,4 +27,6 @@ private:
 // A result that carries no value.
 struct Done {};
 using Status = Result<Done>;
-inline Status succeeded() { return Status::success(Done{}); }
+inline Status succeeded() {
+    return Status::success(Done{});
+}

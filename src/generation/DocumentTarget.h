@@ -29,8 +29,7 @@ public:
     const QString &failure() const { return firstFailure_; }
 
 protected:
-    void recordFailure(const QString &message)
-    {
+    void recordFailure(const QString &message) {
         if (firstFailure_.isEmpty())
             firstFailure_ = message.isEmpty() ? QStringLiteral("unknown failure") : message;
     }

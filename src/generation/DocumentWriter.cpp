@@ -10,8 +10,7 @@ namespace {
 
 // Puts prefix before every occurrence of word that does not already follow it, so "多少" becomes
 // "大约多少" while an existing "大约多少" stays as it is.
-QString prefixUnlessPreceded(const QString &text, const QString &word, const QString &prefix)
-{
+QString prefixUnlessPreceded(const QString &text, const QString &word, const QString &prefix) {
     QString result;
     result.reserve(text.size() + 8 * prefix.size());
     qsizetype from = 0;
@@ -30,12 +29,13 @@ QString prefixUnlessPreceded(const QString &text, const QString &word, const QSt
 }
 
 // Blank lines after a question: the number in the list's text, never below zero.
-int blankLines(WriterHost &host) { return std::max(0, integerValue(host.combo6Text())); }
+int blankLines(WriterHost &host) {
+    return std::max(0, integerValue(host.combo6Text()));
+}
 
 } // namespace
 
-DocumentWriter::Mode DocumentWriter::modeOf(WriterHost &host)
-{
+DocumentWriter::Mode DocumentWriter::modeOf(WriterHost &host) {
     if (host.option1())
         return Mode::Olympiad;
     if (host.option2())
@@ -45,8 +45,7 @@ DocumentWriter::Mode DocumentWriter::modeOf(WriterHost &host)
     return Mode::Plain;
 }
 
-QString DocumentWriter::title(Mode mode, bool answerVersion)
-{
+QString DocumentWriter::title(Mode mode, bool answerVersion) {
     QString base;
     switch (mode) {
     case Mode::Olympiad:
@@ -65,14 +64,12 @@ QString DocumentWriter::title(Mode mode, bool answerVersion)
     return answerVersion ? base + u"(答案)"_s : base;
 }
 
-QString DocumentWriter::nameLine()
-{
+QString DocumentWriter::nameLine() {
     return u"姓名："_s + QString(11, u'_') + QString(3, u' ') + u"座号："_s + QString(10, u'_') +
            QString(4, u' ') + u"情况："_s + QString(11, u'_');
 }
 
-QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool equation)
-{
+QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool equation) {
     question.remove(u'\t');
     question.remove(u' ');
     question.remove(QChar(0x3000));
@@ -89,23 +86,20 @@ QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool
     return question;
 }
 
-QString DocumentWriter::difficultyMark(QStringView difficulty)
-{
+QString DocumentWriter::difficultyMark(QStringView difficulty) {
     const double value = numberValue(difficulty);
     if (value < 1 || value > 5 || value != static_cast<int>(value))
         return {};
     return u"["_s + QString(static_cast<int>(value), QChar(0x2605)) + u"]"_s;
 }
 
-QStringList DocumentWriter::splitList(const QString &list)
-{
+QStringList DocumentWriter::splitList(const QString &list) {
     if (list.isEmpty())
         return {};
     return list.split(u' ');
 }
 
-void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const WorksheetArgs &args)
-{
+void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const WorksheetArgs &args) {
     const QStringList questions = splitList(args.questionList);
     const QStringList answers = splitList(args.answerList);
     const QStringList difficulties = splitList(args.difficultyList);

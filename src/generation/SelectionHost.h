@@ -15,13 +15,13 @@ public:
     virtual bool olympiadMode() = 0;
     // Value of the topic box of slot k (1..40), or of 未归类题 for k = 0: 0, 1 (ticked) or 2 (greyed).
     virtual int topicBoxValue(int slot) = 0;
-    virtual int check29() = 0;            // 题目随机重复
-    virtual QString quantityText() = 0;   // Text1
+    virtual int check29() = 0;             // 题目随机重复
+    virtual QString quantityText() = 0;    // Text1
     virtual QString lineSpacingText() = 0; // Text4
-    virtual QString columnsText() = 0;    // Text2
-    virtual QString fontSizeText() = 0;   // Text3
-    virtual QString fontNameText() = 0;   // Combo1
-    virtual int check19() = 0;            // 答案
+    virtual QString columnsText() = 0;     // Text2
+    virtual QString fontSizeText() = 0;    // Text3
+    virtual QString fontNameText() = 0;    // Combo1
+    virtual int check19() = 0;             // 答案
     // Timer2 on, just before the draw.
     virtual void startProgress() = 0;
 

@@ -14,8 +14,7 @@ namespace {
 
 // The writer splits the lists on spaces again, so an item must not hold one: a space inside a hand-made
 // bank line would otherwise shift every later answer onto the wrong question.
-void appendItem(QString &list, QStringView item)
-{
+void appendItem(QString &list, QStringView item) {
     list += u' ';
     if (!item.contains(u' ')) {
         list += item;
@@ -28,14 +27,16 @@ void appendItem(QString &list, QStringView item)
 
 // Each item is preceded by exactly one space; dropping only that first space keeps empty items (an
 // empty answer, say) in their places, where trimming every leading space would shift the lists.
-QString joined(const QString &list) { return list.isEmpty() ? QString() : list.sliced(1); }
+QString joined(const QString &list) {
+    return list.isEmpty() ? QString() : list.sliced(1);
+}
 
 } // namespace
 
-SelectionRun::SelectionRun(QString bankDir) : bankDir_(std::move(bankDir)) {}
+SelectionRun::SelectionRun(QString bankDir)
+    : bankDir_(std::move(bankDir)) {}
 
-void SelectionRun::filter(SelectionHost &host)
-{
+void SelectionRun::filter(SelectionHost &host) {
     candidates_.clear();
     for (const QuestionRecord &record : bank_.records()) {
         host.processEvents();
@@ -47,8 +48,7 @@ void SelectionRun::filter(SelectionHost &host)
     }
 }
 
-void SelectionRun::append(RunState &state, const Candidate &candidate)
-{
+void SelectionRun::append(RunState &state, const Candidate &candidate) {
     appendItem(state.out, candidate.record->questionText);
     state.outlx += u' ';
     state.outlx += QString::number(candidate.topicCode);
@@ -57,8 +57,7 @@ void SelectionRun::append(RunState &state, const Candidate &candidate)
     ++drawn_;
 }
 
-void SelectionRun::draw(SelectionHost &host)
-{
+void SelectionRun::draw(SelectionHost &host) {
     RunState &state = host.runState();
     const std::size_t count = candidates_.size();
     if (count == 0) {
@@ -108,8 +107,7 @@ void SelectionRun::draw(SelectionHost &host)
     }
 }
 
-WorksheetArgs SelectionRun::select(SelectionHost &host)
-{
+WorksheetArgs SelectionRun::select(SelectionHost &host) {
     RunState &state = host.runState();
     state.qt = 0;
     state.out.clear();
@@ -140,8 +138,7 @@ WorksheetArgs SelectionRun::select(SelectionHost &host)
     return args;
 }
 
-void SelectionRun::run(SelectionHost &host, DocumentTarget &target)
-{
+void SelectionRun::run(SelectionHost &host, DocumentTarget &target) {
     const WorksheetArgs args = select(host);
     DocumentWriter::write(host, target, args);
 }

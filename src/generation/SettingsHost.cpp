@@ -3,21 +3,18 @@
 #include <QDate>
 #include <QLocale>
 
-void SettingsHost::downloadBank()
-{
+void SettingsHost::downloadBank() {
     if (download_)
         download_();
 }
 
-QString SettingsHost::todayText()
-{
+QString SettingsHost::todayText() {
     if (!today_.isEmpty())
         return today_;
     return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }
 
-void SettingsHost::endProgress()
-{
+void SettingsHost::endProgress() {
     progressRunning_ = false;
     state_.jmz = 0;
     state_.imz = 0;

@@ -10,7 +10,8 @@
 // base of the tests' scripted hosts.
 class SettingsHost : public SelectionHost {
 public:
-    explicit SettingsHost(WorksheetSettings settings = {}) : settings_(std::move(settings)) {}
+    explicit SettingsHost(WorksheetSettings settings = {})
+        : settings_(std::move(settings)) {}
 
     WorksheetSettings &settings() { return settings_; }
     const QStringList &notices() const { return notices_; }

@@ -5,16 +5,14 @@
 
 #include <cmath>
 
-int TopicFilter::codeOf(QStringView topicCodeText)
-{
+int TopicFilter::codeOf(QStringView topicCodeText) {
     const double value = numberValue(topicCodeText);
     if (value != std::trunc(value) || value < 0 || value > 1000)
         return -1;
     return static_cast<int>(value);
 }
 
-bool TopicFilter::passes(SelectionHost &host, int code)
-{
+bool TopicFilter::passes(SelectionHost &host, int code) {
     const int slot = codes::slotOfTopicCode(code, host.olympiadMode());
     return slot >= 0 && host.topicBoxValue(slot) == 1;
 }

@@ -1,8 +1,7 @@
 #include "generation/WorksheetSettings.h"
 
 std::array<int, codes::TopicSlotCount + 1> WorksheetSettings::defaultTopicBoxes(int grade,
-                                                                                codes::QuestionMode mode)
-{
+                                                                                codes::QuestionMode mode) {
     std::array<int, codes::TopicSlotCount + 1> boxes{};
     boxes[0] = 1;
     bool any = false;

@@ -8,10 +8,10 @@
 class WriterHost {
 public:
     virtual ~WriterHost() = default;
-    virtual bool option1() = 0; // 奥数
-    virtual bool option2() = 0; // 估算
-    virtual bool option4() = 0; // 解方程
-    virtual int check18() = 0;  // 星级: 0, 1 or 2
+    virtual bool option1() = 0;       // 奥数
+    virtual bool option2() = 0;       // 估算
+    virtual bool option4() = 0;       // 解方程
+    virtual int check18() = 0;        // 星级: 0, 1 or 2
     virtual QString combo6Text() = 0; // 空行
     virtual RunState &runState() = 0;
     virtual void processEvents() = 0;

@@ -2,45 +2,38 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-void ScriptedHost::processEvents()
-{
+void ScriptedHost::processEvents() {
     ++checkpoints;
     if (onEvents)
         onEvents(checkpoints);
 }
 
-int ScriptedHost::gradePosition()
-{
+int ScriptedHost::gradePosition() {
     ++gradeReads;
     return SettingsHost::gradePosition();
 }
 
-QString ScriptedHost::quantityText()
-{
+QString ScriptedHost::quantityText() {
     ++quantityReads;
     return SettingsHost::quantityText();
 }
 
-int ScriptedHost::check29()
-{
+int ScriptedHost::check29() {
     ++repeatReads;
     return SettingsHost::check29();
 }
 
-void ScriptedHost::startProgress()
-{
+void ScriptedHost::startProgress() {
     trace.append(u"startProgress"_s);
     SettingsHost::startProgress();
 }
 
-void ScriptedHost::endProgress()
-{
+void ScriptedHost::endProgress() {
     trace.append(u"endProgress"_s);
     SettingsHost::endProgress();
 }
 
-void ScriptedHost::downloadBank()
-{
+void ScriptedHost::downloadBank() {
     trace.append(u"download"_s);
     SettingsHost::downloadBank();
 }

@@ -1,0 +1,208 @@
+#include "app/GenerateOptions.h"
+
+#include "bank/CodeTables.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using Parsed = Result<GenerateOptions>;
+
+QCommandLineOption option(const QString &name, const QString &description, const QString &value = {}) {
+    return value.isEmpty() ? QCommandLineOption(name, description)
+                           : QCommandLineOption(name, description, value);
+}
+
+const QList<QCommandLineOption> &allOptions() {
+    static const QList<QCommandLineOption> options = {
+        option(u"bank-dir"_s, u"题库文件夹（tk.txt 与 zbtk.txt 所在处），默认为程序所在文件夹"_s, u"DIR"_s),
+        option(u"grade"_s, u"范围：0 到 6（0 = 小学阶段综合），或年级名称，默认 0"_s, u"N"_s),
+        option(
+            u"mode"_s,
+            u"题型：奥数、估算、列式计算、解方程（或 olympiad、estimation、calculation、equation），默认 列式计算"_s,
+            u"M"_s),
+        option(
+            u"topics"_s,
+            u"专题：逗号分隔的格子编号 1 到 40 或本题型的专题名称，以及 unclassified/未归类题；默认为主窗口在该范围和题型下勾选的专题与未归类题"_s,
+            u"LIST"_s),
+        option(u"count"_s, u"题量：1 到 100000，默认 24"_s, u"N"_s),
+        option(u"repeats"_s, u"题目随机重复"_s),
+        option(u"font"_s, u"字体：宋体、楷体、黑体，默认 宋体"_s, u"NAME"_s),
+        option(u"size"_s, u"字号：1 到 1638，默认 11"_s, u"N"_s),
+        option(u"blank-lines"_s, u"每题后的空行：0 到 8，默认 2"_s, u"N"_s),
+        option(u"no-stars"_s, u"不印难度星级"_s),
+        option(u"answers"_s, u"输出答案版"_s),
+        option(u"seed"_s, u"随机种子：相同的种子、题库和选项得到相同的试卷"_s, u"N"_s),
+        option(u"output"_s, u"要写入的 .docx 文件（必需）"_s, u"FILE"_s),
+        option(u"answer-key"_s, u"同时把同一组题目的答案版写入此 .docx 文件"_s, u"FILE"_s),
+    };
+    return options;
+}
+
+std::optional<int> gradeFrom(const QString &text) {
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (ok)
+        return number >= 0 && number < codes::GradeCount ? std::optional<int>(number) : std::nullopt;
+    const qsizetype index = codes::gradeNames().indexOf(text);
+    return index >= 0 ? std::optional<int>(static_cast<int>(index)) : std::nullopt;
+}
+
+std::optional<codes::QuestionMode> modeFrom(const QString &text) {
+    using M = codes::QuestionMode;
+    const QString lower = text.toLower();
+    if (lower == u"olympiad"_s)
+        return M::Olympiad;
+    if (lower == u"estimation"_s)
+        return M::Estimation;
+    if (lower == u"calculation"_s)
+        return M::Calculation;
+    if (lower == u"equation"_s)
+        return M::Equation;
+    return codes::modeFromName(text);
+}
+
+QString withoutBlanks(QString text) {
+    text.remove(u' ');
+    return text;
+}
+
+// Slot 1..40 for a number or a topic name of the mode's list, 0 for the unclassified box.
+std::optional<int> slotFrom(const QString &item, codes::QuestionMode mode) {
+    bool ok = false;
+    const int number = item.toInt(&ok);
+    if (ok)
+        return number >= 1 && number <= codes::TopicSlotCount ? std::optional<int>(number) : std::nullopt;
+    if (item.compare(u"unclassified"_s, Qt::CaseInsensitive) == 0 || item == codes::unclassifiedName())
+        return 0;
+    const QStringList &names =
+        codes::usesOlympiadList(mode) ? codes::olympiadTopicNames() : codes::textbookTopicNames();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (withoutBlanks(names[i]) == withoutBlanks(item))
+            return static_cast<int>(i) + 1;
+    return std::nullopt;
+}
+
+std::optional<int> integerIn(const QString &text, int low, int high) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
+QString GenerateOptions::helpText() {
+    QString text = u"用法：tessaly generate --output FILE [选项]\n"
+                   u"从题库抽题，把试卷（以及可选的答案版）写成 .docx 文件。\n\n选项：\n"_s;
+    for (const QCommandLineOption &o : allOptions()) {
+        QString name = u"  --"_s + o.names().first();
+        if (!o.valueName().isEmpty())
+            name += u' ' + o.valueName();
+        text += name.leftJustified(22) + u' ' + o.description() + u'\n';
+    }
+    return text;
+}
+
+Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, const QString &defaultBankDir) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(allOptions());
+    // QCommandLineParser expects the program name first.
+    if (!parser.parse(QStringList{u"tessaly"_s} + arguments))
+        return Parsed::failure(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return Parsed::failure(u"多余的参数：%1"_s.arg(parser.positionalArguments().join(u' ')));
+
+    GenerateOptions o;
+    o.bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : defaultBankDir;
+
+    if (parser.isSet(u"grade"_s)) {
+        const std::optional<int> grade = gradeFrom(parser.value(u"grade"_s));
+        if (!grade)
+            return Parsed::failure(u"--grade：“%1”无效，应为 0 到 6 或 %2"_s.arg(
+                parser.value(u"grade"_s), codes::gradeNames().join(u'、')));
+        o.settings.grade = *grade;
+    }
+    if (parser.isSet(u"mode"_s)) {
+        const std::optional<codes::QuestionMode> mode = modeFrom(parser.value(u"mode"_s));
+        if (!mode)
+            return Parsed::failure(
+                u"--mode：“%1”无效，应为 奥数、估算、列式计算、解方程（或 olympiad、estimation、"
+                u"calculation、equation）"_s.arg(parser.value(u"mode"_s)));
+        o.settings.mode = *mode;
+    }
+
+    o.settings.topicBoxes = WorksheetSettings::defaultTopicBoxes(o.settings.grade, o.settings.mode);
+    if (parser.isSet(u"topics"_s)) {
+        o.settings.topicBoxes.fill(0);
+        const QStringList items = parser.value(u"topics"_s).split(u',', Qt::SkipEmptyParts);
+        if (items.isEmpty())
+            return Parsed::failure(u"--topics：至少要给出一个专题"_s);
+        for (const QString &raw : items) {
+            const QString item = raw.trimmed();
+            const std::optional<int> slot = slotFrom(item, o.settings.mode);
+            if (!slot)
+                return Parsed::failure(
+                    u"--topics：未知专题“%1”，应为 1 到 40、%2题型的专题名称或 unclassified/未归类题"_s.arg(
+                        item, codes::modeName(o.settings.mode)));
+            o.settings.topicBoxes[static_cast<size_t>(*slot)] = 1;
+        }
+    }
+
+    if (parser.isSet(u"count"_s)) {
+        const std::optional<int> count = integerIn(parser.value(u"count"_s), 1, 100000);
+        if (!count)
+            return Parsed::failure(
+                u"--count：“%1”无效，应为 1 到 100000 的整数"_s.arg(parser.value(u"count"_s)));
+        o.settings.quantity = QString::number(*count);
+    }
+    o.settings.repeats = parser.isSet(u"repeats"_s);
+
+    if (parser.isSet(u"font"_s)) {
+        const QString font = parser.value(u"font"_s);
+        if (font != u"宋体"_s && font != u"楷体"_s && font != u"黑体"_s)
+            return Parsed::failure(u"--font：“%1”无效，应为 宋体、楷体 或 黑体"_s.arg(font));
+        o.settings.fontName = font;
+    }
+    if (parser.isSet(u"size"_s)) {
+        bool ok = false;
+        const double size = parser.value(u"size"_s).toDouble(&ok);
+        if (!ok || size < 1 || size > 1638)
+            return Parsed::failure(u"--size：“%1”无效，应为 1 到 1638 的数字"_s.arg(parser.value(u"size"_s)));
+        o.settings.fontSize = QString::number(size);
+    }
+    if (parser.isSet(u"blank-lines"_s)) {
+        const std::optional<int> blanks = integerIn(parser.value(u"blank-lines"_s), 0, 8);
+        if (!blanks)
+            return Parsed::failure(
+                u"--blank-lines：“%1”无效，应为 0 到 8 的整数"_s.arg(parser.value(u"blank-lines"_s)));
+        o.settings.blankLines = QString::number(*blanks);
+    }
+    o.settings.stars = !parser.isSet(u"no-stars"_s);
+    o.settings.answers = parser.isSet(u"answers"_s);
+
+    if (parser.isSet(u"seed"_s)) {
+        bool ok = false;
+        const qulonglong seed = parser.value(u"seed"_s).toULongLong(&ok);
+        if (!ok)
+            return Parsed::failure(u"--seed：“%1”无效，应为非负整数"_s.arg(parser.value(u"seed"_s)));
+        o.seed = seed;
+    }
+
+    o.output = parser.value(u"output"_s);
+    if (o.output.isEmpty())
+        return Parsed::failure(u"--output：必须给出要写入的 .docx 文件"_s);
+    o.answerKey = parser.value(u"answer-key"_s);
+    for (const auto &[name, path] :
+         {std::pair{u"--output"_s, o.output}, std::pair{u"--answer-key"_s, o.answerKey}}) {
+        if (!path.isEmpty() && !path.endsWith(u".docx"_s, Qt::CaseInsensitive))
+            return Parsed::failure(u"%1：“%2”无效，文件名应以 .docx 结尾"_s.arg(name, path));
+    }
+    if (!o.answerKey.isEmpty() &&
+        QFileInfo(o.answerKey).absoluteFilePath() == QFileInfo(o.output).absoluteFilePath())
+        return Parsed::failure(u"--answer-key：不能与 --output 是同一个文件"_s);
+    return Parsed::success(std::move(o));
+}

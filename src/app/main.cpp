@@ -1,0 +1,49 @@
+#include "app/GenerateCommand.h"
+#include "app/GenerateOptions.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString usage() {
+    return u"Tessaly：小学数学解决问题练习卷\n\n"
+           u"  tessaly                      打开主窗口\n"
+           u"  tessaly generate [选项]      不开窗口，直接生成试卷\n"
+           u"  tessaly --help               显示本说明\n\n"_s +
+           GenerateOptions::helpText();
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"Tessaly"_s);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args.first() == u"--help"_s || args.first() == u"-h"_s) {
+        out << usage();
+        return 0;
+    }
+    if (args.first() == u"generate"_s) {
+        const QStringList rest = args.mid(1);
+        if (rest.contains(u"--help"_s)) {
+            out << GenerateOptions::helpText();
+            return 0;
+        }
+        const Result<GenerateOptions> options =
+            GenerateOptions::parse(rest, QCoreApplication::applicationDirPath());
+        if (!options) {
+            err << u"tessaly generate："_s << options.error() << Qt::endl;
+            return 2;
+        }
+        return runGenerate(options.value(), out, err);
+    }
+    err << u"未知的命令“%1”；用 tessaly --help 查看用法"_s.arg(args.first()) << Qt::endl;
+    return 2;
+}

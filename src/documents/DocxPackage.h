@@ -1,0 +1,18 @@
+#pragma once
+
+#include "bank/Result.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <utility>
+
+// Zips named parts into one package in memory (the .docx container).
+namespace docxpackage {
+
+using Part = std::pair<QString, QByteArray>;
+Result<QByteArray> zip(const QList<Part> &parts);
+// Writes bytes to a temporary file beside path and renames it over path.
+Status writeAtomically(const QString &path, const QByteArray &bytes);
+
+} // namespace docxpackage

@@ -1,0 +1,163 @@
+#include "documents/DocxTarget.h"
+
+#include "documents/DocxPackage.h"
+
+#include <QXmlStreamWriter>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString W = u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s;
+
+// A4 in twips; margins are given in points (1 point = 20 twips).
+constexpr int PageWidthTwips = 11906;
+constexpr int PageHeightTwips = 16838;
+
+QByteArray contentTypes() {
+    return QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" "
+        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/word/document.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
+        "</Types>");
+}
+
+QByteArray packageRelationships() {
+    return QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+        "Target=\"word/document.xml\"/>"
+        "</Relationships>");
+}
+
+} // namespace
+
+DocxTarget::DocxTarget(QString path)
+    : path_(std::move(path)) {
+    newDocument();
+}
+
+void DocxTarget::newDocument() {
+    paragraphs_.clear();
+    paragraphs_.emplace_back();
+    format_ = Format{};
+    marginPoints_ = 72;
+}
+
+void DocxTarget::typeText(const QString &text) {
+    if (text.isEmpty())
+        return;
+    std::vector<Run> &runs = paragraphs_.back().runs;
+    if (!runs.empty() && runs.back().format == format_)
+        runs.back().text += text;
+    else
+        runs.push_back(Run{format_, text});
+}
+
+void DocxTarget::endParagraph() {
+    paragraphs_.back().mark = format_;
+    // A new paragraph keeps the alignment of the one before, as in a word processor after Enter.
+    const Alignment alignment = paragraphs_.back().alignment;
+    paragraphs_.emplace_back();
+    paragraphs_.back().alignment = alignment;
+}
+
+QByteArray DocxTarget::documentXml() const {
+    QByteArray xml;
+    QXmlStreamWriter w(&xml);
+    w.setAutoFormatting(false);
+    w.writeStartDocument(u"1.0"_s, true);
+    w.writeNamespace(W, u"w"_s);
+    w.writeStartElement(W, u"document"_s);
+    w.writeStartElement(W, u"body"_s);
+
+    // Run properties in schema order: rFonts, b, bCs, sz, szCs, lang.
+    const auto writeFormat = [&w](const Format &f) {
+        w.writeStartElement(W, u"rPr"_s);
+        if (!f.font.isEmpty()) {
+            w.writeEmptyElement(W, u"rFonts"_s);
+            w.writeAttribute(W, u"ascii"_s, f.font);
+            w.writeAttribute(W, u"hAnsi"_s, f.font);
+            w.writeAttribute(W, u"eastAsia"_s, f.font);
+            w.writeAttribute(W, u"hint"_s, u"eastAsia"_s);
+        }
+        if (f.bold) {
+            w.writeEmptyElement(W, u"b"_s);
+            w.writeEmptyElement(W, u"bCs"_s);
+        }
+        w.writeEmptyElement(W, u"sz"_s);
+        w.writeAttribute(W, u"val"_s, QString::number(f.halfPoints));
+        w.writeEmptyElement(W, u"szCs"_s);
+        w.writeAttribute(W, u"val"_s, QString::number(f.halfPoints));
+        w.writeEmptyElement(W, u"lang"_s);
+        w.writeAttribute(W, u"eastAsia"_s, u"zh-CN"_s);
+        w.writeEndElement();
+    };
+
+    for (std::size_t i = 0; i < paragraphs_.size(); ++i) {
+        const Paragraph &p = paragraphs_[i];
+        // The last paragraph was never ended; its mark has the formatting current now.
+        const Format mark = i + 1 == paragraphs_.size() ? format_ : p.mark;
+        w.writeStartElement(W, u"p"_s);
+        w.writeStartElement(W, u"pPr"_s);
+        w.writeEmptyElement(W, u"jc"_s);
+        w.writeAttribute(W, u"val"_s, p.alignment == Alignment::Center ? u"center"_s : u"left"_s);
+        writeFormat(mark);
+        w.writeEndElement(); // pPr
+        for (const Run &run : p.runs) {
+            w.writeStartElement(W, u"r"_s);
+            writeFormat(run.format);
+            w.writeStartElement(W, u"t"_s);
+            w.writeAttribute(u"xml:space"_s, u"preserve"_s);
+            w.writeCharacters(run.text);
+            w.writeEndElement(); // t
+            w.writeEndElement(); // r
+        }
+        w.writeEndElement(); // p
+    }
+
+    const QString margin = QString::number(marginPoints_ * 20);
+    w.writeStartElement(W, u"sectPr"_s);
+    w.writeEmptyElement(W, u"pgSz"_s);
+    w.writeAttribute(W, u"w"_s, QString::number(PageWidthTwips));
+    w.writeAttribute(W, u"h"_s, QString::number(PageHeightTwips));
+    w.writeEmptyElement(W, u"pgMar"_s);
+    w.writeAttribute(W, u"top"_s, margin);
+    w.writeAttribute(W, u"right"_s, margin);
+    w.writeAttribute(W, u"bottom"_s, margin);
+    w.writeAttribute(W, u"left"_s, margin);
+    w.writeAttribute(W, u"header"_s, u"851"_s);
+    w.writeAttribute(W, u"footer"_s, u"992"_s);
+    w.writeAttribute(W, u"gutter"_s, u"0"_s);
+    w.writeEndElement(); // sectPr
+
+    w.writeEndElement(); // body
+    w.writeEndElement(); // document
+    w.writeEndDocument();
+    return xml;
+}
+
+Result<QByteArray> DocxTarget::package() const {
+    return docxpackage::zip({
+        {u"[Content_Types].xml"_s, contentTypes()},
+        {u"_rels/.rels"_s, packageRelationships()},
+        {u"word/document.xml"_s, documentXml()},
+    });
+}
+
+void DocxTarget::show() {
+    const Result<QByteArray> zipped = package();
+    if (!zipped) {
+        recordFailure(zipped.error());
+        return;
+    }
+    const Status written = docxpackage::writeAtomically(path_, zipped.value());
+    if (!written)
+        recordFailure(written.error());
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "bank/Result.h"
+#include "generation/DocumentTarget.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// Builds the worksheet as a .docx file that Word, WPS and LibreOffice open alike. The operations
+// collect paragraphs in memory; show() writes the file, to a temporary name beside it that is then
+// renamed, so a failure never leaves half a document.
+class DocxTarget : public DocumentTarget {
+public:
+    explicit DocxTarget(QString path);
+
+    void newDocument() override;
+    void setPageMargins(int points) override { marginPoints_ = points; }
+    void setBold(bool bold) override { format_.bold = bold; }
+    void setFontName(const QString &name) override { format_.font = name; }
+    void setFontSize(double points) override { format_.halfPoints = qRound(points * 2); }
+    void setAlignment(Alignment alignment) override { paragraphs_.back().alignment = alignment; }
+    void typeText(const QString &text) override;
+    void endParagraph() override;
+    void show() override;
+
+    const QString &path() const { return path_; }
+    // The document part (word/document.xml) as it stands.
+    QByteArray documentXml() const;
+    // The whole package, as show() writes it.
+    Result<QByteArray> package() const;
+
+private:
+    struct Format {
+        bool bold = false;
+        QString font;
+        int halfPoints = 21; // 10.5 point, the usual default of Chinese documents
+        bool operator==(const Format &) const = default;
+    };
+    struct Run {
+        Format format;
+        QString text;
+    };
+    struct Paragraph {
+        Alignment alignment = Alignment::Left;
+        std::vector<Run> runs;
+        Format mark; // the paragraph mark keeps the formatting at the moment the paragraph ended
+    };
+
+    QString path_;
+    int marginPoints_ = 72;
+    Format format_;
+    std::vector<Paragraph> paragraphs_;
+};

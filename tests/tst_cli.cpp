@@ -1,0 +1,266 @@
+#include "app/GenerateCommand.h"
+#include "app/GenerateOptions.h"
+#include "support/DocxReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void defaults();
+    void defaultTopics_data();
+    void defaultTopics();
+    void topicsByNameAndNumber();
+    void badOptions_data();
+    void badOptions();
+    void worksheetAndAnswerKeyMatch();
+    void sameSeedSameWorksheet();
+    void badBank_data();
+    void badBank();
+    void missingOutputFolder();
+    void program();
+
+private:
+    struct Outcome {
+        int status;
+        QString out;
+        QString err;
+    };
+    Outcome generate(const QStringList &arguments) const;
+    static docxreader::Document read(const QString &path);
+
+    QTemporaryDir work_;
+    QString bankDir_;
+};
+
+void TestCli::initTestCase() {
+    bankDir_ = work_.filePath(u"bank"_s);
+    QVERIFY(QDir().mkpath(bankDir_));
+    QVERIFY(QFile::copy(QStringLiteral(TESSALY_SAMPLE_BANK), bankDir_ + u"/tk.txt"_s));
+}
+
+TestCli::Outcome TestCli::generate(const QStringList &arguments) const {
+    const Result<GenerateOptions> options = GenerateOptions::parse(arguments, bankDir_);
+    if (!options)
+        return {2, QString(), options.error()};
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int status = runGenerate(options.value(), outStream, errStream);
+    return {status, out, err};
+}
+
+docxreader::Document TestCli::read(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot open %s", qPrintable(path));
+    const std::optional<QByteArray> xml = docxreader::part(file.readAll(), u"word/document.xml"_s);
+    const std::optional<docxreader::Document> doc = xml ? docxreader::parse(*xml) : std::nullopt;
+    if (!doc)
+        qFatal("no document in %s", qPrintable(path));
+    return *doc;
+}
+
+void TestCli::defaults() {
+    const Result<GenerateOptions> parsed = GenerateOptions::parse({u"--output"_s, u"a.docx"_s}, u"/bank"_s);
+    QVERIFY(parsed.ok());
+    const GenerateOptions &o = parsed.value();
+    QCOMPARE(o.bankDir, u"/bank"_s);
+    QCOMPARE(o.settings.grade, 0);
+    QCOMPARE(o.settings.mode, codes::QuestionMode::Calculation);
+    QCOMPARE(o.settings.quantity, u"24"_s);
+    QCOMPARE(o.settings.fontName, u"宋体"_s);
+    QCOMPARE(o.settings.fontSize, u"11"_s);
+    QCOMPARE(o.settings.blankLines, u"2"_s);
+    QVERIFY(o.settings.stars);
+    QVERIFY(!o.settings.answers);
+    QVERIFY(!o.settings.repeats);
+    QVERIFY(!o.seed.has_value());
+    for (int box : o.settings.topicBoxes)
+        QCOMPARE(box, 1);
+}
+
+void TestCli::defaultTopics_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("ticked"); // topic slots ticked, 未归类题 aside
+    QTest::newRow("grade 1") << QStringList{u"--grade"_s, u"1"_s} << 5;
+    QTest::newRow("grade by name") << QStringList{u"--grade"_s, u"三年级"_s} << 17;
+    QTest::newRow("equations at grade 6")
+        << QStringList{u"--grade"_s, u"6"_s, u"--mode"_s, u"equation"_s} << 28;
+    QTest::newRow("olympiad grade 1") << QStringList{u"--grade"_s, u"1"_s, u"--mode"_s, u"奥数"_s} << 3;
+    QTest::newRow("olympiad grade 4 takes all")
+        << QStringList{u"--grade"_s, u"4"_s, u"--mode"_s, u"奥数"_s} << 40;
+}
+
+void TestCli::defaultTopics() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, ticked);
+    const Result<GenerateOptions> parsed =
+        GenerateOptions::parse(arguments + QStringList{u"--output"_s, u"a.docx"_s}, {});
+    QVERIFY2(parsed.ok(), qPrintable(parsed.error()));
+    const auto &boxes = parsed.value().settings.topicBoxes;
+    QCOMPARE(boxes[0], 1);
+    QCOMPARE(static_cast<int>(std::count(boxes.begin() + 1, boxes.end(), 1)), ticked);
+}
+
+void TestCli::topicsByNameAndNumber() {
+    const Result<GenerateOptions> parsed = GenerateOptions::parse(
+        {u"--mode"_s, u"奥数"_s, u"--topics"_s, u"3,和差,表面积,牛 吃 草"_s, u"--output"_s, u"a.docx"_s}, {});
+    QVERIFY2(parsed.ok(), qPrintable(parsed.error()));
+    const auto &boxes = parsed.value().settings.topicBoxes;
+    QCOMPARE(boxes[0], 0); // 未归类题 only when listed
+    QCOMPARE(boxes[3], 1);
+    QCOMPARE(boxes[9], 1);
+    QCOMPARE(boxes[27], 1);
+    QCOMPARE(boxes[36], 1);
+    QCOMPARE(static_cast<int>(std::count(boxes.begin(), boxes.end(), 1)), 4);
+}
+
+void TestCli::badOptions_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("named");
+    const QStringList out{u"--output"_s, u"a.docx"_s};
+    QTest::newRow("grade out of range") << QStringList{u"--grade"_s, u"7"_s} + out << u"--grade"_s;
+    QTest::newRow("unknown mode") << QStringList{u"--mode"_s, u"几何"_s} + out << u"--mode"_s;
+    QTest::newRow("unknown topic") << QStringList{u"--topics"_s, u"1,飞行"_s} + out << u"--topics"_s;
+    QTest::newRow("olympiad name in textbook mode")
+        << QStringList{u"--topics"_s, u"容斥原理"_s} + out << u"--topics"_s;
+    QTest::newRow("slot 41") << QStringList{u"--topics"_s, u"41"_s} + out << u"--topics"_s;
+    QTest::newRow("count 0") << QStringList{u"--count"_s, u"0"_s} + out << u"--count"_s;
+    QTest::newRow("count text") << QStringList{u"--count"_s, u"many"_s} + out << u"--count"_s;
+    QTest::newRow("font") << QStringList{u"--font"_s, u"Arial"_s} + out << u"--font"_s;
+    QTest::newRow("size") << QStringList{u"--size"_s, u"0"_s} + out << u"--size"_s;
+    QTest::newRow("blank lines") << QStringList{u"--blank-lines"_s, u"9"_s} + out << u"--blank-lines"_s;
+    QTest::newRow("seed") << QStringList{u"--seed"_s, u"-1"_s} + out << u"--seed"_s;
+    QTest::newRow("no output") << QStringList{} << u"--output"_s;
+    QTest::newRow("output not docx") << QStringList{u"--output"_s, u"a.txt"_s} << u"--output"_s;
+    QTest::newRow("key is the sheet")
+        << QStringList{u"--answer-key"_s, u"a.docx"_s} + out << u"--answer-key"_s;
+    QTest::newRow("unknown option") << QStringList{u"--colour"_s} + out << u"colour"_s;
+}
+
+void TestCli::badOptions() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, named);
+    const Result<GenerateOptions> parsed = GenerateOptions::parse(arguments, {});
+    QVERIFY(!parsed.ok());
+    QVERIFY2(parsed.error().contains(named), qPrintable(parsed.error()));
+    QVERIFY(!parsed.error().contains(u'\n'));
+}
+
+void TestCli::worksheetAndAnswerKeyMatch() {
+    const QString sheet = work_.filePath(u"sheet.docx"_s), key = work_.filePath(u"key.docx"_s);
+    const Outcome o = generate({u"--grade"_s, u"3"_s, u"--count"_s, u"10"_s, u"--seed"_s, u"5"_s,
+                                u"--output"_s, sheet, u"--answer-key"_s, key});
+    QCOMPARE(o.status, 0);
+    QVERIFY2(o.out.contains(u"10 道题"_s) && o.out.contains(sheet) && o.out.contains(key), qPrintable(o.out));
+    QVERIFY2(o.err.isEmpty(), qPrintable(o.err));
+
+    const QStringList sheetLines = read(sheet).texts(), keyLines = read(key).texts();
+    QVERIFY(sheetLines.at(0).startsWith(u"Tessaly练习    "_s));
+    QVERIFY(keyLines.at(0).startsWith(u"Tessaly练习(答案)"_s));
+    QCOMPARE(sheetLines.at(2), u"姓名：___________   座号：__________    情况：___________"_s);
+    QVERIFY(keyLines.at(2).isEmpty());
+
+    QStringList questions, answered;
+    for (const QString &line : sheetLines)
+        if (line.contains(u"、"_s))
+            questions.append(line);
+    for (const QString &line : keyLines)
+        if (line.contains(u"、"_s))
+            answered.append(line);
+    QCOMPARE(questions.size(), 10);
+    QCOMPARE(answered.size(), 10);
+    for (int i = 0; i < 10; ++i) {
+        QVERIFY2(answered[i].startsWith(questions[i] + u"　　（答案："_s), qPrintable(answered[i]));
+        QVERIFY(questions[i].contains(QString::number(i + 1) + u"、"_s));
+    }
+}
+
+void TestCli::sameSeedSameWorksheet() {
+    const auto questions = [this](const QString &seed, const QString &name) {
+        const QString path = work_.filePath(name);
+        const Outcome o = generate({u"--seed"_s, seed, u"--output"_s, path});
+        if (o.status != 0)
+            qFatal("generate failed: %s", qPrintable(o.err));
+        return read(path).texts().mid(4);
+    };
+    QCOMPARE(questions(u"11"_s, u"a.docx"_s), questions(u"11"_s, u"b.docx"_s));
+    QVERIFY(questions(u"11"_s, u"a.docx"_s) != questions(u"12"_s, u"c.docx"_s));
+}
+
+void TestCli::badBank_data() {
+    QTest::addColumn<QByteArray>("tk");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no bank at all") << QByteArray() << 1 << u"题库不存在"_s;
+    QTest::newRow("undecodable") << QByteArray("\xFF\xFE\xFF|1|1|0|a\r\n") << 1 << u"编码"_s;
+    QTest::newRow("short record is a warning") << QByteArray("only|1|1\r\n") << 0 << u"第1行"_s;
+}
+
+void TestCli::badBank() {
+    QFETCH(QByteArray, tk);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    if (!tk.isEmpty()) {
+        QFile file(dir.filePath(u"tk.txt"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(tk);
+    }
+    const QString output = dir.filePath(u"out.docx"_s);
+    const Result<GenerateOptions> options =
+        GenerateOptions::parse({u"--bank-dir"_s, dir.path(), u"--output"_s, output}, {});
+    QVERIFY(options.ok());
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    QCOMPARE(runGenerate(options.value(), o, e), status);
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QCOMPARE(QFile::exists(output), status == 0);
+}
+
+void TestCli::missingOutputFolder() {
+    const QString output = work_.filePath(u"nowhere/out.docx"_s);
+    const Outcome o = generate({u"--output"_s, output});
+    QCOMPARE(o.status, 1);
+    QVERIFY2(o.err.contains(u"输出文件夹不存在"_s), qPrintable(o.err));
+    QVERIFY(!QFile::exists(output));
+}
+
+void TestCli::program() {
+    QProcess p;
+    p.start(QStringLiteral(TESSALY_PROGRAM), {u"--help"_s});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString help = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char *option :
+         {"--bank-dir", "--grade", "--mode", "--topics", "--count", "--repeats", "--font", "--size",
+          "--blank-lines", "--no-stars", "--answers", "--seed", "--output", "--answer-key"})
+        QVERIFY2(help.contains(QLatin1StringView(option)), option);
+
+    p.start(QStringLiteral(TESSALY_PROGRAM),
+            {u"generate"_s, u"--grade"_s, u"8"_s, u"--output"_s, u"x.docx"_s});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 2);
+    const QString err = QString::fromUtf8(p.readAllStandardError()).trimmed();
+    QVERIFY(err.contains(u"--grade"_s));
+    QVERIFY(!err.contains(u'\n'));
+
+    const QString output = work_.filePath(u"program.docx"_s);
+    p.start(QStringLiteral(TESSALY_PROGRAM),
+            {u"generate"_s, u"--bank-dir"_s, bankDir_, u"--output"_s, output});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains(u"24 道题"_s));
+    QVERIFY(QFile::exists(output));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,242 @@
+#include "documents/DocxTarget.h"
+#include "generation/DocumentWriter.h"
+#include "generation/RecordingTarget.h"
+#include "support/DocxReader.h"
+#include "support/ScriptedHost.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestDocx : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void packageParts();
+    void formatting_data();
+    void formatting();
+    void paragraphsMatchTheWriter_data();
+    void paragraphsMatchTheWriter();
+    void halfPointSizes();
+    void missingFolderLeavesNothing();
+    void failedWriteKeepsWhatWasThere();
+    void libreOfficeReadsTheText();
+};
+
+namespace {
+
+WorksheetArgs sampleArgs(const QString &answerFlag) {
+    WorksheetArgs args;
+    args.questionList = u"小明有7元钱，又得2元，共有多少元？ 填一填：3＋()＝5"_s;
+    args.answerList = u"7＋2＝9（元） 2"_s;
+    args.difficultyList = u"3 0"_s;
+    args.fontSize = u"14"_s;
+    args.fontName = u"楷体"_s;
+    args.answerFlag = answerFlag;
+    return args;
+}
+
+docxreader::Document written(DocxTarget &target) {
+    const Result<QByteArray> package = target.package();
+    if (!package)
+        qFatal("no package");
+    const std::optional<QByteArray> xml = docxreader::part(package.value(), u"word/document.xml"_s);
+    if (!xml)
+        qFatal("no document part");
+    const std::optional<docxreader::Document> doc = docxreader::parse(*xml);
+    if (!doc)
+        qFatal("document part is no well-formed XML");
+    return *doc;
+}
+
+QStringList recordedParagraphs(const WorksheetArgs &args, const QString &today) {
+    ScriptedHost host;
+    host.setToday(today);
+    RecordingTarget target;
+    DocumentWriter::write(host, target, args);
+    return target.paragraphs();
+}
+
+} // namespace
+
+void TestDocx::packageParts() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"sheet.docx"_s);
+    ScriptedHost host;
+    DocxTarget target(path);
+    DocumentWriter::write(host, target, sampleArgs(u"0"_s));
+    QVERIFY2(!target.failed(), qPrintable(target.failure()));
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray package = file.readAll();
+    const std::optional<QStringList> names = docxreader::partNames(package);
+    QVERIFY(names.has_value());
+    QCOMPARE(*names, (QStringList{u"[Content_Types].xml"_s, u"_rels/.rels"_s, u"word/document.xml"_s}));
+    const QByteArray types = docxreader::part(package, u"[Content_Types].xml"_s).value_or(QByteArray());
+    QVERIFY(types.contains("wordprocessingml.document.main+xml"));
+    QVERIFY(docxreader::part(package, u"_rels/.rels"_s).value_or(QByteArray()).contains("word/document.xml"));
+    // Nothing but the document is left in the folder: the temporary file was renamed.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"sheet.docx"_s});
+}
+
+void TestDocx::formatting_data() {
+    QTest::addColumn<QString>("answerFlag");
+    QTest::newRow("worksheet") << u"0"_s;
+    QTest::newRow("answers") << u"1"_s;
+}
+
+void TestDocx::formatting() {
+    QFETCH(QString, answerFlag);
+    ScriptedHost host;
+    host.setToday(u"2026/12/7"_s);
+    DocxTarget target(u"unused.docx"_s);
+    DocumentWriter::write(host, target, sampleArgs(answerFlag));
+    const docxreader::Document doc = written(target);
+    const bool answers = answerFlag == u"1"_s;
+
+    QCOMPARE(doc.margins, QStringList(4, u"1000"_s)); // 50 points
+    const docxreader::Paragraph &title = doc.paragraphs.at(0);
+    QCOMPARE(title.alignment, u"center"_s);
+    QCOMPARE(title.runs.size(), 2);
+    QCOMPARE(title.runs[0].text, answers ? u"Tessaly练习(答案)"_s : u"Tessaly练习"_s);
+    QVERIFY(title.runs[0].bold);
+    QCOMPARE(title.runs[0].font, u"黑体"_s);
+    QCOMPARE(title.runs[0].latin, u"黑体"_s);
+    QCOMPARE(title.runs[0].halfPoints, 44);
+    QCOMPARE(title.runs[1].text, u"    2026/12/7"_s);
+    QCOMPARE(title.runs[1].halfPoints, 24);
+
+    // The empty centred line after the title is 12 point.
+    QCOMPARE(doc.paragraphs.at(1).alignment, u"center"_s);
+    QVERIFY(doc.paragraphs.at(1).runs.isEmpty());
+    QCOMPARE(doc.paragraphs.at(1).markHalfPoints, 24);
+
+    const docxreader::Paragraph &nameLine = doc.paragraphs.at(2);
+    QCOMPARE(nameLine.alignment, u"center"_s);
+    if (answers) {
+        QVERIFY(nameLine.runs.isEmpty());
+    } else {
+        QCOMPARE(nameLine.text(), DocumentWriter::nameLine());
+        QVERIFY(!nameLine.runs[0].bold);
+        QCOMPARE(nameLine.runs[0].font, u"宋体"_s);
+        QCOMPARE(nameLine.runs[0].halfPoints, 24);
+    }
+    QCOMPARE(doc.paragraphs.at(3).alignment, u"center"_s);
+
+    const docxreader::Paragraph &question = doc.paragraphs.at(4);
+    QCOMPARE(question.alignment, u"left"_s);
+    QCOMPARE(question.text(), answers
+                                  ? u"[★★★]1、小明有7元钱，又得2元，共有多少元？　　（答案：7＋2＝9（元））"_s
+                                  : u"[★★★]1、小明有7元钱，又得2元，共有多少元？"_s);
+    for (const docxreader::Run &run : question.runs) {
+        QCOMPARE(run.font, u"楷体"_s);
+        QCOMPARE(run.halfPoints, 28);
+        QVERIFY(!run.bold);
+    }
+    // Two blank lines after each question, left-aligned in the question font.
+    QVERIFY(doc.paragraphs.at(5).runs.isEmpty());
+    QCOMPARE(doc.paragraphs.at(5).alignment, u"left"_s);
+    QCOMPARE(doc.paragraphs.at(5).markHalfPoints, 28);
+    QCOMPARE(doc.paragraphs.at(7).text().left(16), u"2、填一填：3＋(        )＝5"_s.left(16));
+}
+
+void TestDocx::paragraphsMatchTheWriter_data() {
+    formatting_data();
+}
+
+void TestDocx::paragraphsMatchTheWriter() {
+    QFETCH(QString, answerFlag);
+    ScriptedHost host;
+    host.setToday(u"7/12/26"_s);
+    DocxTarget target(u"unused.docx"_s);
+    DocumentWriter::write(host, target, sampleArgs(answerFlag));
+    QCOMPARE(written(target).texts(), recordedParagraphs(sampleArgs(answerFlag), u"7/12/26"_s));
+}
+
+void TestDocx::halfPointSizes() {
+    DocxTarget target(u"unused.docx"_s);
+    target.setFontSize(10.5);
+    target.typeText(u"a"_s);
+    target.setFontSize(11.3); // rounds to the nearest half point
+    target.typeText(u"b"_s);
+    const docxreader::Document doc = written(target);
+    QCOMPARE(doc.paragraphs.at(0).runs.at(0).halfPoints, 21);
+    QCOMPARE(doc.paragraphs.at(0).runs.at(1).halfPoints, 23);
+}
+
+void TestDocx::missingFolderLeavesNothing() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"no-such-folder/sheet.docx"_s);
+    ScriptedHost host;
+    DocxTarget target(path);
+    DocumentWriter::write(host, target, sampleArgs(u"0"_s));
+    QVERIFY(target.failed());
+    QVERIFY(target.failure().contains(u"sheet.docx"_s));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+}
+
+void TestDocx::failedWriteKeepsWhatWasThere() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"sheet.docx"_s);
+    QVERIFY(QDir(dir.path()).mkdir(u"sheet.docx"_s)); // a folder stands where the file should go
+    QFile marker(path + u"/keep.txt"_s);
+    QVERIFY(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    DocxTarget target(path);
+    target.typeText(u"x"_s);
+    target.show();
+    QVERIFY(target.failed());
+    QVERIFY(QFile::exists(path + u"/keep.txt"_s));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+}
+
+void TestDocx::libreOfficeReadsTheText() {
+    const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
+    if (soffice.isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed");
+    QTemporaryDir dir;
+    QStringList files;
+    for (const QString &flag : {u"0"_s, u"1"_s}) {
+        ScriptedHost host;
+        host.setToday(u"7/12/26"_s);
+        const QString path = dir.filePath(u"sheet%1.docx"_s.arg(flag));
+        DocxTarget target(path);
+        DocumentWriter::write(host, target, sampleArgs(flag));
+        QVERIFY(!target.failed());
+        files.append(path);
+    }
+    QProcess office;
+    office.setProcessChannelMode(QProcess::MergedChannels);
+    office.start(soffice,
+                 QStringList{u"--headless"_s, u"--norestore"_s,
+                             u"-env:UserInstallation=file://"_s + dir.filePath(u"profile"_s),
+                             u"--convert-to"_s, u"txt:Text (encoded):UTF8"_s, u"--outdir"_s, dir.path()} +
+                     files);
+    QVERIFY(office.waitForFinished(120000));
+    QCOMPARE(office.exitCode(), 0);
+    for (const QString &flag : {u"0"_s, u"1"_s}) {
+        QFile text(dir.filePath(u"sheet%1.txt"_s.arg(flag)));
+        QVERIFY2(text.open(QIODevice::ReadOnly), office.readAll().constData());
+        QString content = QString::fromUtf8(text.readAll());
+        content.remove(QChar(0xFEFF));
+        QStringList lines = content.split(u'\n');
+        for (QString &line : lines)
+            line.remove(u'\r');
+        QStringList expected = recordedParagraphs(sampleArgs(flag), u"7/12/26"_s);
+        while (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        while (!expected.isEmpty() && expected.last().isEmpty())
+            expected.removeLast();
+        QCOMPARE(lines, expected);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDocx)
+#include "tst_docx.moc"
