@@ -1,0 +1,79 @@
+// Times writing the worksheet as a .docx for 24, 1,000 and 10,000 questions, and the same document
+// built by python-docx (bench/docx_python.py) in the same run.
+//   bench_docx [--quick]
+#include "documents/DocxTarget.h"
+#include "generation/DocumentWriter.h"
+#include "generation/SettingsHost.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+WorksheetArgs args(int count)
+{
+    QStringList questions, answers, difficulties;
+    for (int i = 0; i < count; ++i) {
+        questions.append(u"小明有%1个苹果，妈妈又给了他8个，小明现在一共有多少个苹果？"_s.arg(i));
+        answers.append(u"%1＋8＝%2（个）"_s.arg(i).arg(i + 8));
+        difficulties.append(u"2"_s);
+    }
+    WorksheetArgs a;
+    a.questionList = questions.join(u' ');
+    a.answerList = answers.join(u' ');
+    a.difficultyList = difficulties.join(u' ');
+    a.fontName = u"宋体"_s;
+    a.fontSize = u"11"_s;
+    a.answerFlag = u"0"_s;
+    return a;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int repeats = app.arguments().contains(u"--quick"_s) ? 3 : 7;
+    const QString script = QStringLiteral(TESSALY_BENCH_DIR "/docx_python.py");
+    QTemporaryDir tmp;
+
+    std::printf("%-10s %12s %16s %8s\n", "questions", "tessaly ms", "python-docx ms", "ratio");
+    for (int count : {24, 1'000, 10'000}) {
+        const WorksheetArgs a = args(count);
+        std::vector<double> ours, theirs;
+        for (int r = 0; r < repeats; ++r) {
+            SettingsHost host;
+            host.setToday(u"2026/12/7"_s);
+            QElapsedTimer t;
+            t.start();
+            DocxTarget target(tmp.filePath(u"ours.docx"_s));
+            DocumentWriter::write(host, target, a);
+            ours.push_back(t.nsecsElapsed() / 1e6);
+            if (target.failed())
+                qFatal("%s", qPrintable(target.failure()));
+
+            QProcess python;
+            python.start(u"/usr/bin/python3"_s, {script, QString::number(count), tmp.filePath(u"theirs.docx"_s)});
+            if (!python.waitForFinished(600000) || python.exitCode() != 0)
+                qFatal("python-docx failed: %s", python.readAllStandardError().constData());
+            theirs.push_back(QString::fromUtf8(python.readAllStandardOutput()).trimmed().toDouble());
+        }
+        const double o = median(ours), p = median(theirs);
+        std::printf("%-10d %12.2f %16.2f %8.1f\n", count, o, p, p / o);
+    }
+    return 0;
+}
