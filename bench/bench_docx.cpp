@@ -18,8 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-WorksheetArgs args(int count)
-{
+WorksheetArgs args(int count) {
     QStringList questions, answers, difficulties;
     for (int i = 0; i < count; ++i) {
         questions.append(u"小明有%1个苹果，妈妈又给了他8个，小明现在一共有多少个苹果？"_s.arg(i));
@@ -36,16 +35,14 @@ WorksheetArgs args(int count)
     return a;
 }
 
-double median(std::vector<double> v)
-{
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const int repeats = app.arguments().contains(u"--quick"_s) ? 3 : 7;
     const QString script = QStringLiteral(TESSALY_BENCH_DIR "/docx_python.py");
@@ -67,7 +64,8 @@ int main(int argc, char **argv)
                 qFatal("%s", qPrintable(target.failure()));
 
             QProcess python;
-            python.start(u"/usr/bin/python3"_s, {script, QString::number(count), tmp.filePath(u"theirs.docx"_s)});
+            python.start(u"/usr/bin/python3"_s,
+                         {script, QString::number(count), tmp.filePath(u"theirs.docx"_s)});
             if (!python.waitForFinished(600000) || python.exitCode() != 0)
                 qFatal("python-docx failed: %s", python.readAllStandardError().constData());
             theirs.push_back(QString::fromUtf8(python.readAllStandardOutput()).trimmed().toDouble());

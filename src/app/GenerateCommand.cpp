@@ -83,7 +83,7 @@ bool writeSheet(SettingsHost &host, const WorksheetArgs &args, const QString &pa
 int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &err) {
     if (!checkBank(options.bankDir, err))
         return 1;
-    if (!checkOutputFolder(options.output, err) ||
+    if ((!options.output.isEmpty() && !checkOutputFolder(options.output, err)) ||
         (!options.answerKey.isEmpty() && !checkOutputFolder(options.answerKey, err)))
         return 1;
 
@@ -100,17 +100,40 @@ int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &e
     if (count == 0)
         err << u"警告：没有符合所选范围和专题的题目，试卷只有标题"_s << Qt::endl;
 
+    const QString what = options.settings.answers ? u"答案版"_s : u"试卷"_s;
+    const auto report = [&](const QString &kind, const QString &path) {
+        out << kind << u"（"_s << count << u" 道题）："_s
+            << (path.isEmpty() ? u"已在 LibreOffice 中打开"_s
+                               : QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+            << Qt::endl;
+    };
+    WorksheetArgs key = args;
+    key.answerFlag = u"1"_s;
+
+    if (options.target == TargetSettings::Kind::LibreOffice) {
+        TargetSettings target = TargetSettings::read(options.programDir);
+        target.office.headless = options.headless;
+        QList<OfficeSheet> sheets{{&args, options.output}};
+        if (!options.answerKey.isEmpty())
+            sheets.append({&key, options.answerKey});
+        const Status typed = typeIntoLibreOffice(target, host, sheets);
+        if (!typed) {
+            err << typed.error() << Qt::endl;
+            return 1;
+        }
+        report(what, options.output);
+        if (!options.answerKey.isEmpty())
+            report(u"答案版"_s, options.answerKey);
+        return 0;
+    }
+
     if (!writeSheet(host, args, options.output, err))
         return 1;
-    out << (options.settings.answers ? u"答案版"_s : u"试卷"_s) << u"（"_s << count << u" 道题）："_s
-        << QDir::toNativeSeparators(QFileInfo(options.output).absoluteFilePath()) << Qt::endl;
-
+    report(what, options.output);
     if (!options.answerKey.isEmpty()) {
-        args.answerFlag = u"1"_s;
-        if (!writeSheet(host, args, options.answerKey, err))
+        if (!writeSheet(host, key, options.answerKey, err))
             return 1;
-        out << u"答案版（"_s << count << u" 道题）："_s
-            << QDir::toNativeSeparators(QFileInfo(options.answerKey).absoluteFilePath()) << Qt::endl;
+        report(u"答案版"_s, options.answerKey);
     }
     return 0;
 }

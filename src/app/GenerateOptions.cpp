@@ -36,8 +36,16 @@ const QList<QCommandLineOption> &allOptions() {
         option(u"no-stars"_s, u"不印难度星级"_s),
         option(u"answers"_s, u"输出答案版"_s),
         option(u"seed"_s, u"随机种子：相同的种子、题库和选项得到相同的试卷"_s, u"N"_s),
-        option(u"output"_s, u"要写入的 .docx 文件（必需）"_s, u"FILE"_s),
-        option(u"answer-key"_s, u"同时把同一组题目的答案版写入此 .docx 文件"_s, u"FILE"_s),
+        option(u"output"_s,
+               u"要写入的文件：.docx；用 LibreOffice 时也可以是 .pdf 或 .odt（docx 目标时必需）"_s,
+               u"FILE"_s),
+        option(u"answer-key"_s, u"同时把同一组题目的答案版写入此文件"_s, u"FILE"_s),
+        option(
+            u"target"_s,
+            u"docx（写文件，--output 为 .docx 时的默认）或 libreoffice（在 LibreOffice 中打开新文档；--output 为 .pdf、.odt 时的默认）"_s,
+            u"T"_s),
+        option(u"headless"_s,
+               u"不显示 LibreOffice 窗口（服务器与测试用）；本命令自己启动的 LibreOffice 用完即关闭"_s),
     };
     return options;
 }
@@ -95,8 +103,9 @@ std::optional<int> integerIn(const QString &text, int low, int high) {
 } // namespace
 
 QString GenerateOptions::helpText() {
-    QString text = u"用法：tessaly generate --output FILE [选项]\n"
-                   u"从题库抽题，把试卷（以及可选的答案版）写成 .docx 文件。\n\n选项：\n"_s;
+    QString text =
+        u"用法：tessaly generate --output FILE [选项]\n"
+        u"从题库抽题，把试卷（以及可选的答案版）写成 .docx 文件，或在 LibreOffice 中排好。\n\n选项：\n"_s;
     for (const QCommandLineOption &o : allOptions()) {
         QString name = u"  --"_s + o.names().first();
         if (!o.valueName().isEmpty())
@@ -106,7 +115,7 @@ QString GenerateOptions::helpText() {
     return text;
 }
 
-Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, const QString &defaultBankDir) {
+Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, const QString &programDir) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(allOptions());
@@ -117,7 +126,8 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         return Parsed::failure(u"多余的参数：%1"_s.arg(parser.positionalArguments().join(u' ')));
 
     GenerateOptions o;
-    o.bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : defaultBankDir;
+    o.programDir = programDir;
+    o.bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : programDir;
 
     if (parser.isSet(u"grade"_s)) {
         const std::optional<int> grade = gradeFrom(parser.value(u"grade"_s));
@@ -193,13 +203,42 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     }
 
     o.output = parser.value(u"output"_s);
-    if (o.output.isEmpty())
-        return Parsed::failure(u"--output：必须给出要写入的 .docx 文件"_s);
     o.answerKey = parser.value(u"answer-key"_s);
-    for (const auto &[name, path] :
-         {std::pair{u"--output"_s, o.output}, std::pair{u"--answer-key"_s, o.answerKey}}) {
-        if (!path.isEmpty() && !path.endsWith(u".docx"_s, Qt::CaseInsensitive))
-            return Parsed::failure(u"%1：“%2”无效，文件名应以 .docx 结尾"_s.arg(name, path));
+    o.headless = parser.isSet(u"headless"_s);
+    const auto isDocx = [](const QString &path) { return path.endsWith(u".docx"_s, Qt::CaseInsensitive); };
+    if (parser.isSet(u"target"_s)) {
+        const std::optional<TargetSettings::Kind> kind =
+            TargetSettings::kindFromName(parser.value(u"target"_s));
+        if (!kind || *kind == TargetSettings::Kind::Automatic)
+            return Parsed::failure(
+                u"--target：“%1”无效，应为 docx 或 libreoffice"_s.arg(parser.value(u"target"_s)));
+        o.target = *kind;
+    } else {
+        o.target = o.output.isEmpty() || isDocx(o.output) ? TargetSettings::Kind::Docx
+                                                          : TargetSettings::Kind::LibreOffice;
+    }
+
+    if (o.target == TargetSettings::Kind::Docx) {
+        if (o.output.isEmpty())
+            return Parsed::failure(u"--output：必须给出要写入的 .docx 文件"_s);
+        for (const auto &[name, path] :
+             {std::pair{u"--output"_s, o.output}, std::pair{u"--answer-key"_s, o.answerKey}})
+            if (!path.isEmpty() && !isDocx(path))
+                return Parsed::failure(
+                    u"%1：“%2”无效，不用 LibreOffice 时文件名应以 .docx 结尾"_s.arg(name, path));
+        if (o.headless)
+            return Parsed::failure(u"--headless：只能与 --target libreoffice 一起用"_s);
+    } else {
+        static const QStringList exportable{u"pdf"_s, u"odt"_s, u"docx"_s};
+        for (const auto &[name, path] :
+             {std::pair{u"--output"_s, o.output}, std::pair{u"--answer-key"_s, o.answerKey}})
+            if (!path.isEmpty() && !exportable.contains(QFileInfo(path).suffix().toLower()))
+                return Parsed::failure(
+                    u"%1：“%2”无效，文件名应以 .pdf、.odt 或 .docx 结尾"_s.arg(name, path));
+        if (o.output.isEmpty() && !o.answerKey.isEmpty())
+            return Parsed::failure(u"--answer-key：须与 --output 一起用"_s);
+        if (o.output.isEmpty() && o.headless)
+            return Parsed::failure(u"--headless：不显示窗口时须用 --output 给出要导出的文件"_s);
     }
     if (!o.answerKey.isEmpty() &&
         QFileInfo(o.answerKey).absoluteFilePath() == QFileInfo(o.output).absoluteFilePath())

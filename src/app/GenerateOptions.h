@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bank/Result.h"
+#include "documents/TargetChoice.h"
 #include "generation/WorksheetSettings.h"
 
 #include <QString>
@@ -10,14 +11,18 @@
 
 // The options of `tessaly generate`, checked and turned into worksheet settings.
 struct GenerateOptions {
+    QString programDir; // tessaly.ini is read from here
     QString bankDir;
     WorksheetSettings settings;
     std::optional<std::uint64_t> seed;
     QString output;
     QString answerKey;
+    // docx: write files; libreoffice: type into LibreOffice (and export by the output's extension).
+    TargetSettings::Kind target = TargetSettings::Kind::Docx;
+    bool headless = false;
 
     // Parses the arguments after "generate". A failure's message is one line naming the option and the
-    // values it accepts. defaultBankDir is the program's folder.
-    static Result<GenerateOptions> parse(const QStringList &arguments, const QString &defaultBankDir);
+    // values it accepts. programDir is the program's folder, the default bank folder.
+    static Result<GenerateOptions> parse(const QStringList &arguments, const QString &programDir);
     static QString helpText();
 };

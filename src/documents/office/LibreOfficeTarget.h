@@ -1,0 +1,46 @@
+#pragma once
+
+#include "bank/Result.h"
+#include "documents/office/OfficeConnection.h"
+#include "generation/DocumentTarget.h"
+
+#include <memory>
+
+// The worksheet in a new Writer document of a running LibreOffice. The document is made hidden and
+// becomes visible, in front, at show(); it stays open, untitled and unsaved, and the office is never
+// ended here.
+//
+// Three ways to fill it, all keeping that contract:
+// - LoadDocx: build the .docx in memory and load it as a template in one call (the fastest);
+// - TypeBatched: type through a text cursor with the controllers locked, whole runs of text in one
+//   insertString and all pending properties in one setPropertyValues;
+// - TypePlain: one call per operation, for comparison.
+class LibreOfficeTarget : public DocumentTarget {
+public:
+    enum class Method { LoadDocx, TypeBatched, TypePlain };
+
+    LibreOfficeTarget(std::shared_ptr<OfficeConnection> office, Method method = Method::LoadDocx);
+    ~LibreOfficeTarget() override;
+
+    void newDocument() override;
+    void setPageMargins(int points) override;
+    void setBold(bool bold) override;
+    void setFontName(const QString &name) override;
+    void setFontSize(double points) override;
+    void setAlignment(Alignment alignment) override;
+    void typeText(const QString &text) override;
+    void endParagraph() override;
+    void show() override;
+
+    // Stores a copy as PDF, ODT or DOCX, chosen by the file's extension; the document itself stays
+    // untitled and unsaved. Written under a temporary name and renamed.
+    Status exportTo(const QString &path);
+    // Closes the document without saving (tests, and a command line that only exports).
+    void closeDocument();
+
+    struct Impl;
+    Impl &impl() { return *d_; }
+
+private:
+    std::unique_ptr<Impl> d_;
+};

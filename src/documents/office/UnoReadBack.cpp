@@ -1,0 +1,90 @@
+#include "documents/office/UnoReadBack.h"
+
+#include "documents/office/LibreOfficeTargetImpl.h"
+
+#include <com/sun/star/awt/XWindow2.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
+
+using namespace tessaly_uno;
+
+namespace unoreadback {
+
+namespace {
+
+template <typename T> T value(const Reference<css::beans::XPropertySet> &props, const char16_t *name) {
+    T v{};
+    props->getPropertyValue(ou(name)) >>= v;
+    return v;
+}
+
+} // namespace
+
+std::optional<Document> read(LibreOfficeTarget &target, QString *error) {
+    const LibreOfficeTarget::Impl &d = target.impl();
+    try {
+        Document doc;
+        const Reference<css::text::XTextDocument> textDocument(d.document, UNO_QUERY_THROW);
+        const Reference<css::container::XEnumerationAccess> paragraphs(textDocument->getText(),
+                                                                       UNO_QUERY_THROW);
+        const Reference<css::container::XEnumeration> pe = paragraphs->createEnumeration();
+        while (pe->hasMoreElements()) {
+            Paragraph p;
+            const Reference<css::text::XTextRange> range(pe->nextElement(), UNO_QUERY_THROW);
+            p.text = fromUno(range->getString());
+            const Reference<css::beans::XPropertySet> pprops(range, UNO_QUERY_THROW);
+            p.adjust = value<sal_Int16>(pprops, u"ParaAdjust");
+            const Reference<css::container::XEnumeration> portions =
+                Reference<css::container::XEnumerationAccess>(range, UNO_QUERY_THROW)->createEnumeration();
+            while (portions->hasMoreElements()) {
+                const Reference<css::text::XTextRange> portion(portions->nextElement(), UNO_QUERY_THROW);
+                const Reference<css::beans::XPropertySet> props(portion, UNO_QUERY_THROW);
+                Portion r;
+                r.text = fromUno(portion->getString());
+                r.weight = value<float>(props, u"CharWeightAsian");
+                r.height = value<float>(props, u"CharHeightAsian");
+                r.asianFont = fromUno(value<rtl::OUString>(props, u"CharFontNameAsian"));
+                r.westernFont = fromUno(value<rtl::OUString>(props, u"CharFontName"));
+                p.portions.append(r);
+            }
+            doc.paragraphs.append(p);
+        }
+
+        const Reference<css::text::XTextRange> start = textDocument->getText()->getStart();
+        const rtl::OUString styleName = value<rtl::OUString>(
+            Reference<css::beans::XPropertySet>(start, UNO_QUERY_THROW), u"PageStyleName");
+        const Reference<css::container::XNameAccess> pageStyles(
+            Reference<css::style::XStyleFamiliesSupplier>(d.document, UNO_QUERY_THROW)
+                ->getStyleFamilies()
+                ->getByName(ou(u"PageStyles")),
+            UNO_QUERY_THROW);
+        const Reference<css::beans::XPropertySet> style(pageStyles->getByName(styleName), UNO_QUERY_THROW);
+        doc.topMargin = value<sal_Int32>(style, u"TopMargin");
+        doc.bottomMargin = value<sal_Int32>(style, u"BottomMargin");
+        doc.leftMargin = value<sal_Int32>(style, u"LeftMargin");
+        doc.rightMargin = value<sal_Int32>(style, u"RightMargin");
+
+        const Reference<css::frame::XModel> model(d.document, UNO_QUERY_THROW);
+        doc.location = fromUno(model->getURL());
+        doc.modified = Reference<css::util::XModifiable>(d.document, UNO_QUERY_THROW)->isModified();
+        const Reference<css::awt::XWindow2> window(
+            model->getCurrentController()->getFrame()->getContainerWindow(), UNO_QUERY);
+        doc.windowVisible = window.is() && window->isVisible();
+        return doc;
+    } catch (const css::uno::Exception &e) {
+        if (error)
+            *error = describe(e);
+        return std::nullopt;
+    }
+}
+
+} // namespace unoreadback

@@ -1,0 +1,321 @@
+#include "app/GenerateCommand.h"
+#include "app/GenerateOptions.h"
+#include "documents/TargetChoice.h"
+#include "documents/office/LibreOfficeTarget.h"
+#include "documents/office/OfficeConnection.h"
+#include "documents/office/UnoReadBack.h"
+#include "generation/DocumentWriter.h"
+#include "generation/RecordingTarget.h"
+#include "support/DocxReader.h"
+#include "support/ScriptedHost.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+// Against a real LibreOffice, started headless with its own profile for these tests and ended by them.
+class TestLibreOffice : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void typedDocument_data();
+    void typedDocument();
+    void stopMidwayStillShows();
+    void officeFailingWhileTyping();
+    void noOfficeFound();
+    void commandLineExportsPdf();
+    void commandLineEndsTheOfficeItStarted();
+
+private:
+    OfficeOptions options(const QString &pipe) const;
+
+    QTemporaryDir work_;
+    std::shared_ptr<OfficeConnection> office_;
+    QString pipe_;
+};
+
+namespace {
+
+WorksheetArgs sample(const QString &answerFlag, int questions = 3) {
+    QStringList q, a, d;
+    for (int i = 0; i < questions; ++i) {
+        q.append(u"小明有%1个苹果，又买了()个，一共有多少个？"_s.arg(i + 3));
+        a.append(u"%1＋2＝%2（个）"_s.arg(i + 3).arg(i + 5));
+        d.append(QString::number(i % 6));
+    }
+    WorksheetArgs args;
+    args.questionList = q.join(u' ');
+    args.answerList = a.join(u' ');
+    args.difficultyList = d.join(u' ');
+    args.fontName = u"楷体"_s;
+    args.fontSize = u"14"_s;
+    args.answerFlag = answerFlag;
+    return args;
+}
+
+QStringList recorded(const WorksheetArgs &args) {
+    ScriptedHost host;
+    host.setToday(u"2026/12/7"_s);
+    RecordingTarget target;
+    DocumentWriter::write(host, target, args);
+    return target.paragraphs();
+}
+
+QStringList texts(const unoreadback::Document &doc) {
+    QStringList result;
+    for (const unoreadback::Paragraph &p : doc.paragraphs)
+        result.append(p.text);
+    return result;
+}
+
+// Alive and not a zombie waiting to be reaped.
+bool running(qint64 pid) {
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    return !line.contains(") Z ");
+}
+
+} // namespace
+
+OfficeOptions TestLibreOffice::options(const QString &pipe) const {
+    OfficeOptions o;
+    o.pipeName = pipe;
+    o.headless = true;
+    o.profileDir = work_.filePath(u"profile-"_s + pipe);
+    return o;
+}
+
+void TestLibreOffice::initTestCase() {
+    if (QStandardPaths::findExecutable(u"soffice"_s).isEmpty() &&
+        findSoffice(OfficeOptions().effectiveSearchDirs()).isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed");
+    pipe_ = u"tessaly_test_%1"_s.arg(QCoreApplication::applicationPid());
+    Result<std::shared_ptr<OfficeConnection>> office = OfficeConnection::connect(options(pipe_));
+    QVERIFY2(office.ok(), qPrintable(office.error()));
+    office_ = office.value();
+    QVERIFY(office_->startedProcess() > 0);
+}
+
+void TestLibreOffice::cleanupTestCase() {
+    if (!office_)
+        return;
+    const qint64 pid = office_->startedProcess();
+    office_->endOfficeIfStartedHere();
+    QVERIFY(!running(pid));
+}
+
+void TestLibreOffice::typedDocument_data() {
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("answerFlag");
+    using M = LibreOfficeTarget::Method;
+    for (const auto &[name, method] :
+         {std::pair{"load docx", M::LoadDocx}, std::pair{"typed, batched", M::TypeBatched},
+          std::pair{"typed, one call each", M::TypePlain}}) {
+        QTest::addRow("%s, worksheet", name) << int(method) << u"0"_s;
+        QTest::addRow("%s, answers", name) << int(method) << u"1"_s;
+    }
+}
+
+void TestLibreOffice::typedDocument() {
+    QFETCH(int, method);
+    QFETCH(QString, answerFlag);
+    ScriptedHost host;
+    host.setToday(u"2026/12/7"_s);
+    LibreOfficeTarget target(office_, static_cast<LibreOfficeTarget::Method>(method));
+    DocumentWriter::write(host, target, sample(answerFlag));
+    QVERIFY2(!target.failed(), qPrintable(target.failure()));
+
+    QString error;
+    const std::optional<unoreadback::Document> doc = unoreadback::read(target, &error);
+    QVERIFY2(doc.has_value(), qPrintable(error));
+    QCOMPARE(texts(*doc), recorded(sample(answerFlag)));
+
+    // 50 points on every side, in 1/100 mm.
+    QCOMPARE(doc->topMargin, 1764);
+    QCOMPARE(doc->bottomMargin, 1764);
+    QCOMPARE(doc->leftMargin, 1764);
+    QCOMPARE(doc->rightMargin, 1764);
+
+    const unoreadback::Paragraph &title = doc->paragraphs.at(0);
+    QCOMPARE(title.adjust, 3); // centred
+    QVERIFY(title.portions.size() >= 2);
+    QCOMPARE(title.portions[0].text, answerFlag == u"1"_s ? u"Tessaly练习(答案)"_s : u"Tessaly练习"_s);
+    QCOMPARE(title.portions[0].weight, 150.0);
+    QCOMPARE(title.portions[0].height, 22.0);
+    QCOMPARE(title.portions[0].asianFont, u"黑体"_s);
+    QCOMPARE(title.portions[0].westernFont, u"黑体"_s);
+    QCOMPARE(title.portions.last().height, 12.0);
+
+    const unoreadback::Paragraph &question = doc->paragraphs.at(4);
+    QCOMPARE(question.adjust, 0); // left
+    QVERIFY(question.text.startsWith(u"1、小明有3个苹果，又买了(        )个"_s));
+    for (const unoreadback::Portion &p : question.portions) {
+        QCOMPARE(p.weight, 100.0);
+        QCOMPARE(p.height, 14.0);
+        QCOMPARE(p.asianFont, u"楷体"_s);
+    }
+    if (answerFlag == u"0"_s) {
+        const unoreadback::Paragraph &name = doc->paragraphs.at(2);
+        QCOMPARE(name.adjust, 3);
+        QCOMPARE(name.portions.at(0).asianFont, u"宋体"_s);
+        QCOMPARE(name.portions.at(0).weight, 100.0);
+        QCOMPARE(name.portions.at(0).height, 12.0);
+    }
+    // Open, untitled and unsaved.
+    QVERIFY(doc->location.isEmpty());
+    target.closeDocument();
+}
+
+void TestLibreOffice::stopMidwayStillShows() {
+    ScriptedHost host;
+    // One checkpoint before each question and before each paragraph end: the sixth is during the
+    // second question's blank lines.
+    host.onEvents = [&host](int n) {
+        if (n == 6)
+            host.runState().qt = 1;
+    };
+    LibreOfficeTarget target(office_, LibreOfficeTarget::Method::TypeBatched);
+    DocumentWriter::write(host, target, sample(u"0"_s, 5));
+    QVERIFY(!target.failed());
+    const std::optional<unoreadback::Document> doc = unoreadback::read(target);
+    QVERIFY(doc.has_value());
+    const QString all = texts(*doc).join(u'\n');
+    QVERIFY(all.contains(u"2、小明有4个苹果"_s));
+    QVERIFY(!all.contains(u"3、"_s));
+    QCOMPARE(host.trace, QStringList{u"endProgress"_s});
+    target.closeDocument();
+}
+
+void TestLibreOffice::officeFailingWhileTyping() {
+    // The office ends in the middle of the typing (closed by the user, crashed, the pipe broken): the
+    // user is told and gets the .docx of the whole worksheet. A second office of its own plays that part.
+    Result<std::shared_ptr<OfficeConnection>> ending =
+        OfficeConnection::connect(options(pipe_ + u"_ending"_s));
+    QVERIFY2(ending.ok(), qPrintable(ending.error()));
+    auto office = std::make_unique<LibreOfficeTarget>(ending.value(), LibreOfficeTarget::Method::TypePlain);
+    LibreOfficeTarget *typing = office.get();
+    QStringList notices, opened;
+    FallbackTarget target(
+        std::move(office), QString(), work_.filePath(u"fallback-mid"_s),
+        [&](const QString &text) { notices.append(text); },
+        [&](const QString &path) {
+            opened.append(path);
+            return true;
+        });
+    ScriptedHost host;
+    host.setToday(u"2026/12/7"_s);
+    host.onEvents = [&](int n) {
+        if (n == 2)
+            ending.value()->endOfficeIfStartedHere();
+    };
+    DocumentWriter::write(host, target, sample(u"0"_s));
+    QVERIFY(typing->failed());
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].contains(u"出错"_s) && notices[0].contains(target.savedPath()),
+             qPrintable(notices[0]));
+    QCOMPARE(opened, QStringList{target.savedPath()});
+
+    QFile file(target.savedPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::optional<QByteArray> xml = docxreader::part(file.readAll(), u"word/document.xml"_s);
+    QVERIFY(xml.has_value());
+    QCOMPARE(docxreader::parse(*xml)->texts(), recorded(sample(u"0"_s)));
+}
+
+void TestLibreOffice::noOfficeFound() {
+    QTemporaryDir empty;
+    TargetSettings settings;
+    settings.office.pipeName = u"tessaly_nobody_%1"_s.arg(QCoreApplication::applicationPid());
+    settings.office.searchDirs = {empty.path()};
+    settings.folder = work_.filePath(u"fallback-none"_s);
+    QStringList notices, opened;
+    WorksheetTarget chosen = chooseTarget(
+        settings, [&](const QString &text) { notices.append(text); },
+        [&](const QString &path) {
+            opened.append(path);
+            return true;
+        });
+    QVERIFY(!chosen.office);
+    QVERIFY(!chosen.target->primary());
+    ScriptedHost host;
+    host.setToday(u"2026/12/7"_s);
+    DocumentWriter::write(host, *chosen.target, sample(u"1"_s));
+    QVERIFY(!chosen.target->failed());
+    const QString saved = chosen.target->savedPath();
+    QVERIFY(saved.startsWith(settings.folder + u"/Tessaly练习(答案)_"_s));
+    QVERIFY(saved.endsWith(u".docx"_s));
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].contains(u"没有可用的文字处理软件"_s) && notices[0].contains(saved),
+             qPrintable(notices[0]));
+    QCOMPARE(opened, QStringList{saved});
+    QVERIFY(QFile::exists(saved));
+}
+
+void TestLibreOffice::commandLineExportsPdf() {
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    const QString bank = work_.filePath(u"bank"_s);
+    QVERIFY(QDir().mkpath(bank));
+    QVERIFY(QFile::copy(QStringLiteral(TESSALY_SAMPLE_BANK), bank + u"/tk.txt"_s));
+    qputenv("TESSALY_OFFICE_PIPE", pipe_.toUtf8()); // the test's office, which the command must not end
+    const QString pdf = work_.filePath(u"sheet.pdf"_s), odt = work_.filePath(u"key.odt"_s);
+    const Result<GenerateOptions> options = GenerateOptions::parse(
+        {u"--bank-dir"_s, bank, u"--grade"_s, u"2"_s, u"--count"_s, u"5"_s, u"--seed"_s, u"9"_s,
+         u"--target"_s, u"libreoffice"_s, u"--headless"_s, u"--output"_s, pdf, u"--answer-key"_s, odt},
+        bank);
+    qunsetenv("TESSALY_OFFICE_PIPE");
+    QVERIFY2(options.ok(), qPrintable(options.error()));
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    qputenv("TESSALY_OFFICE_PIPE", pipe_.toUtf8());
+    const int status = runGenerate(options.value(), o, e);
+    qunsetenv("TESSALY_OFFICE_PIPE");
+    QVERIFY2(status == 0, qPrintable(err));
+    QVERIFY(QFile::exists(odt));
+    QProcess::execute(u"pgrep"_s, {u"-af"_s, u"soffice"_s});
+    QVERIFY(office_->startedProcess() > 0);
+
+    QProcess text;
+    text.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
+    QVERIFY(text.waitForFinished(30000));
+    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(content.contains(u"Tessaly"_s) && content.contains(u"姓名"_s) && content.contains(u"5、"_s),
+             qPrintable(content));
+    QProcess fonts;
+    fonts.start(u"pdffonts"_s, {pdf});
+    QVERIFY(fonts.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(fonts.readAllStandardOutput()).contains(u"CJK"_s));
+}
+
+void TestLibreOffice::commandLineEndsTheOfficeItStarted() {
+    // A pipe no office listens on: the command starts its own headless office and ends it again.
+    const QString pipe = u"tessaly_cli_%1"_s.arg(QCoreApplication::applicationPid());
+    const QString bank = work_.filePath(u"bank"_s);
+    const QString pdf = work_.filePath(u"own.pdf"_s);
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TESSALY_OFFICE_PIPE"_s, pipe);
+    env.insert(u"TESSALY_OFFICE_PROFILE"_s, work_.filePath(u"profile-cli"_s));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TESSALY_PROGRAM), {u"generate"_s, u"--bank-dir"_s, bank, u"--headless"_s,
+                                                    u"--target"_s, u"libreoffice"_s, u"--output"_s, pdf});
+    QVERIFY(program.waitForFinished(120000));
+    QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+    QVERIFY(QFile::exists(pdf));
+    QProcess pgrep;
+    pgrep.start(u"pgrep"_s, {u"-f"_s, pipe});
+    QVERIFY(pgrep.waitForFinished(10000));
+    QVERIFY2(pgrep.readAllStandardOutput().trimmed().isEmpty(),
+             "the office started by the command still runs");
+}
+
+QTEST_GUILESS_MAIN(TestLibreOffice)
+#include "tst_libreoffice.moc"
