@@ -10,8 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-httpserver-dev
   # .docx output
   libzip-dev zipcmp
-  # LibreOffice: Writer, the UNO SDK for C++ and the Python bridge for checks
-  libreoffice-writer-nogui libreoffice-dev libreoffice-dev-common
+  # LibreOffice: Writer (with its X11 window, so worksheets show on a desktop) and the UNO SDK for C++
+  libreoffice-writer libreoffice-dev libreoffice-dev-common
   # Chinese faces for the fontconfig aliases (hei, song, kai)
   fonts-noto-cjk fonts-arphic-ukai fontconfig
   # rendering and comparing documents in tests and benchmarks

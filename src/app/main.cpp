@@ -1,9 +1,11 @@
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
+#include "mainwindow/Form1.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QTextStream>
-#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,16 +19,29 @@ QString usage() {
            GenerateOptions::helpText();
 }
 
+int openMainWindow(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Tessaly"_s);
+    QApplication::setApplicationDisplayName(u"Tessaly"_s);
+    QApplication::setWindowIcon(QIcon(u":/images/tessaly.png"_s));
+    Form1 window;
+    window.show();
+    return app.exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc <= 1)
+        return openMainWindow(argc, argv);
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"Tessaly"_s);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     const QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.first() == u"--help"_s || args.first() == u"-h"_s) {
+    if (args.first() == u"--help"_s || args.first() == u"-h"_s) {
         out << usage();
         return 0;
     }

@@ -1,0 +1,435 @@
+#include "mainwindow/Form1.h"
+
+#include "ui_Form1.h"
+
+#include "bank/CodeTables.h"
+#include "bank/LoadHost.h"
+#include "bank/NumberValue.h"
+#include "documents/TargetChoice.h"
+#include "generation/DocumentWriter.h"
+#include "mainwindow/Module3.h"
+#include "mainwindow/ProgressTick.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QTimer>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString TextbookFrameCaption = u"题目类型（以人教年级教材专题训练为依据，解决问题包含书本内题目）"_s;
+const QString OlympiadFrameCaption = u"题目类型（专题归类仅供参考）"_s;
+
+// Checkbox values as the program counts them: 0 unticked, 1 ticked, 2 greyed.
+int valueOf(const QCheckBox *box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
+// The pictures live in this library's resources, which a static library must register itself.
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+Form1::Form1(Form1Services services, QWidget *parent)
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::Form1>())
+    , services_(std::move(services))
+    , module3_(nullptr)
+    , timer1_(new QTimer(this))
+    , timer2_(new QTimer(this))
+    , run_(services_.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : services_.programDir) {
+    if (services_.programDir.isEmpty())
+        services_.programDir = QCoreApplication::applicationDirPath();
+    initResources();
+    ui_->setupUi(this);
+    module3_ = new Module3(this);
+    notices_ = services_.notices ? services_.notices : module3_;
+    if (!services_.questions)
+        ownQuestions_ = std::make_unique<MessageBoxQuestions>(this);
+    questions_ = services_.questions ? services_.questions : ownQuestions_.get();
+    if (!services_.makeTarget) {
+        const QString programDir = services_.programDir;
+        services_.makeTarget = [programDir](NoticeSink &notices) -> std::unique_ptr<DocumentTarget> {
+            TargetSettings settings = TargetSettings::read(programDir);
+            // A starting office takes a second or two; the window keeps drawing meanwhile.
+            settings.office.idle = [] { QCoreApplication::processEvents(); };
+            WorksheetTarget chosen = chooseTarget(
+                settings, [&notices](const QString &text) { notices.ShowNotice(text, noticeTitle(), 1); });
+            return std::move(chosen.target);
+        };
+    }
+    if (!services_.endProgram)
+        services_.endProgram = [this] {
+            // The run yields inside this handler's caller; ending at once means not unwinding it.
+            if (running_)
+                ::_exit(0);
+            QCoreApplication::quit();
+        };
+
+    timer1_->setObjectName(u"Timer1"_s);
+    timer1_->setInterval(500);
+    timer2_->setObjectName(u"Timer2"_s);
+    timer2_->setInterval(10);
+    connect(timer1_, &QTimer::timeout, this, &Form1::settingsCheck);
+    connect(timer2_, &QTimer::timeout, this, &Form1::progressTick);
+
+    for (QLineEdit *field : {ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4})
+        field->installEventFilter(this);
+    ui_->Label11->installEventFilter(this);
+    ui_->Label11->setCursor(Qt::PointingHandCursor);
+
+    connect(ui_->Text2, &QLineEdit::textChanged, this, &Form1::quantityFollowsColumns);
+    connect(ui_->MyValue1, &MyValue::Change, this, &Form1::difficultyEcho);
+    connect(ui_->Combo2, &QComboBox::currentIndexChanged, this, &Form1::ApplyGradeTopics);
+    connect(ui_->Check44, &QCheckBox::stateChanged, this, &Form1::SelectAllTopics);
+    connect(ui_->Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            onOlympiadMode();
+    });
+    for (QRadioButton *textbook : {ui_->Option2, ui_->Option3})
+        connect(textbook, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                onTextbookMode();
+        });
+    connect(ui_->Option4, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            onEquationMode();
+    });
+    connect(ui_->Command1, &QPushButton::clicked, this, &Form1::runFromButton);
+    connect(module3_, &Module3::leftClicked, this, [this] {
+        showNormal();
+        show();
+        activateWindow();
+        setFocus();
+    });
+    connect(module3_, &Module3::rightClicked, this, [this] {
+        raise();
+        activateWindow();
+    });
+
+    startUp();
+}
+
+Form1::~Form1() = default;
+
+QString Form1::caption() const {
+    return u"Tessaly V%1.%2.%3"_s.arg(TESSALY_VERSION_MAJOR)
+        .arg(TESSALY_VERSION_MINOR)
+        .arg(TESSALY_VERSION_REVISION);
+}
+
+void Form1::startUp() {
+    setWindowTitle(caption());
+    ui_->Combo1->clear();
+    ui_->Combo1->addItems({u"宋体"_s, u"楷体"_s, u"黑体"_s});
+    ui_->Combo1->setCurrentIndex(0);
+    // Filling the list selects its first entry, which runs the grade handler: all boxes enabled and ticked.
+    ui_->Combo2->clear();
+    ui_->Combo2->addItems(codes::gradeNames());
+    ui_->Combo2->setCurrentIndex(0);
+    module3_->AddTrayIcon(caption());
+    ui_->Combo2->setCurrentIndex(0);
+    timer1_->start();
+}
+
+QCheckBox *Form1::topicBox(int slot) const {
+    return findChild<QCheckBox *>(codes::slotCheckBoxName(slot));
+}
+
+// ---- the settings fields ----
+
+bool Form1::numericKeyPasses(QKeyEvent *event) {
+    const QString text = event->text();
+    // Keys that type no character (arrows, Delete, Tab, ...) are no characters to filter.
+    if (text.isEmpty() || text == u"\x7f"_s)
+        return true;
+    const QChar c = text.at(0);
+    return c == u'\b' || c == u'\r' || (c >= u'0' && c <= u'9');
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == ui_->Text1 || watched == ui_->Text2 || watched == ui_->Text3 || watched == ui_->Text4)) {
+        if (!numericKeyPasses(static_cast<QKeyEvent *>(event))) {
+            notices_->ShowNotice(u"请输入数字！"_s, noticeTitle(), 1);
+            return true;
+        }
+    } else if (watched == ui_->Label11 && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && ui_->Label11->rect().contains(mouse->position().toPoint()))
+            stopAction();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::quantityFollowsColumns() {
+    const QString text = ui_->Text2->text();
+    if (text.isEmpty())
+        return;
+    bool ok = false;
+    const double columns = text.toDouble(&ok);
+    if (!ok)
+        return; // a pasted text that is no number leaves the quantity alone
+    if (ui_->Option1->isChecked() || ui_->Option2->isChecked())
+        ui_->Text1->setText(QString::number(columns * 21));
+    else if (ui_->Option3->isChecked())
+        ui_->Text1->setText(QString::number(columns * 6));
+}
+
+void Form1::settingsCheck() {
+    const double columns = numberValue(ui_->Text2->text());
+    if (columns < 1 || columns > 10) {
+        notices_->ShowNotice(u"列数请不要少于1列，超过10列！"_s, noticeTitle(), 1);
+        ui_->Text2->setText(u"2"_s);
+    }
+    if (numberValue(ui_->Text3->text()) < 1) {
+        notices_->ShowNotice(u"字号请不要少于1号！"_s, noticeTitle(), 1);
+        ui_->Text3->setText(u"12"_s);
+    }
+    if (numberValue(ui_->Text4->text()) < 20) {
+        notices_->ShowNotice(u"行距请不要少于20磅！"_s, noticeTitle(), 1);
+        ui_->Text4->setText(u"30"_s);
+    }
+    if (numberValue(ui_->Text1->text()) < 1) {
+        notices_->ShowNotice(u"数量至少一题！"_s, noticeTitle(), 1);
+        ui_->Text1->setText(u"24"_s);
+    }
+}
+
+void Form1::difficultyEcho() {
+    int value = ui_->MyValue1->Value();
+    const int snapped = value < 1     ? 0
+                        : value < 21  ? 20
+                        : value < 41  ? 40
+                        : value < 61  ? 60
+                        : value < 81  ? 80
+                        : value < 101 ? 100
+                                      : value;
+    if (snapped != value) {
+        value = snapped;
+        ui_->MyValue1->setValue(snapped); // raises Change again; that pass finds the value on a step
+    }
+    QString mark;
+    switch (value) {
+    case 0:
+        mark = u"[基础]"_s;
+        break;
+    case 20:
+        mark = u"[★]"_s;
+        break;
+    case 40:
+        mark = u"[★★]"_s;
+        break;
+    case 60:
+        mark = u"[★★★]"_s;
+        break;
+    case 80:
+        mark = u"[★★★★]"_s;
+        break;
+    case 100:
+        mark = u"[★★★★★]"_s;
+        break;
+    default:
+        break;
+    }
+    ui_->Label11->setText(u"你选择的是"_s + mark + u"题！"_s);
+}
+
+void Form1::closeEvent(QCloseEvent *event) {
+    if (!questions_->askYesNo(u"确认退出？"_s)) {
+        event->ignore();
+        return;
+    }
+    module3_->RemoveTrayIcon();
+    event->accept();
+    services_.endProgram();
+}
+
+// ---- topic boxes by grade and mode ----
+
+void Form1::SelectAllTopics() {
+    if (ui_->Check44->isChecked()) {
+        ui_->Check44->setText(u"全选"_s);
+        for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
+            if (QCheckBox *box = topicBox(slot); box->isEnabled())
+                box->setChecked(true);
+    } else {
+        ui_->Check44->setText(u"全不选"_s);
+        for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
+            topicBox(slot)->setChecked(false);
+    }
+}
+
+void Form1::ApplyGradeTopics() {
+    const int grade = ui_->Combo2->currentIndex();
+    ui_->Check44->setChecked(false);
+    if (ui_->Option1->isChecked()) {
+        if (grade == 0 || grade == 1) {
+            for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
+                topicBox(slot)->setEnabled(grade == 0 || codes::olympiadEnabledAtGradeOne(slot));
+            ui_->Check44->setChecked(true);
+        }
+        return; // grades 2 to 6 keep the enabled states as they are
+    }
+    if (grade < 0 || grade >= codes::GradeCount)
+        return;
+    const bool equations = ui_->Option4->isChecked();
+    for (int slot = 1; slot <= codes::TopicSlotCount; ++slot) {
+        const bool enable = grade == 0 || codes::textbookMinimumGrade(slot) <= grade;
+        // The equation mode never enables a geometry box; the mode handler has disabled them.
+        if (equations && codes::isGeometrySlot(slot) && enable)
+            continue;
+        topicBox(slot)->setEnabled(enable);
+    }
+    ui_->Check44->setChecked(true);
+}
+
+void Form1::setCaptions(bool olympiad) {
+    const QStringList &names = olympiad ? codes::olympiadTopicNames() : codes::textbookTopicNames();
+    for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
+        topicBox(slot)->setText(names[slot - 1]);
+}
+
+void Form1::resetGrade() {
+    // Through 六年级 back to 小学阶段综合, so the grade handler runs in the new mode in every case.
+    if (ui_->Combo2->currentIndex() == 0)
+        ui_->Combo2->setCurrentIndex(6);
+    ui_->Combo2->setCurrentIndex(0);
+}
+
+void Form1::onOlympiadMode() {
+    resetGrade();
+    ui_->Frame2->setTitle(OlympiadFrameCaption);
+    setCaptions(true);
+}
+
+void Form1::onTextbookMode() {
+    resetGrade();
+    ui_->Frame2->setTitle(TextbookFrameCaption);
+    setCaptions(false);
+}
+
+void Form1::onEquationMode() {
+    ui_->Frame2->setTitle(TextbookFrameCaption);
+    for (int number : {13, 16, 31, 30, 28, 27, 34, 33, 32, 43, 41, 40})
+        topicBox(codes::slotOfCheckBox(number))->setEnabled(false);
+    ui_->Combo2->setCurrentIndex(5);
+    setCaptions(false);
+}
+
+// ---- the run, its progress and its stop ----
+
+void Form1::runFromButton() {
+    if (running_)
+        return; // a second click cannot start a second run on the same state
+    running_ = true;
+    ui_->Command1->setEnabled(false);
+    const WorksheetArgs args = run_.select(*this);
+    lastTarget_ = services_.makeTarget(*notices_);
+    DocumentWriter::write(*this, *lastTarget_, args);
+    running_ = false;
+    ui_->Command1->setEnabled(true);
+}
+
+void Form1::progressTick() {
+    const ProgressTick tick = ProgressTick::advance(state_);
+    if (tick.label)
+        ui_->Label11->setText(*tick.label);
+    if (tick.notice)
+        notices_->ShowNotice(*tick.notice, noticeTitle(), 1);
+}
+
+void Form1::stopAction() {
+    state_.qt = 1;
+    ui_->Label11->setText(QString());
+    timer2_->stop();
+    notices_->ShowNotice(u"出题终止，请点击再次出题！"_s, noticeTitle(), 1);
+}
+
+void Form1::startProgress() {
+    timer2_->start();
+}
+
+void Form1::endProgress() {
+    timer2_->stop();
+    state_.jmz = 0;
+    state_.imz = 0;
+    ui_->Label11->setText(QString());
+}
+
+void Form1::processEvents() {
+    // A bank of 100,000 lines yields 100,000 times; events are let through every few milliseconds, which
+    // keeps the window responsive without spending the run in the event loop. The stop flag is still
+    // tested by the caller at every checkpoint.
+    if (!lastEvents_.isValid() || lastEvents_.elapsed() >= 4) {
+        QCoreApplication::processEvents();
+        lastEvents_.restart();
+    }
+}
+
+// ---- the controls, as the run and the writer read them ----
+
+int Form1::gradePosition() {
+    return ui_->Combo2->currentIndex();
+}
+void Form1::showNotice(const QString &text) {
+    notices_->ShowNotice(text, noticeTitle(), 1);
+}
+void Form1::downloadBank() {}
+bool Form1::option1() {
+    return ui_->Option1->isChecked();
+}
+bool Form1::option2() {
+    return ui_->Option2->isChecked();
+}
+bool Form1::option4() {
+    return ui_->Option4->isChecked();
+}
+int Form1::check18() {
+    return valueOf(ui_->Check18);
+}
+QString Form1::combo6Text() {
+    return ui_->Combo6->currentText();
+}
+QString Form1::todayText() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+int Form1::topicBoxValue(int slot) {
+    return valueOf(slot == 0 ? ui_->Check46 : topicBox(slot));
+}
+int Form1::check29() {
+    return valueOf(ui_->Check29);
+}
+QString Form1::quantityText() {
+    return ui_->Text1->text();
+}
+QString Form1::lineSpacingText() {
+    return ui_->Text4->text();
+}
+QString Form1::columnsText() {
+    return ui_->Text2->text();
+}
+QString Form1::fontSizeText() {
+    return ui_->Text3->text();
+}
+QString Form1::fontNameText() {
+    return ui_->Combo1->currentText();
+}
+int Form1::check19() {
+    return valueOf(ui_->Check19);
+}

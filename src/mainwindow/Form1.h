@@ -1,0 +1,110 @@
+#pragma once
+
+#include "generation/DocumentTarget.h"
+#include "generation/SelectionHost.h"
+#include "generation/SelectionRun.h"
+#include "mainwindow/NoticeSink.h"
+#include "mainwindow/Questions.h"
+
+#include <QElapsedTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QTimer;
+class Module3;
+
+namespace Ui {
+class Form1;
+}
+
+// What the main window uses beyond its own controls; the tests put recording fakes here.
+struct Form1Services {
+    NoticeSink *notices = nullptr;                                           // default: the tray module
+    Questions *questions = nullptr;                                          // default: message boxes
+    std::function<std::unique_ptr<DocumentTarget>(NoticeSink &)> makeTarget; // default: the target choice
+    std::function<void()> endProgram;                                        // default: quit at once
+    QString programDir; // default: the program's folder (bank, tessaly.ini)
+};
+
+// The main window: every setting of a worksheet, the topic boxes by grade and mode, the progress display
+// and stop of a run, and the program's notices. It is the host of the selection run and of the writer:
+// they read its controls at the moments they need them and yield to its event loop at their checkpoints.
+class Form1 : public QWidget, public SelectionHost {
+    Q_OBJECT
+
+public:
+    using Services = Form1Services;
+
+    explicit Form1(Form1Services services = Form1Services(), QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Handlers, public so that the tests can drive them as the timers and clicks do.
+    void settingsCheck(); // Timer1, every 500 ms
+    void progressTick();  // Timer2, every 10 ms during a run
+    void stopAction();    // a click on Label11
+    void runFromButton(); // Command1 "题库选题"
+    void ApplyGradeTopics();
+    void SelectAllTopics();
+
+    QCheckBox *topicBox(int slot) const;
+    Module3 *module3() const { return module3_; }
+    NoticeSink &notices() const { return *notices_; }
+    bool running() const { return running_; }
+    DocumentTarget *lastTarget() const { return lastTarget_.get(); }
+    QString caption() const;
+
+    // SelectionHost: the controls, read when the run asks.
+    RunState &runState() override { return state_; }
+    int gradePosition() override;
+    void processEvents() override;
+    void showNotice(const QString &text) override;
+    void downloadBank() override;
+    bool option1() override;
+    bool option2() override;
+    bool option4() override;
+    int check18() override;
+    QString combo6Text() override;
+    QString todayText() override;
+    void endProgress() override;
+    bool olympiadMode() override { return option1(); }
+    int topicBoxValue(int slot) override;
+    int check29() override;
+    QString quantityText() override;
+    QString lineSpacingText() override;
+    QString columnsText() override;
+    QString fontSizeText() override;
+    QString fontNameText() override;
+    int check19() override;
+    void startProgress() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void startUp();
+    void quantityFollowsColumns();
+    void difficultyEcho();
+    void onOlympiadMode();
+    void onTextbookMode();
+    void onEquationMode();
+    void setCaptions(bool olympiad);
+    void resetGrade();
+    bool numericKeyPasses(QKeyEvent *event);
+
+    std::unique_ptr<Ui::Form1> ui_;
+    Services services_;
+    Module3 *module3_;
+    std::unique_ptr<Questions> ownQuestions_;
+    NoticeSink *notices_;
+    Questions *questions_;
+    QTimer *timer1_;
+    QTimer *timer2_;
+    RunState state_;
+    SelectionRun run_;
+    std::unique_ptr<DocumentTarget> lastTarget_;
+    QElapsedTimer lastEvents_;
+    bool running_ = false;
+};

@@ -1,0 +1,9 @@
+#include "mainwindow/Questions.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+bool MessageBoxQuestions::askYesNo(const QString &text) {
+    return QMessageBox::question(parent_, QGuiApplication::applicationDisplayName(), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}

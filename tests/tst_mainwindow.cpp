@@ -1,0 +1,524 @@
+#include "bank/CodeTables.h"
+#include "generation/RecordingTarget.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Module3.h"
+#include "mainwindow/NoticePanel.h"
+#include "support/TempBank.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "components/MyValue.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class RecordingNotices : public NoticeSink {
+public:
+    QStringList texts;
+    QStringList titles;
+    void ShowNotice(const QString &text, const QString &title, int iconKind) override {
+        QCOMPARE(iconKind, 1);
+        texts.append(text);
+        titles.append(title);
+    }
+};
+
+class ScriptedQuestions : public Questions {
+public:
+    QList<bool> answers;
+    QStringList asked;
+    bool askYesNo(const QString &text) override {
+        asked.append(text);
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void startUpState();
+    void digitFilter_data();
+    void digitFilter();
+    void settingsCheck_data();
+    void settingsCheck();
+    void quantityFollowsColumns_data();
+    void quantityFollowsColumns();
+    void gradeAndMode_data();
+    void gradeAndMode();
+    void equationModeAtGradeFiveKeepsTicks();
+    void selectAllByHand();
+    void handTicksSurviveAGradeChange();
+    void olympiadCaptions();
+    void difficultyEcho_data();
+    void difficultyEcho();
+    void progressTicks();
+    void stopClickDuringARun();
+    void stopClickWithNoRun();
+    void exitQuestion_data();
+    void exitQuestion();
+    void wholeRunFromTheButton();
+    void runWithNoBank();
+    void noticesInTheWindowWithoutATray();
+
+private:
+    template <typename T> T *child(const QString &name) const {
+        T *w = form_->findChild<T *>(name);
+        if (!w)
+            qFatal("no control %s", qPrintable(name));
+        return w;
+    }
+    QCheckBox *box(int slot) const { return form_->topicBox(slot); }
+    QList<int> enabledSlots() const;
+    QList<int> tickedSlots() const;
+
+    std::unique_ptr<TempBank> bank_;
+    RecordingNotices notices_;
+    ScriptedQuestions questions_;
+    int endings_ = 0;
+    RecordingTarget *target_ = nullptr;
+    std::unique_ptr<Form1> form_;
+};
+
+void TestMainWindow::init() {
+    bank_ = std::make_unique<TempBank>();
+    QVERIFY(QFile::copy(QStringLiteral(TESSALY_SAMPLE_BANK), bank_->path(u"tk.txt"_s)));
+    notices_ = RecordingNotices();
+    questions_ = ScriptedQuestions();
+    endings_ = 0;
+    Form1Services services;
+    services.notices = &notices_;
+    services.questions = &questions_;
+    services.programDir = bank_->dir();
+    services.endProgram = [this] { ++endings_; };
+    services.makeTarget = [this](NoticeSink &) {
+        auto target = std::make_unique<RecordingTarget>();
+        target_ = target.get();
+        return std::unique_ptr<DocumentTarget>(std::move(target));
+    };
+    form_ = std::make_unique<Form1>(services);
+}
+
+void TestMainWindow::cleanup() {
+    questions_.answers = {true};
+    form_.reset();
+    bank_.reset();
+}
+
+QList<int> TestMainWindow::enabledSlots() const {
+    QList<int> slots;
+    for (int s = 1; s <= 40; ++s)
+        if (box(s)->isEnabled())
+            slots.append(s);
+    return slots;
+}
+
+QList<int> TestMainWindow::tickedSlots() const {
+    QList<int> slots;
+    for (int s = 1; s <= 40; ++s)
+        if (box(s)->isChecked())
+            slots.append(s);
+    return slots;
+}
+
+void TestMainWindow::startUpState() {
+    QCOMPARE(form_->windowTitle(), u"Tessaly V%1.%2.%3"_s.arg(TESSALY_VERSION_MAJOR)
+                                       .arg(TESSALY_VERSION_MINOR)
+                                       .arg(TESSALY_VERSION_REVISION));
+    QCOMPARE(child<QComboBox>(u"Combo2"_s)->currentText(), u"小学阶段综合"_s);
+    QCOMPARE(child<QComboBox>(u"Combo2"_s)->count(), 7);
+    QVERIFY(child<QRadioButton>(u"Option3"_s)->isChecked());
+    QCOMPARE(enabledSlots().size(), 40);
+    QCOMPARE(tickedSlots().size(), 40);
+    QVERIFY(child<QCheckBox>(u"Check44"_s)->isChecked());
+    QCOMPARE(child<QCheckBox>(u"Check44"_s)->text(), u"全选"_s);
+    QCOMPARE(child<QComboBox>(u"Combo1"_s)->currentText(), u"宋体"_s);
+    QCOMPARE(child<QComboBox>(u"Combo1"_s)->count(), 3);
+    QCOMPARE(child<QComboBox>(u"Combo6"_s)->currentText(), u"2"_s);
+    QCOMPARE(child<QLineEdit>(u"Text1"_s)->text(), u"24"_s);
+    QCOMPARE(child<QLineEdit>(u"Text2"_s)->text(), u"2"_s);
+    QCOMPARE(child<QLineEdit>(u"Text3"_s)->text(), u"11"_s);
+    QCOMPARE(child<QLineEdit>(u"Text4"_s)->text(), u"30"_s);
+    QVERIFY(child<QCheckBox>(u"Check18"_s)->isChecked());
+    QVERIFY(!child<QCheckBox>(u"Check19"_s)->isChecked());
+    QVERIFY(!child<QCheckBox>(u"Check29"_s)->isChecked());
+    QVERIFY(child<QCheckBox>(u"Check46"_s)->isChecked());
+    QCOMPARE(child<QLabel>(u"Label11"_s)->text(), QString());
+    QCOMPARE(form_->module3()->trayToolTip(), form_->windowTitle());
+    QTimer *timer1 = child<QTimer>(u"Timer1"_s), *timer2 = child<QTimer>(u"Timer2"_s);
+    QVERIFY(timer1->isActive());
+    QCOMPARE(timer1->interval(), 500);
+    QVERIFY(!timer2->isActive());
+    QCOMPARE(timer2->interval(), 10);
+    QCOMPARE(box(18)->objectName(), u"Check20"_s);
+    QCOMPARE(box(18)->toolTip(), u"算一件后算多件"_s);
+    QCOMPARE(child<QCheckBox>(u"Check40"_s)->toolTip(),
+             u"多边形（三角形、平行四边形、梯形、正多边形）面积"_s);
+    QCOMPARE(child<QCheckBox>(u"Check5"_s)->toolTip(), u"能不能，够不够"_s);
+    QVERIFY(child<QCheckBox>(u"Check1"_s)->toolTip().isEmpty());
+    QVERIFY(notices_.texts.isEmpty());
+    // The layout in pixels (twips / 15).
+    QCOMPARE(child<QPushButton>(u"Command1"_s)->geometry(), QRect(516, 303, 85, 25));
+    QCOMPARE(child<QGroupBox>(u"Frame2"_s)->geometry(), QRect(3, 150, 601, 100));
+    QCOMPARE(box(25)->geometry().topLeft(), QPoint(309, 15)); // 三角面积: column 7, row 1
+}
+
+void TestMainWindow::digitFilter_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("passes");
+    for (const QString &field : {u"Text1"_s, u"Text2"_s, u"Text3"_s, u"Text4"_s}) {
+        QTest::addRow("%s letter", qPrintable(field)) << field << int(Qt::Key_A) << u"a"_s << false;
+        QTest::addRow("%s digit", qPrintable(field)) << field << int(Qt::Key_7) << u"7"_s << true;
+    }
+    QTest::newRow("full-width digit") << u"Text1"_s << 0 << u"７"_s << false;
+    QTest::newRow("minus") << u"Text3"_s << int(Qt::Key_Minus) << u"-"_s << false;
+    QTest::newRow("backspace") << u"Text1"_s << int(Qt::Key_Backspace) << u"\b"_s << true;
+    QTest::newRow("arrow") << u"Text1"_s << int(Qt::Key_Left) << QString() << true;
+}
+
+void TestMainWindow::digitFilter() {
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(bool, passes);
+    QLineEdit *edit = child<QLineEdit>(field);
+    edit->setText(u"1"_s);
+    edit->setCursorPosition(1);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(edit, &press);
+    if (passes) {
+        QVERIFY(notices_.texts.isEmpty());
+        if (text == u"7"_s)
+            QCOMPARE(edit->text(), u"17"_s);
+        if (key == Qt::Key_Backspace)
+            QCOMPARE(edit->text(), QString());
+    } else {
+        QCOMPARE(edit->text(), u"1"_s);
+        QCOMPARE(notices_.texts, QStringList{u"请输入数字！"_s});
+        QCOMPARE(notices_.titles, QStringList{u"Corvane"_s});
+    }
+}
+
+void TestMainWindow::settingsCheck_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<QString>("reset");
+    QTest::newRow("columns 11") << u"Text2"_s << u"11"_s << u"列数请不要少于1列，超过10列！"_s << u"2"_s;
+    QTest::newRow("columns 0") << u"Text2"_s << u"0"_s << u"列数请不要少于1列，超过10列！"_s << u"2"_s;
+    QTest::newRow("columns empty") << u"Text2"_s << QString() << u"列数请不要少于1列，超过10列！"_s << u"2"_s;
+    QTest::newRow("columns 10 is fine") << u"Text2"_s << u"10"_s << QString() << u"10"_s;
+    QTest::newRow("size 0") << u"Text3"_s << u"0"_s << u"字号请不要少于1号！"_s << u"12"_s;
+    QTest::newRow("spacing 19") << u"Text4"_s << u"19"_s << u"行距请不要少于20磅！"_s << u"30"_s;
+    QTest::newRow("spacing 20 is fine") << u"Text4"_s << u"20"_s << QString() << u"20"_s;
+    QTest::newRow("quantity empty") << u"Text1"_s << QString() << u"数量至少一题！"_s << u"24"_s;
+    QTest::newRow("pasted text") << u"Text1"_s << u"abc"_s << u"数量至少一题！"_s << u"24"_s;
+}
+
+void TestMainWindow::settingsCheck() {
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, notice);
+    QFETCH(QString, reset);
+    child<QLineEdit>(field)->setText(value);
+    form_->settingsCheck();
+    QCOMPARE(child<QLineEdit>(field)->text(), reset);
+    QCOMPARE(notices_.texts, notice.isEmpty() ? QStringList{} : QStringList{notice});
+    if (field == u"Text2"_s && !notice.isEmpty())
+        QCOMPARE(child<QLineEdit>(u"Text1"_s)->text(), u"12"_s); // columns 2 in 列式计算
+}
+
+void TestMainWindow::quantityFollowsColumns_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QString>("quantity");
+    QTest::newRow("奥数") << u"Option1"_s << u"3"_s << u"63"_s;
+    QTest::newRow("估算") << u"Option2"_s << u"3"_s << u"63"_s;
+    QTest::newRow("列式计算") << u"Option3"_s << u"3"_s << u"18"_s;
+    QTest::newRow("解方程 leaves it") << u"Option4"_s << u"3"_s << u"24"_s;
+    QTest::newRow("pasted text") << u"Option3"_s << u"x"_s << u"24"_s;
+    QTest::newRow("emptied") << u"Option3"_s << QString() << u"24"_s;
+}
+
+void TestMainWindow::quantityFollowsColumns() {
+    QFETCH(QString, mode);
+    QFETCH(QString, columns);
+    QFETCH(QString, quantity);
+    child<QRadioButton>(mode)->click();
+    child<QLineEdit>(u"Text1"_s)->setText(u"24"_s);
+    child<QLineEdit>(u"Text2"_s)->setText(columns);
+    QCOMPARE(child<QLineEdit>(u"Text1"_s)->text(), quantity);
+}
+
+void TestMainWindow::gradeAndMode_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("grade");
+    QTest::addColumn<QList<int>>("enabled");
+    QTest::addColumn<QList<int>>("ticked");
+    QTest::addColumn<int>("shownGrade");
+    const QList<int> geometry{13, 16, 25, 26, 27, 28, 30, 31, 32, 37, 39, 40};
+    QList<int> all, nonGeometry;
+    for (int s = 1; s <= 40; ++s) {
+        all.append(s);
+        if (!geometry.contains(s))
+            nonGeometry.append(s);
+    }
+    const QList<int> first{1, 2, 3, 4, 5};
+    QList<int> third;
+    for (int s = 1; s <= 16; ++s)
+        third.append(s);
+    third.append(18);
+    QTest::newRow("列式计算 一年级") << u"Option3"_s << 1 << first << first << 1;
+    QTest::newRow("估算 一年级 is the same") << u"Option2"_s << 1 << first << first << 1;
+    QTest::newRow("列式计算 三年级: 归一 without 路程") << u"Option3"_s << 3 << third << third << 3;
+    QTest::newRow("解方程 jumps to 五年级") << u"Option4"_s << -1 << QList<int>{} << QList<int>{} << 5;
+    QTest::newRow("解方程 then 六年级") << u"Option4"_s << 6 << nonGeometry << nonGeometry << 6;
+    QTest::newRow("奥数 returns to all") << u"Option1"_s << -1 << all << all << 0;
+    QTest::newRow("奥数 一年级") << u"Option1"_s << 1 << QList<int>{9, 15, 40} << QList<int>{9, 15, 40} << 1;
+}
+
+void TestMainWindow::gradeAndMode() {
+    QFETCH(QString, mode);
+    QFETCH(int, grade);
+    QFETCH(QList<int>, enabled);
+    QFETCH(QList<int>, ticked);
+    QFETCH(int, shownGrade);
+    auto *combo = child<QComboBox>(u"Combo2"_s);
+    child<QRadioButton>(mode)->click();
+    if (grade >= 0)
+        combo->setCurrentIndex(grade);
+    QCOMPARE(combo->currentIndex(), shownGrade);
+    if (grade < 0 && mode == u"Option4"_s) {
+        // At 五年级 every box but the geometry ones and the grade-6 topics.
+        for (int s = 1; s <= 40; ++s)
+            QCOMPARE(box(s)->isEnabled(), codes::textbookMinimumGrade(s) <= 5 && !codes::isGeometrySlot(s));
+        return;
+    }
+    QCOMPARE(enabledSlots(), enabled);
+    QCOMPARE(tickedSlots(), ticked);
+    QVERIFY(child<QCheckBox>(u"Check44"_s)->isChecked());
+}
+
+void TestMainWindow::equationModeAtGradeFiveKeepsTicks() {
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(5);
+    const QList<int> before = tickedSlots();
+    child<QRadioButton>(u"Option4"_s)->click();
+    QCOMPARE(tickedSlots(), before); // a geometry box stays ticked while disabled
+    for (int s : {13, 16, 25, 26, 27, 28, 30, 31, 32})
+        QVERIFY(!box(s)->isEnabled());
+    QVERIFY(box(29)->isEnabled());
+}
+
+void TestMainWindow::selectAllByHand() {
+    auto *all = child<QCheckBox>(u"Check44"_s);
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(2);
+    all->click();
+    QCOMPARE(all->text(), u"全不选"_s);
+    QVERIFY(tickedSlots().isEmpty());
+    all->click();
+    QCOMPARE(all->text(), u"全选"_s);
+    QCOMPARE(tickedSlots(), enabledSlots());
+    QCOMPARE(tickedSlots().size(), 8);
+}
+
+void TestMainWindow::handTicksSurviveAGradeChange() {
+    auto *combo = child<QComboBox>(u"Combo2"_s);
+    combo->setCurrentIndex(1);
+    child<QCheckBox>(u"Check44"_s)->click(); // unticked: all boxes clear
+    box(30)->setChecked(true);               // ticked by hand while disabled
+    combo->setCurrentIndex(2);
+    QVERIFY(box(30)->isChecked());
+    QVERIFY(!box(30)->isEnabled());
+    QCOMPARE(tickedSlots(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 30}));
+}
+
+void TestMainWindow::olympiadCaptions() {
+    child<QRadioButton>(u"Option1"_s)->click();
+    QCOMPARE(child<QGroupBox>(u"Frame2"_s)->title(), u"题目类型（专题归类仅供参考）"_s);
+    QCOMPARE(box(1)->text(), u"平均"_s);
+    QCOMPARE(child<QCheckBox>(u"Check28"_s)->text(), u"表 面 积"_s);
+    QCOMPARE(child<QCheckBox>(u"Check5"_s)->toolTip(), u"能不能，够不够"_s);
+    // Then 三年级: everything unticked, the enabled states as they were.
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(3);
+    QVERIFY(tickedSlots().isEmpty());
+    QCOMPARE(enabledSlots(), (QList<int>{9, 15, 40}));
+    QVERIFY(!child<QCheckBox>(u"Check44"_s)->isChecked());
+    QCOMPARE(child<QCheckBox>(u"Check44"_s)->text(), u"全不选"_s);
+    child<QRadioButton>(u"Option2"_s)->click();
+    QCOMPARE(box(1)->text(), u"求和"_s);
+    QCOMPARE(enabledSlots().size(), 40);
+    QCOMPARE(child<QGroupBox>(u"Frame2"_s)->title(),
+             u"题目类型（以人教年级教材专题训练为依据，解决问题包含书本内题目）"_s);
+}
+
+void TestMainWindow::difficultyEcho_data() {
+    QTest::addColumn<int>("moved");
+    QTest::addColumn<int>("snapped");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("35") << 35 << 40 << u"你选择的是[★★]题！"_s;
+    QTest::newRow("0") << 0 << 0 << u"你选择的是[基础]题！"_s;
+    QTest::newRow("1") << 1 << 20 << u"你选择的是[★]题！"_s;
+    QTest::newRow("100") << 100 << 100 << u"你选择的是[★★★★★]题！"_s;
+}
+
+void TestMainWindow::difficultyEcho() {
+    QFETCH(int, moved);
+    QFETCH(int, snapped);
+    QFETCH(QString, label);
+    auto *slider = child<MyValue>(u"MyValue1"_s);
+    slider->setValue(moved == 0 ? 20 : 0); // make sure the next value is a change
+    slider->setValue(moved);
+    QCOMPARE(slider->Value(), snapped);
+    QCOMPARE(child<QLabel>(u"Label11"_s)->text(), label);
+}
+
+void TestMainWindow::progressTicks() {
+    auto *label = child<QLabel>(u"Label11"_s);
+    label->setText(u"before"_s);
+    RunState &state = form_->runState();
+    state.jmz = 0;
+    state.imz = 0;
+    for (int i = 0; i < 11; ++i)
+        form_->progressTick();
+    QCOMPARE(label->text(), u"before"_s);
+    form_->progressTick();
+    QCOMPARE(label->text(), u"正在出题中，点■停止(0秒)."_s);
+
+    state.jmz = 250;
+    state.imz = 21;
+    form_->progressTick();
+    QCOMPARE(label->text(), u"正在出题中，点■停止(2秒).."_s);
+    state.jmz = 350;
+    state.imz = 101;
+    form_->progressTick();
+    QCOMPARE(label->text(), u"正在出题中，点■停止(4秒)......"_s);
+    QCOMPARE(state.imz, 1); // reset by that tick, then counted
+
+    QVERIFY(notices_.texts.isEmpty());
+    state.jmz = 6000;
+    form_->progressTick();
+    QCOMPARE(notices_.texts, QStringList{u"已经运行了60秒，有可能题目不好找建议终止本次出题！"_s});
+    form_->progressTick();
+    QCOMPARE(notices_.texts.size(), 1);
+    state.jmz = 12000;
+    form_->progressTick();
+    QCOMPARE(notices_.texts.last(), u"已经运行了120秒，有可能题目不好找建议终止本次出题！"_s);
+}
+
+void TestMainWindow::stopClickDuringARun() {
+    auto *button = child<QPushButton>(u"Command1"_s);
+    auto *label = child<QLabel>(u"Label11"_s);
+    bool disabledDuringRun = false;
+    // The click arrives through the first checkpoint of the run.
+    QTimer::singleShot(0, this, [&] {
+        disabledDuringRun = !button->isEnabled() && form_->running();
+        QTest::mouseClick(label, Qt::LeftButton);
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(disabledDuringRun);
+    QVERIFY(!form_->running());
+    QVERIFY(button->isEnabled());
+    QCOMPARE(form_->runState().qt, 1);
+    QCOMPARE(label->text(), QString());
+    QVERIFY(!child<QTimer>(u"Timer2"_s)->isActive());
+    QCOMPARE(notices_.texts, QStringList{u"出题终止，请点击再次出题！"_s});
+    QVERIFY(target_);
+    QVERIFY(target_->operations().contains(u"show"_s));
+    QVERIFY(!target_->paragraphs().join(QString()).contains(u"1、"_s));
+}
+
+void TestMainWindow::stopClickWithNoRun() {
+    auto *label = child<QLabel>(u"Label11"_s);
+    label->setText(u"你选择的是[★]题！"_s);
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(label->text(), QString());
+    QCOMPARE(form_->runState().qt, 1);
+    QCOMPARE(notices_.texts, QStringList{u"出题终止，请点击再次出题！"_s});
+    // The next run resets the flag and writes its questions.
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(form_->runState().qt, 0);
+    QVERIFY(target_->paragraphs().join(QString()).contains(u"24、"_s));
+}
+
+void TestMainWindow::exitQuestion_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void TestMainWindow::exitQuestion() {
+    QFETCH(bool, yes);
+    form_->show();
+    questions_.answers = {yes};
+    form_->close();
+    QCOMPARE(questions_.asked, QStringList{u"确认退出？"_s});
+    QCOMPARE(endings_, yes ? 1 : 0);
+    QCOMPARE(form_->isVisible(), !yes);
+    QCOMPARE(form_->module3()->trayRemoved(), yes);
+}
+
+void TestMainWindow::wholeRunFromTheButton() {
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(2);
+    child<QCheckBox>(u"Check19"_s)->setChecked(true);
+    child<QComboBox>(u"Combo1"_s)->setCurrentIndex(1);
+    child<QLineEdit>(u"Text1"_s)->setText(u"10"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QVERIFY(target_);
+    const QStringList ops = target_->operations();
+    QCOMPARE(ops.first(), u"new"_s);
+    QCOMPARE(ops.last(), u"show"_s);
+    QVERIFY(ops.contains(u"type Tessaly练习(答案)"_s));
+    QVERIFY(ops.contains(u"font 楷体"_s));
+    QVERIFY(ops.contains(u"size 11"_s));
+    int questions = 0;
+    for (const QString &p : target_->paragraphs())
+        if (p.contains(u"、"_s)) {
+            ++questions;
+            QVERIFY2(p.contains(u"　　（答案："_s), qPrintable(p));
+        }
+    QCOMPARE(questions, 10);
+    QVERIFY(!child<QTimer>(u"Timer2"_s)->isActive());
+    QCOMPARE(child<QLabel>(u"Label11"_s)->text(), QString());
+    QCOMPARE(form_->runState().jmz, 0);
+    QCOMPARE(form_->runState().out.count(u' '), 10);
+    QVERIFY(notices_.texts.isEmpty());
+}
+
+void TestMainWindow::runWithNoBank() {
+    QFile::remove(bank_->path(u"tk.txt"_s));
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts, QStringList{u"题库不存在，请下载最新题库！"_s});
+    QVERIFY(target_->operations().contains(u"show"_s));
+    QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
+}
+
+void TestMainWindow::noticesInTheWindowWithoutATray() {
+    // The offscreen platform has no tray: the window shows the notice itself, and a later one replaces it.
+    Module3 *tray = form_->module3();
+    tray->ShowNotice(u"第一条"_s, u"Corvane"_s, 1);
+    tray->ShowNotice(u"第二条"_s, u"Corvane"_s, 1);
+    QVERIFY(tray->panel()->isVisibleTo(form_.get()));
+    QCOMPARE(tray->panel()->text(), u"第二条"_s);
+    QCOMPARE(tray->panel()->title(), u"Corvane"_s);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
