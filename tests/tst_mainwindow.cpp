@@ -4,6 +4,7 @@
 #include "mainwindow/Module3.h"
 #include "mainwindow/NoticePanel.h"
 #include "support/TempBank.h"
+#include "support/TestHttpServer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringEncoder>
 #include <QTimer>
 #include <QtTest>
 
@@ -75,6 +77,8 @@ private Q_SLOTS:
     void wholeRunFromTheButton();
     void runWithNoBank();
     void noticesInTheWindowWithoutATray();
+    void downloadFromTheButton();
+    void missingBankDownloadsInsideTheRun();
 
 private:
     template <typename T> T *child(const QString &name) const {
@@ -85,6 +89,7 @@ private:
     }
     QCheckBox *box(int slot) const { return form_->topicBox(slot); }
     QList<int> enabledSlots() const;
+    void makeForm(std::optional<DownloadSettings> download);
     QList<int> tickedSlots() const;
 
     std::unique_ptr<TempBank> bank_;
@@ -98,6 +103,11 @@ private:
 void TestMainWindow::init() {
     bank_ = std::make_unique<TempBank>();
     QVERIFY(QFile::copy(QStringLiteral(TESSALY_SAMPLE_BANK), bank_->path(u"tk.txt"_s)));
+    makeForm(std::nullopt);
+}
+
+void TestMainWindow::makeForm(std::optional<DownloadSettings> download) {
+    form_.reset();
     notices_ = RecordingNotices();
     questions_ = ScriptedQuestions();
     endings_ = 0;
@@ -106,6 +116,7 @@ void TestMainWindow::init() {
     services.questions = &questions_;
     services.programDir = bank_->dir();
     services.endProgram = [this] { ++endings_; };
+    services.download = download;
     services.makeTarget = [this](NoticeSink &) {
         auto target = std::make_unique<RecordingTarget>();
         target_ = target.get();
@@ -505,7 +516,9 @@ void TestMainWindow::wholeRunFromTheButton() {
 void TestMainWindow::runWithNoBank() {
     QFile::remove(bank_->path(u"tk.txt"_s));
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
-    QCOMPARE(notices_.texts, QStringList{u"题库不存在，请下载最新题库！"_s});
+    // The download asks first; answered No, it ends with its notice and the run goes on.
+    QCOMPARE(questions_.asked, QStringList{u"题库已经准备完毕，确认下载？"_s});
+    QCOMPARE(notices_.texts, (QStringList{u"题库不存在，请下载最新题库！"_s, u"下载任务结束！"_s}));
     QVERIFY(target_->operations().contains(u"show"_s));
     QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
 }
@@ -518,6 +531,60 @@ void TestMainWindow::noticesInTheWindowWithoutATray() {
     QVERIFY(tray->panel()->isVisibleTo(form_.get()));
     QCOMPARE(tray->panel()->text(), u"第二条"_s);
     QCOMPARE(tray->panel()->title(), u"Corvane"_s);
+}
+
+namespace {
+
+void serveGrades(TestHttpServer &server) {
+    for (int g = 1; g <= 6; ++g)
+        server.setPage(u"/xx/%1nj.asp"_s.arg(g), {200, "text/html; charset=utf-8",
+                                                  (u"<body>1新%1|%1|1|0|答##</body>"_s.arg(g)).toUtf8()});
+}
+
+} // namespace
+
+void TestMainWindow::downloadFromTheButton() {
+    TestHttpServer server;
+    serveGrades(server);
+    makeForm(DownloadSettings{server.baseUrl(), 5000});
+    // The start-up page is asked for without waiting for it.
+    QTRY_VERIFY(server.requests().contains(u"/xx/orveltk.asp?id=20160808"_s));
+
+    auto *run = child<QPushButton>(u"Command1"_s), *get = child<QPushButton>(u"Command3"_s);
+    QCOMPARE(get->text(), u"下载题库"_s);
+    bool disabledMeanwhile = false;
+    QTimer::singleShot(
+        0, this, [&] { disabledMeanwhile = !run->isEnabled() && !get->isEnabled() && form_->downloading(); });
+    questions_.answers = {true};
+    form_->runState().qt = 1; // a stop clicked earlier does not end this download
+    QTest::mouseClick(get, Qt::LeftButton);
+    QCOMPARE(questions_.asked, QStringList{u"题库已经准备完毕，确认下载？"_s});
+    QVERIFY(disabledMeanwhile);
+    QVERIFY(run->isEnabled() && get->isEnabled());
+    QCOMPARE(form_->lastDownload().usableGrades, 6);
+    QCOMPARE(notices_.texts, QStringList{u"下载任务结束！"_s});
+    QCOMPARE(child<QLabel>(u"Label11"_s)->text(), QString());
+    QStringEncoder gb("GB18030");
+    const QByteArray fresh = gb(u"1新1|1|1|0|答"_s);
+    QVERIFY(bank_->readBytes(u"tk.txt"_s).startsWith(fresh));
+}
+
+void TestMainWindow::missingBankDownloadsInsideTheRun() {
+    TestHttpServer server;
+    serveGrades(server);
+    makeForm(DownloadSettings{server.baseUrl(), 5000});
+    QFile::remove(bank_->path(u"tk.txt"_s));
+    bank_->writeLines(u"zbtk.txt"_s, {u"自己写的题|1|1|0|答##"_s});
+    questions_.answers = {true};
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts, (QStringList{u"题库不存在，请下载最新题库！"_s, u"下载任务结束！"_s}));
+    QVERIFY(QFile::exists(bank_->path(u"tk.txt"_s)));
+    // This run goes on with zbtk.txt only; the fresh tk.txt is for the next one.
+    const QString sheet = target_->paragraphs().join(u'\n');
+    QVERIFY(sheet.contains(u"1、自己写的题"_s));
+    QVERIFY(!sheet.contains(u"新1"_s));
+    QVERIFY(!sheet.contains(u"2、"_s));
+    QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
 }
 
 QTEST_MAIN(TestMainWindow)

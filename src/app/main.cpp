@@ -1,3 +1,4 @@
+#include "app/DownloadCommand.h"
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "mainwindow/Form1.h"
@@ -15,8 +16,9 @@ QString usage() {
     return u"Tessaly：小学数学解决问题练习卷\n\n"
            u"  tessaly                      打开主窗口\n"
            u"  tessaly generate [选项]      不开窗口，直接生成试卷\n"
+           u"  tessaly download [选项]      不开窗口，下载最新题库\n"
            u"  tessaly --help               显示本说明\n\n"_s +
-           GenerateOptions::helpText();
+           GenerateOptions::helpText() + u"\n"_s + downloadHelpText();
 }
 
 int openMainWindow(int argc, char **argv) {
@@ -58,6 +60,15 @@ int main(int argc, char **argv) {
             return 2;
         }
         return runGenerate(options.value(), out, err);
+    }
+    if (args.first() == u"download"_s) {
+        const QStringList rest = args.mid(1);
+        if (rest.contains(u"--help"_s)) {
+            out << downloadHelpText();
+            return 0;
+        }
+        QTextStream in(stdin);
+        return runDownloadCommand(rest, QCoreApplication::applicationDirPath(), in, out, err);
     }
     err << u"未知的命令“%1”；用 tessaly --help 查看用法"_s.arg(args.first()) << Qt::endl;
     return 2;

@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QNetworkAccessManager>
 #include <QTimer>
 #include <unistd.h>
 
@@ -52,7 +53,8 @@ Form1::Form1(Form1Services services, QWidget *parent)
     , module3_(nullptr)
     , timer1_(new QTimer(this))
     , timer2_(new QTimer(this))
-    , run_(services_.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : services_.programDir) {
+    , run_(services_.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : services_.programDir)
+    , network_(new QNetworkAccessManager(this)) {
     if (services_.programDir.isEmpty())
         services_.programDir = QCoreApplication::applicationDirPath();
     initResources();
@@ -76,10 +78,14 @@ Form1::Form1(Form1Services services, QWidget *parent)
     if (!services_.endProgram)
         services_.endProgram = [this] {
             // The run yields inside this handler's caller; ending at once means not unwinding it.
-            if (running_)
+            if (running_ || downloading_)
                 ::_exit(0);
             QCoreApplication::quit();
         };
+
+    downloadSettings_ =
+        services_.download ? *services_.download : DownloadSettings::read(services_.programDir);
+    network_->setObjectName(u"WebBrowser1"_s);
 
     timer1_->setObjectName(u"Timer1"_s);
     timer1_->setInterval(500);
@@ -111,6 +117,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
             onEquationMode();
     });
     connect(ui_->Command1, &QPushButton::clicked, this, &Form1::runFromButton);
+    connect(ui_->Command3, &QPushButton::clicked, this, &Form1::downloadFromButton);
     connect(module3_, &Module3::leftClicked, this, [this] {
         showNormal();
         show();
@@ -135,6 +142,7 @@ QString Form1::caption() const {
 
 void Form1::startUp() {
     setWindowTitle(caption());
+    requestStartPage(*network_, downloadSettings_);
     ui_->Combo1->clear();
     ui_->Combo1->addItems({u"宋体"_s, u"楷体"_s, u"黑体"_s});
     ui_->Combo1->setCurrentIndex(0);
@@ -390,7 +398,38 @@ int Form1::gradePosition() {
 void Form1::showNotice(const QString &text) {
     notices_->ShowNotice(text, noticeTitle(), 1);
 }
-void Form1::downloadBank() {}
+void Form1::downloadBank() {
+    // The missing-bank path of a run: the same download, run to its end inside the loading.
+    if (downloading_)
+        return;
+    downloading_ = true;
+    BankDownload download(*network_, downloadSettings_, services_.programDir);
+    lastDownload_ = download.run(*this);
+    downloading_ = false;
+}
+
+void Form1::downloadFromButton() {
+    if (downloading_ || running_)
+        return;
+    // A stop clicked earlier must not end this download's waits before they begin.
+    state_.qt = 0;
+    downloadBank();
+}
+
+bool Form1::confirm(const QString &question) {
+    return questions_->askYesNo(question);
+}
+
+void Form1::setStatus(const QString &text) {
+    ui_->Label11->setVisible(true);
+    ui_->Label11->setText(text);
+}
+
+void Form1::setButtonsEnabled(bool enabled) {
+    // Inside a run the run's own button stays off until the run ends.
+    ui_->Command1->setEnabled(enabled && !running_);
+    ui_->Command3->setEnabled(enabled);
+}
 bool Form1::option1() {
     return ui_->Option1->isChecked();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "download/BankDownload.h"
+#include "download/DownloadHost.h"
 #include "generation/DocumentTarget.h"
 #include "generation/SelectionHost.h"
 #include "generation/SelectionRun.h"
@@ -10,8 +12,10 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
+class QNetworkAccessManager;
 class QTimer;
 class Module3;
 
@@ -25,13 +29,14 @@ struct Form1Services {
     Questions *questions = nullptr;                                          // default: message boxes
     std::function<std::unique_ptr<DocumentTarget>(NoticeSink &)> makeTarget; // default: the target choice
     std::function<void()> endProgram;                                        // default: quit at once
-    QString programDir; // default: the program's folder (bank, tessaly.ini)
+    QString programDir;                       // default: the program's folder (bank, tessaly.ini)
+    std::optional<DownloadSettings> download; // default: from tessaly.ini and the environment
 };
 
 // The main window: every setting of a worksheet, the topic boxes by grade and mode, the progress display
 // and stop of a run, and the program's notices. It is the host of the selection run and of the writer:
 // they read its controls at the moments they need them and yield to its event loop at their checkpoints.
-class Form1 : public QWidget, public SelectionHost {
+class Form1 : public QWidget, public SelectionHost, public DownloadHost {
     Q_OBJECT
 
 public:
@@ -47,11 +52,14 @@ public:
     void runFromButton(); // Command1 "题库选题"
     void ApplyGradeTopics();
     void SelectAllTopics();
+    void downloadFromButton(); // Command3 "下载题库"
 
     QCheckBox *topicBox(int slot) const;
     Module3 *module3() const { return module3_; }
     NoticeSink &notices() const { return *notices_; }
     bool running() const { return running_; }
+    bool downloading() const { return downloading_; }
+    const DownloadOutcome &lastDownload() const { return lastDownload_; }
     DocumentTarget *lastTarget() const { return lastTarget_.get(); }
     QString caption() const;
 
@@ -78,6 +86,12 @@ public:
     QString fontNameText() override;
     int check19() override;
     void startProgress() override;
+    bool stopRequested() override { return state_.stopRequested(); }
+
+    // DownloadHost
+    bool confirm(const QString &question) override;
+    void setStatus(const QString &text) override;
+    void setButtonsEnabled(bool enabled) override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -107,4 +121,8 @@ private:
     std::unique_ptr<DocumentTarget> lastTarget_;
     QElapsedTimer lastEvents_;
     bool running_ = false;
+    bool downloading_ = false;
+    QNetworkAccessManager *network_;
+    DownloadSettings downloadSettings_;
+    DownloadOutcome lastDownload_;
 };

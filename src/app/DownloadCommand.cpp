@@ -1,0 +1,98 @@
+#include "app/DownloadCommand.h"
+
+#include "download/BankDownload.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class CommandLineDownloadHost : public DownloadHost {
+public:
+    CommandLineDownloadHost(bool yes, QTextStream &in, QTextStream &out)
+        : yes_(yes)
+        , in_(in)
+        , out_(out) {}
+
+    bool confirm(const QString &question) override {
+        if (yes_)
+            return true;
+        out_ << question << u" [y/N] "_s << Qt::flush;
+        const QString answer = in_.readLine().trimmed().toLower();
+        return answer == u"y"_s || answer == u"yes"_s || answer == u"是"_s;
+    }
+    void setStatus(const QString &text) override {
+        if (text != status_ && !text.isEmpty())
+            out_ << text << Qt::endl;
+        status_ = text;
+    }
+    void processEvents() override { QCoreApplication::processEvents(); }
+    bool stopRequested() override { return false; }
+    void showNotice(const QString &text) override { out_ << text << Qt::endl; }
+    void setButtonsEnabled(bool) override {}
+
+private:
+    bool yes_;
+    QTextStream &in_;
+    QTextStream &out_;
+    QString status_;
+};
+
+QList<QCommandLineOption> options() {
+    return {
+        QCommandLineOption(
+            u"server"_s,
+            u"下载服务器的地址（默认取 tessaly.ini 的 download/server 或环境变量 TESSALY_DOWNLOAD_SERVER）"_s,
+            u"URL"_s),
+        QCommandLineOption(u"bank-dir"_s, u"写入 tk.txt 的文件夹，默认为程序所在文件夹"_s, u"DIR"_s),
+        QCommandLineOption(u"yes"_s, u"不询问，直接下载"_s)};
+}
+
+} // namespace
+
+QString downloadHelpText() {
+    QString text =
+        u"用法：tessaly download [选项]\n从下载服务器取回六个年级的题库，重建 tk.txt。\n\n选项：\n"_s;
+    for (const QCommandLineOption &o : options()) {
+        QString name = u"  --"_s + o.names().first();
+        if (!o.valueName().isEmpty())
+            name += u' ' + o.valueName();
+        text += name.leftJustified(22) + u' ' + o.description() + u'\n';
+    }
+    return text;
+}
+
+int runDownloadCommand(const QStringList &arguments, const QString &programDir, QTextStream &in,
+                       QTextStream &out, QTextStream &err) {
+    QCommandLineParser parser;
+    parser.addOptions(options());
+    if (!parser.parse(QStringList{u"tessaly"_s} + arguments)) {
+        err << u"tessaly download："_s << parser.errorText() << Qt::endl;
+        return 2;
+    }
+    DownloadSettings settings = DownloadSettings::read(programDir);
+    if (parser.isSet(u"server"_s)) {
+        settings.server = parser.value(u"server"_s).trimmed();
+        while (settings.server.endsWith(u'/'))
+            settings.server.chop(1);
+        if (!QUrl(settings.server).isValid() || QUrl(settings.server).scheme().isEmpty()) {
+            err << u"tessaly download：--server：“%1”不是有效的地址，例如 http://127.0.0.1:8080"_s.arg(
+                       parser.value(u"server"_s))
+                << Qt::endl;
+            return 2;
+        }
+    }
+    if (settings.server.isEmpty())
+        err << u"提示：没有设置下载服务器（--server、tessaly.ini 的 download/server 或 TESSALY_DOWNLOAD_SERVER）"_s
+            << Qt::endl;
+    const QString bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : programDir;
+
+    QNetworkAccessManager network;
+    CommandLineDownloadHost host(parser.isSet(u"yes"_s), in, out);
+    BankDownload download(network, settings, bankDir);
+    const DownloadOutcome outcome = download.run(host);
+    return outcome.usableGrades > 0 && outcome.failure.isEmpty() ? 0 : 1;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The text of a downloaded grade page and what the download makes of it.
+namespace pagetext {
+
+// The reply decoded by its charset: the HTTP header's, else a <meta> one, else GB18030.
+QString decode(const QByteArray &body, const QString &contentTypeHeader);
+// The content of the body element; the whole text where there is none.
+QString bodyContent(const QString &html);
+// A page is usable when its text starts with "1" (blank lines and spaces before it do not count).
+bool usable(const QString &pageText);
+// Blanks and every line break removed, the ASCII signs + - * / = turned full-width.
+QString normalised(QString pageText);
+// The records of a normalised page: the pieces between "##", the one after the last included.
+QStringList records(const QString &normalisedText);
+
+} // namespace pagetext

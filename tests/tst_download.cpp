@@ -1,0 +1,412 @@
+#include "app/DownloadCommand.h"
+#include "bank/BankText.h"
+#include "download/BankDownload.h"
+#include "download/PageText.h"
+#include "download/WaitSeconds.h"
+#include "support/TempBank.h"
+#include "support/TestHttpServer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTcpServer>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class RecordingHost : public DownloadHost {
+public:
+    bool answer = true;
+    QStringList asked, statuses, notices;
+    QList<bool> buttons;
+    int events = 0;
+    std::function<void(int)> onEvents;
+    bool stop = false;
+
+    bool confirm(const QString &question) override {
+        asked.append(question);
+        return answer;
+    }
+    void setStatus(const QString &text) override { statuses.append(text); }
+    void processEvents() override {
+        ++events;
+        if (onEvents)
+            onEvents(events);
+        QCoreApplication::processEvents();
+    }
+    bool stopRequested() override { return stop; }
+    void showNotice(const QString &text) override { notices.append(text); }
+    void setButtonsEnabled(bool enabled) override { buttons.append(enabled); }
+};
+
+QByteArray gbk(const QString &text) {
+    QStringEncoder encoder("GB18030");
+    return encoder(text);
+}
+
+QString bankText(const TempBank &bank) {
+    return banktext::decode(bank.readBytes(u"tk.txt"_s)).value_or(u"<undecodable>"_s);
+}
+
+// The page of a grade: "1", then records ending in "##", with blanks and an ASCII sign to normalise.
+QString gradePage(int grade) {
+    return u"1甲 %1|%1|1|0|3+4=7##乙\t%1|%1|2|1|9-2=7##"_s.arg(grade);
+}
+
+} // namespace
+
+class TestDownload : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void pageText_data();
+    void pageText();
+    void goodBankInGbk();
+    void charsetsAndBodies_data();
+    void charsetsAndBodies();
+    void failedGradesKeepTheirRecords_data();
+    void failedGradesKeepTheirRecords();
+    void neverAnsweringPage();
+    void stopEndsTheWait();
+    void noUsableGradeLeavesTheBank();
+    void answeringNo();
+    void noServerSet();
+    void foreignTmpFilesStay();
+    void unwritableFolder();
+    void waitSeconds();
+    void commandLine();
+    void realStaticWebServer();
+
+private:
+    DownloadOutcome download(RecordingHost &host, int timeoutMs = 5000);
+
+    std::unique_ptr<TempBank> bank_;
+    std::unique_ptr<TestHttpServer> server_;
+    QNetworkAccessManager network_;
+};
+
+void TestDownload::init() {
+    bank_ = std::make_unique<TempBank>();
+    server_ = std::make_unique<TestHttpServer>();
+    for (int g = 1; g <= 6; ++g)
+        server_->setPage(
+            u"/xx/%1nj.asp"_s.arg(g),
+            {200, "text/html; charset=gb2312", gbk(u"<html><body>"_s + gradePage(g) + u"</body></html>"_s)});
+}
+
+DownloadOutcome TestDownload::download(RecordingHost &host, int timeoutMs) {
+    DownloadSettings settings;
+    settings.server = server_->baseUrl();
+    settings.pageTimeoutMs = timeoutMs;
+    BankDownload download(network_, settings, bank_->dir());
+    return download.run(host);
+}
+
+void TestDownload::pageText_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<QStringList>("records");
+    QTest::newRow("records") << u"1a|1##b|1##"_s << true << QStringList{u"1a|1"_s, u"b|1"_s, QString()};
+    QTest::newRow("blanks and breaks go")
+        << u"\r\n1a b\t c　d\re\nf##"_s << true << QStringList{u"1abcdef"_s, QString()};
+    QTest::newRow("signs") << u"1+-*/="_s << true << QStringList{u"1＋－×÷＝"_s};
+    QTest::newRow("error page") << u"<h1>500</h1>"_s << false << QStringList{u"<h1>500<÷h1>"_s};
+    QTest::newRow("empty") << QString() << false << QStringList{QString()};
+}
+
+void TestDownload::pageText() {
+    QFETCH(QString, page);
+    QFETCH(bool, usable);
+    QFETCH(QStringList, records);
+    QCOMPARE(pagetext::usable(page), usable);
+    QCOMPARE(pagetext::records(pagetext::normalised(page)), records);
+}
+
+void TestDownload::goodBankInGbk() {
+    RecordingHost host;
+    const DownloadOutcome outcome = download(host);
+    QVERIFY(outcome.confirmed);
+    QCOMPARE(outcome.usableGrades, 6);
+    QVERIFY(outcome.bankWritten);
+    QCOMPARE(host.asked, QStringList{u"题库已经准备完毕，确认下载？"_s});
+    QStringList expected{u"正在下载题库中，估计需要1分钟，请等待......"_s};
+    for (int g = 1; g <= 6; ++g)
+        expected.append(u"%1年级题库下载成功，正在下载%2年级题库……"_s.arg(g).arg(g + 1));
+    expected.append(QString());
+    QCOMPARE(host.statuses, expected);
+    QCOMPARE(host.notices, QStringList{u"下载任务结束！"_s});
+    QCOMPARE(host.buttons, (QList<bool>{false, true}));
+
+    // One line per record, the first beginning with that "1", and the empty line after each grade.
+    QString expectedBank;
+    for (int g = 1; g <= 6; ++g)
+        expectedBank += u"1甲%1|%1|1|0|3＋4＝7\r\n乙%1|%1|2|1|9－2＝7\r\n\r\n"_s.arg(g);
+    QCOMPARE(bankText(*bank_), expectedBank);
+    QVERIFY(!banktext::looksLikeUtf8(bank_->readBytes(u"tk.txt"_s)));
+    for (int g = 1; g <= 6; ++g)
+        QVERIFY(!QFile::exists(BankDownload::temporaryFile(bank_->dir(), g)));
+}
+
+void TestDownload::charsetsAndBodies_data() {
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("body");
+    const QString page = u"1题目|1|1|0|答##"_s;
+    QTest::newRow("utf-8 by meta")
+        << QByteArray("text/html")
+        << (u"<html><head><meta charset=\"utf-8\"></head><body>"_s + page + u"</body></html>"_s).toUtf8();
+    QTest::newRow("utf-8 by http-equiv")
+        << QByteArray("text/html")
+        << (u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\"></head>"
+            u"<BODY class=x>\n"_s +
+            page + u"\n</BODY></html>"_s)
+               .toUtf8();
+    QTest::newRow("gbk, no charset anywhere")
+        << QByteArray("text/html") << gbk(u"<body>"_s + page + u"</body>"_s);
+    QTest::newRow("no body element") << QByteArray("text/plain; charset=utf-8") << page.toUtf8();
+}
+
+void TestDownload::charsetsAndBodies() {
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+    for (int g = 1; g <= 6; ++g)
+        server_->setPage(u"/xx/%1nj.asp"_s.arg(g), {200, contentType, body});
+    RecordingHost host;
+    QCOMPARE(download(host).usableGrades, 6);
+    QVERIFY(bankText(*bank_).startsWith(u"1题目|1|1|0|答\r\n\r\n1题目"_s));
+}
+
+void TestDownload::failedGradesKeepTheirRecords_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("server error") << 500 << int(TestHttpServer::Mode::Normal);
+    QTest::newRow("not found") << 404 << int(TestHttpServer::Mode::Normal);
+    QTest::newRow("cut off") << 200 << int(TestHttpServer::Mode::CutOff);
+}
+
+void TestDownload::failedGradesKeepTheirRecords() {
+    QFETCH(int, status);
+    QFETCH(int, mode);
+    // The bank before: records of grades 2 and 3 (one of them in a user-edited, LF-ended form).
+    bank_->writeLines(u"tk.txt"_s, {u"旧二|2|1|0|a"_s, u"旧三|3|1|0|b"_s, u"旧三又|3|2|0|c"_s});
+    server_->setPage(u"/xx/3nj.asp"_s,
+                     {status, "text/html; charset=gbk", gbk(u"<body>1"_s + QString(200, u'x') + u"</body>"_s),
+                      static_cast<TestHttpServer::Mode>(mode)});
+    RecordingHost host;
+    const DownloadOutcome outcome = download(host);
+    QCOMPARE(outcome.usableGrades, 5);
+    QVERIFY(host.statuses.contains(u"网络连接失败，3年级题库下载不成功！"_s));
+    const QString bank = bankText(*bank_);
+    QVERIFY(bank.contains(u"旧三|3|1|0|b\r\n旧三又|3|2|0|c\r\n"_s));
+    QVERIFY(!bank.contains(u"旧二"_s)); // grade 2 came fresh
+    QVERIFY(bank.contains(u"乙2|2|2|1|9－2＝7"_s));
+    // The kept records stand where grade 3 belongs.
+    QVERIFY(bank.indexOf(u"乙2|"_s) < bank.indexOf(u"旧三"_s));
+    QVERIFY(bank.indexOf(u"旧三"_s) < bank.indexOf(u"1甲4|"_s));
+}
+
+void TestDownload::neverAnsweringPage() {
+    server_->setPage(u"/xx/2nj.asp"_s, {200, "text/html", QByteArray(), TestHttpServer::Mode::NeverAnswer});
+    RecordingHost host;
+    QElapsedTimer clock;
+    clock.start();
+    const DownloadOutcome outcome = download(host, 700);
+    QVERIFY(clock.elapsed() >= 700);
+    QVERIFY(clock.elapsed() < 10000);
+    QCOMPARE(outcome.usableGrades, 5);
+    QVERIFY(host.statuses.contains(u"网络连接失败，2年级题库下载不成功！"_s));
+}
+
+void TestDownload::stopEndsTheWait() {
+    for (int g = 1; g <= 6; ++g)
+        server_->setPage(u"/xx/%1nj.asp"_s.arg(g),
+                         {200, "text/html", QByteArray(), TestHttpServer::Mode::NeverAnswer});
+    bank_->writeLines(u"tk.txt"_s, {u"旧|1|1|0|a"_s});
+    const QByteArray before = bank_->readBytes(u"tk.txt"_s);
+    RecordingHost host;
+    host.onEvents = [&host](int n) {
+        if (n == 20)
+            host.stop = true;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const DownloadOutcome outcome = download(host, 20000);
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(outcome.usableGrades, 0);
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+    QCOMPARE(host.notices, QStringList{u"下载任务结束！"_s});
+}
+
+void TestDownload::noUsableGradeLeavesTheBank() {
+    for (int g = 1; g <= 6; ++g)
+        server_->setPage(u"/xx/%1nj.asp"_s.arg(g), {500, "text/html", "<body>Internal error</body>"});
+    bank_->writeBytes(u"tk.txt"_s, "a|1|1\nb|2|1");
+    RecordingHost host;
+    const DownloadOutcome outcome = download(host);
+    QCOMPARE(outcome.usableGrades, 0);
+    QVERIFY(!outcome.bankWritten);
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), QByteArray("a|1|1\nb|2|1"));
+    QCOMPARE(host.statuses.size(), 8);
+    QCOMPARE(host.statuses.at(6), u"网络连接失败，6年级题库下载不成功！"_s);
+}
+
+void TestDownload::answeringNo() {
+    RecordingHost host;
+    host.answer = false;
+    const DownloadOutcome outcome = download(host);
+    QVERIFY(!outcome.confirmed);
+    QVERIFY(host.statuses.isEmpty());
+    QCOMPARE(host.notices, QStringList{u"下载任务结束！"_s});
+    QCOMPARE(host.buttons, (QList<bool>{false, true}));
+    QVERIFY(server_->requests().isEmpty());
+    QVERIFY(!QFile::exists(bank_->path(u"tk.txt"_s)));
+}
+
+void TestDownload::noServerSet() {
+    bank_->writeLines(u"tk.txt"_s, {u"旧|1|1|0|a"_s});
+    const QByteArray before = bank_->readBytes(u"tk.txt"_s);
+    RecordingHost host;
+    BankDownload download(network_, DownloadSettings{}, bank_->dir());
+    const DownloadOutcome outcome = download.run(host);
+    QCOMPARE(outcome.usableGrades, 0);
+    for (int g = 1; g <= 6; ++g)
+        QVERIFY(host.statuses.contains(u"网络连接失败，%1年级题库下载不成功！"_s.arg(g)));
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+    QVERIFY(server_->requests().isEmpty());
+}
+
+void TestDownload::foreignTmpFilesStay() {
+    bank_->writeBytes(u"notes.tmp"_s, "someone else's file");
+    bank_->writeBytes(u"7nj.tmp"_s, "not ours either");
+    RecordingHost host;
+    QCOMPARE(download(host).usableGrades, 6);
+    QCOMPARE(bank_->readBytes(u"notes.tmp"_s), QByteArray("someone else's file"));
+    QCOMPARE(bank_->readBytes(u"7nj.tmp"_s), QByteArray("not ours either"));
+    QVERIFY(!bankText(*bank_).contains(u"someone"_s));
+}
+
+void TestDownload::unwritableFolder() {
+    // Folders stand where the temporary files go, so nothing can be written there (a read-only
+    // folder does not stop root, who runs these tests in CI).
+    bank_->writeLines(u"tk.txt"_s, {u"旧|1|1|0|a"_s});
+    const QByteArray before = bank_->readBytes(u"tk.txt"_s);
+    for (int g = 1; g <= 6; ++g)
+        QVERIFY(QDir(bank_->dir()).mkdir(u"%1nj.tmp"_s.arg(g)));
+    RecordingHost host;
+    const DownloadOutcome outcome = download(host);
+    QCOMPARE(outcome.usableGrades, 0);
+    QVERIFY(!outcome.failure.isEmpty());
+    QCOMPARE(host.notices.size(), 2);
+    QVERIFY2(host.notices[0].contains(u"原来的题库没有改动"_s), qPrintable(host.notices[0]));
+    QCOMPARE(host.notices[1], u"下载任务结束！"_s);
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+}
+
+void TestDownload::waitSeconds() {
+    int events = 0;
+    QElapsedTimer clock;
+    clock.start();
+    WaitSeconds(0.2f, [&] { ++events; });
+    QVERIFY(clock.elapsed() >= 200);
+    QVERIFY(events > 1);
+}
+
+void TestDownload::commandLine() {
+    QString outText, errText;
+    QString noInput;
+    QTextStream in(&noInput), out(&outText), err(&errText);
+    QCOMPARE(
+        runDownloadCommand({u"--server"_s, server_->baseUrl(), u"--bank-dir"_s, bank_->dir(), u"--yes"_s},
+                           bank_->dir(), in, out, err),
+        0);
+    QVERIFY(outText.contains(u"6年级题库下载成功，正在下载7年级题库……"_s));
+    QVERIFY(outText.contains(u"下载任务结束！"_s));
+    QVERIFY(QFile::exists(bank_->path(u"tk.txt"_s)));
+
+    // Without --yes and with nothing typed, the answer is No: nothing is fetched.
+    const int requests = static_cast<int>(server_->requests().size());
+    QCOMPARE(runDownloadCommand({u"--server"_s, server_->baseUrl(), u"--bank-dir"_s, bank_->dir()},
+                                bank_->dir(), in, out, err),
+             1);
+    QCOMPARE(server_->requests().size(), requests);
+
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const QString nowhere = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
+    closed.close();
+    QCOMPARE(runDownloadCommand({u"--server"_s, nowhere, u"--bank-dir"_s, bank_->dir(), u"--yes"_s},
+                                bank_->dir(), in, out, err),
+             1);
+    QCOMPARE(runDownloadCommand({u"--server"_s, u"::"_s}, bank_->dir(), in, out, err), 2);
+}
+
+void TestDownload::realStaticWebServer() {
+    const QString nginx = QStandardPaths::findExecutable(u"nginx"_s, {u"/usr/sbin"_s, u"/usr/bin"_s});
+    if (nginx.isEmpty())
+        QSKIP("nginx is not installed");
+    QTemporaryDir site;
+    // nginx's workers run as an unprivileged user: the site must be readable by others.
+    QVERIFY(QFile::setPermissions(site.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                   QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup |
+                                                   QFile::ExeGroup));
+    QVERIFY(QDir(site.path()).mkpath(u"www/xx"_s) && QDir(site.path()).mkpath(u"logs"_s));
+    for (int g = 1; g <= 6; ++g) {
+        QFile page(site.filePath(u"www/xx/%1nj.asp"_s.arg(g)));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write(gbk(u"<html><head><meta charset=\"gbk\"></head><body>\r\n"_s + gradePage(g) +
+                       u"\r\n</body></html>"_s));
+    }
+    QTcpServer probe; // a free loopback port for nginx
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QFile conf(site.filePath(u"nginx.conf"_s));
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write(u"daemon off;\nworker_processes 1;\npid %1/nginx.pid;\nerror_log %1/logs/error.log;\n"
+               u"events { worker_connections 16; }\n"
+               u"http {\n access_log off;\n client_body_temp_path %1/logs;\n proxy_temp_path %1/logs;\n"
+               u" fastcgi_temp_path %1/logs;\n uwsgi_temp_path %1/logs;\n scgi_temp_path %1/logs;\n"
+               u" types { text/html asp; }\n"
+               u" server { listen 127.0.0.1:%2; root %1/www; }\n}\n"_s.arg(site.path())
+                   .arg(port)
+                   .toUtf8());
+    conf.close();
+    QProcess server;
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(
+        nginx, {u"-p"_s, site.path(), u"-c"_s, conf.fileName(), u"-e"_s, site.filePath(u"logs/error.log"_s)});
+    QVERIFY(server.waitForStarted(10000));
+    QTcpSocket socket;
+    QElapsedTimer up;
+    up.start();
+    bool listening = false;
+    while (!listening && up.elapsed() < 10000) {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        listening = socket.waitForConnected(200);
+        socket.abort();
+        if (!listening)
+            QTest::qWait(50);
+    }
+    QVERIFY2(listening, server.readAll().constData());
+
+    DownloadSettings settings;
+    settings.server = u"http://127.0.0.1:%1"_s.arg(port);
+    settings.pageTimeoutMs = 10000;
+    BankDownload download(network_, settings, bank_->dir());
+    RecordingHost host;
+    const DownloadOutcome outcome = download.run(host);
+    server.terminate();
+    QVERIFY(server.waitForFinished(10000));
+    QCOMPARE(outcome.usableGrades, 6);
+    QVERIFY(bankText(*bank_).startsWith(u"1甲1|1|1|0|3＋4＝7\r\n乙1|1|2|1|9－2＝7\r\n\r\n1甲2"_s));
+}
+
+QTEST_GUILESS_MAIN(TestDownload)
+#include "tst_download.moc"
