@@ -4,6 +4,8 @@
 #include "generation/SelectionRun.h"
 #include "generation/SettingsHost.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -48,11 +50,6 @@ public:
         return SettingsHost::lineSpacingText();
     }
 };
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 struct RunTimes {
     double total; // reset, load, filter and draw, ms

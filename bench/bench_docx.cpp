@@ -5,6 +5,8 @@
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -16,32 +18,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-WorksheetArgs args(int count) {
-    QStringList questions, answers, difficulties;
-    for (int i = 0; i < count; ++i) {
-        questions.append(u"小明有%1个苹果，妈妈又给了他8个，小明现在一共有多少个苹果？"_s.arg(i));
-        answers.append(u"%1＋8＝%2（个）"_s.arg(i).arg(i + 8));
-        difficulties.append(u"2"_s);
-    }
-    WorksheetArgs a;
-    a.questionList = questions.join(u' ');
-    a.answerList = answers.join(u' ');
-    a.difficultyList = difficulties.join(u' ');
-    a.fontName = u"宋体"_s;
-    a.fontSize = u"11"_s;
-    a.answerFlag = u"0"_s;
-    return a;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
-
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const int repeats = app.arguments().contains(u"--quick"_s) ? 3 : 7;
@@ -50,7 +26,7 @@ int main(int argc, char **argv) {
 
     std::printf("%-10s %12s %16s %8s\n", "questions", "tessaly ms", "python-docx ms", "ratio");
     for (int count : {24, 1'000, 10'000}) {
-        const WorksheetArgs a = args(count);
+        const WorksheetArgs a = syntheticWorksheet(count);
         std::vector<double> ours, theirs;
         for (int r = 0; r < repeats; ++r) {
             SettingsHost host;

@@ -6,6 +6,8 @@
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -14,32 +16,6 @@
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-WorksheetArgs args(int count) {
-    QStringList questions, answers, difficulties;
-    for (int i = 0; i < count; ++i) {
-        questions.append(u"小明有%1个苹果，妈妈又给了他8个，小明现在一共有多少个苹果？"_s.arg(i));
-        answers.append(u"%1＋8＝%2（个）"_s.arg(i).arg(i + 8));
-        difficulties.append(QString::number(i % 6));
-    }
-    WorksheetArgs a;
-    a.questionList = questions.join(u' ');
-    a.answerList = answers.join(u' ');
-    a.difficultyList = difficulties.join(u' ');
-    a.fontName = u"宋体"_s;
-    a.fontSize = u"11"_s;
-    a.answerFlag = u"0"_s;
-    return a;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
@@ -69,7 +45,7 @@ int main(int argc, char **argv) {
         target.closeDocument();
         return ms;
     };
-    timeOne(LibreOfficeTarget::Method::TypeBatched, args(24)); // warm the office up
+    timeOne(LibreOfficeTarget::Method::TypeBatched, syntheticWorksheet(24)); // warm the office up
 
     const struct {
         const char *name;
@@ -84,7 +60,7 @@ int main(int argc, char **argv) {
         for (int count : {24, 1000}) {
             std::vector<double> times;
             for (int r = 0; r < repeats; ++r)
-                times.push_back(timeOne(m.method, args(count)));
+                times.push_back(timeOne(m.method, syntheticWorksheet(count)));
             figures[column++] = median(times);
         }
         std::printf("%-24s %12.1f %12.1f\n", m.name, figures[0], figures[1]);

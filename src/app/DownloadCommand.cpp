@@ -1,5 +1,6 @@
 #include "app/DownloadCommand.h"
 
+#include "app/GenerateOptions.h"
 #include "download/BankDownload.h"
 
 #include <QCommandLineParser>
@@ -54,15 +55,8 @@ QList<QCommandLineOption> options() {
 } // namespace
 
 QString downloadHelpText() {
-    QString text =
-        u"用法：tessaly download [选项]\n从下载服务器取回六个年级的题库，重建 tk.txt。\n\n选项：\n"_s;
-    for (const QCommandLineOption &o : options()) {
-        QString name = u"  --"_s + o.names().first();
-        if (!o.valueName().isEmpty())
-            name += u' ' + o.valueName();
-        text += name.leftJustified(22) + u' ' + o.description() + u'\n';
-    }
-    return text;
+    return u"用法：tessaly download [选项]\n从下载服务器取回六个年级的题库，重建 tk.txt。\n\n选项：\n"_s +
+           optionHelpLines(options());
 }
 
 int runDownloadCommand(const QStringList &arguments, const QString &programDir, QTextStream &in,

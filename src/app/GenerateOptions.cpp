@@ -106,7 +106,12 @@ QString GenerateOptions::helpText() {
     QString text =
         u"用法：tessaly generate --output FILE [选项]\n"
         u"从题库抽题，把试卷（以及可选的答案版）写成 .docx 文件，或在 LibreOffice 中排好。\n\n选项：\n"_s;
-    for (const QCommandLineOption &o : allOptions()) {
+    return text + optionHelpLines(allOptions());
+}
+
+QString optionHelpLines(const QList<QCommandLineOption> &options) {
+    QString text;
+    for (const QCommandLineOption &o : options) {
         QString name = u"  --"_s + o.names().first();
         if (!o.valueName().isEmpty())
             name += u' ' + o.valueName();

@@ -26,3 +26,7 @@ struct GenerateOptions {
     static Result<GenerateOptions> parse(const QStringList &arguments, const QString &programDir);
     static QString helpText();
 };
+
+class QCommandLineOption;
+// One line an option, name and value aligned, for the help texts of the commands.
+QString optionHelpLines(const QList<QCommandLineOption> &options);
