@@ -7,7 +7,7 @@ packages=(
   # toolchain
   build-essential cmake ninja-build ccache pkg-config clang-format
   # Qt 6: core, widgets, network, test, and the form compiler
-  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-httpserver-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   # .docx output
   libzip-dev zipcmp
   # LibreOffice: Writer (with its X11 window, so worksheets show on a desktop) and the UNO SDK for C++
@@ -16,9 +16,13 @@ packages=(
   fonts-noto-cjk fonts-arphic-ukai fontconfig
   # rendering and comparing documents in tests and benchmarks
   poppler-utils python3-docx
-  # a real static web server for the download test, a display for window tests
-  nginx-light xvfb xauth
+  # a real static web server for the download test
+  nginx-light
 )
+
+# Root installs directly (CI); anyone else through sudo.
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
 
 need=()
 for p in "${packages[@]}"; do
@@ -27,9 +31,9 @@ done
 
 if ((${#need[@]})); then
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y --no-install-recommends "${need[@]}"
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
 fi
 
 here=$(cd "$(dirname "$0")" && pwd)
-"$here/install-fonts.sh"
+"${sudo[@]}" "$here/install-fonts.sh"
