@@ -9,6 +9,7 @@
 #include "support/DocxReader.h"
 #include "support/ScriptedHost.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void stopMidwayStillShows();
     void officeFailingWhileTyping();
     void noOfficeFound();
+    void officeThatExitsAtOnce();
     void commandLineExportsPdf();
     void commandLineEndsTheOfficeItStarted();
 
@@ -257,6 +259,27 @@ void TestLibreOffice::noOfficeFound() {
              qPrintable(notices[0]));
     QCOMPARE(opened, QStringList{saved});
     QVERIFY(QFile::exists(saved));
+}
+
+void TestLibreOffice::officeThatExitsAtOnce() {
+    // A soffice that starts and leaves at once (no display, a broken install) is given up on soon, not
+    // after the whole start-up deadline.
+    QTemporaryDir fake;
+    QFile script(fake.filePath(u"soffice"_s));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nexit 1\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+    OfficeOptions o;
+    o.pipeName = u"tessaly_gone_%1"_s.arg(QCoreApplication::applicationPid());
+    o.searchDirs = {fake.path()};
+    o.startTimeoutMs = 60000;
+    QElapsedTimer clock;
+    clock.start();
+    const Result<std::shared_ptr<OfficeConnection>> office = OfficeConnection::connect(o);
+    QVERIFY(!office.ok());
+    QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(office.error().contains(u"退出"_s));
 }
 
 void TestLibreOffice::commandLineExportsPdf() {

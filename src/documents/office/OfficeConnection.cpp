@@ -116,7 +116,15 @@ Result<std::shared_ptr<OfficeConnection>> OfficeConnection::connect(const Office
             return Outcome::failure(u"无法启动 LibreOffice：%1"_s.arg(soffice));
 
         QDeadlineTimer deadline(options.startTimeoutMs);
+        // A soffice that hands over to a running office exits at once and that office answers soon
+        // after; one that exits and leaves nobody answering (no display, a broken install) is given up
+        // on after a short grace instead of the whole deadline.
+        QDeadlineTimer graceAfterExit(QDeadlineTimer::Forever);
         while (!deadline.hasExpired()) {
+            if (graceAfterExit.isForever() && !processRunning(pid))
+                graceAfterExit.setRemainingTime(3000);
+            if (graceAfterExit.hasExpired())
+                return Outcome::failure(u"LibreOffice 启动后随即退出了（没有可用的显示，或安装不完整）"_s);
             for (int i = 0; i < 10; ++i) {
                 if (options.idle)
                     options.idle();
