@@ -1,5 +1,7 @@
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
+#include "documents/TargetChoice.h"
+#include "download/BankDownload.h"
 #include "support/DocxReader.h"
 
 #include <QDir>
@@ -27,6 +29,8 @@ private Q_SLOTS:
     void badBank();
     void missingOutputFolder();
     void program();
+    void settingsFiles_data();
+    void settingsFiles();
 
 private:
     struct Outcome {
@@ -260,6 +264,47 @@ void TestCli::program() {
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains(u"24 道题"_s));
     QVERIFY(QFile::exists(output));
+}
+
+void TestCli::settingsFiles_data() {
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("server");
+    using K = TargetSettings::Kind;
+    QTest::newRow("nothing set") << QByteArray() << QByteArray() << QByteArray() << int(K::Automatic)
+                                 << QString();
+    QTest::newRow("ini") << QByteArray("[document]\ntarget = docx\n[download]\nserver = http://h:81//\n")
+                         << QByteArray() << QByteArray() << int(K::Docx) << u"http://h:81"_s;
+    QTest::newRow("environment wins")
+        << QByteArray("[document]\ntarget = docx\n") << QByteArray("TESSALY_TARGET")
+        << QByteArray("LibreOffice") << int(K::LibreOffice) << QString();
+    QTest::newRow("unknown target is automatic") << QByteArray("[document]\ntarget = word\n") << QByteArray()
+                                                 << QByteArray() << int(K::Automatic) << QString();
+}
+
+void TestCli::settingsFiles() {
+    QFETCH(QByteArray, ini);
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    QFETCH(int, kind);
+    QFETCH(QString, server);
+    QTemporaryDir dir;
+    if (!ini.isEmpty()) {
+        QFile file(dir.filePath(u"tessaly.ini"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ini);
+    }
+    if (!variable.isEmpty())
+        qputenv(variable.constData(), value);
+    const TargetSettings target = TargetSettings::read(dir.path());
+    const DownloadSettings download = DownloadSettings::read(dir.path());
+    if (!variable.isEmpty())
+        qunsetenv(variable.constData());
+    QCOMPARE(int(target.kind), kind);
+    QCOMPARE(download.server, server);
+    QCOMPARE(download.pageUrl(3).toString(), server.isEmpty() ? QString() : server + u"/xx/3nj.asp"_s);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

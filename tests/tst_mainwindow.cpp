@@ -77,6 +77,7 @@ private Q_SLOTS:
     void wholeRunFromTheButton();
     void runWithNoBank();
     void noticesInTheWindowWithoutATray();
+    void trayClicks();
     void downloadFromTheButton();
     void missingBankDownloadsInsideTheRun();
 
@@ -531,6 +532,14 @@ void TestMainWindow::noticesInTheWindowWithoutATray() {
     QVERIFY(tray->panel()->isVisibleTo(form_.get()));
     QCOMPARE(tray->panel()->text(), u"第二条"_s);
     QCOMPARE(tray->panel()->title(), u"Corvane"_s);
+}
+
+void TestMainWindow::trayClicks() {
+    form_->showMinimized();
+    QVERIFY(form_->isMinimized());
+    Q_EMIT form_->module3()->leftClicked(); // restores and focuses the window
+    QVERIFY(!form_->isMinimized());
+    QVERIFY(form_->isVisible());
 }
 
 namespace {
