@@ -151,13 +151,15 @@ Result<QByteArray> DocxTarget::package() const {
     });
 }
 
-void DocxTarget::show() {
+Status DocxTarget::saveTo(const QString &path) const {
     const Result<QByteArray> zipped = package();
-    if (!zipped) {
-        recordFailure(zipped.error());
-        return;
-    }
-    const Status written = docxpackage::writeAtomically(path_, zipped.value());
+    if (!zipped)
+        return Status::failure(zipped.error());
+    return docxpackage::writeAtomically(path, zipped.value());
+}
+
+void DocxTarget::show() {
+    const Status written = saveTo(path_);
     if (!written)
         recordFailure(written.error());
 }

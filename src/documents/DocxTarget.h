@@ -29,6 +29,8 @@ public:
     QByteArray documentXml() const;
     // The whole package, as show() writes it.
     Result<QByteArray> package() const;
+    // Writes the package to a file (temporary name, then rename), whatever path() says.
+    Status saveTo(const QString &path) const;
 
 private:
     struct Format {

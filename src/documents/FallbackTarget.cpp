@@ -1,7 +1,5 @@
 #include "documents/FallbackTarget.h"
 
-#include "documents/DocxPackage.h"
-
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -98,9 +96,7 @@ void FallbackTarget::show() {
         return;
     }
     const QString path = QDir(folder_).filePath(fileNameFor(folder_, title_, QDateTime::currentDateTime()));
-    const Result<QByteArray> package = docx_.package();
-    const Status written =
-        package ? docxpackage::writeAtomically(path, package.value()) : Status::failure(package.error());
+    const Status written = docx_.saveTo(path);
     if (!written) {
         recordFailure(written.error());
         notify_(u"试卷无法保存：%1"_s.arg(written.error()));

@@ -26,5 +26,6 @@ public:
     virtual void startProgress() = 0;
 
     bool stopRequested() override { return runState().stopRequested(); }
+    // Both bases declare it; one declaration here makes host.processEvents() unambiguous.
     void processEvents() override = 0;
 };

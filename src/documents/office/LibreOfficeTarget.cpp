@@ -252,22 +252,15 @@ void LibreOfficeTarget::endParagraph() {
 
 void LibreOfficeTarget::show() {
     if (d_->method == Method::LoadDocx) {
-        const Result<QByteArray> package = d_->docx.package();
-        if (!package) {
-            recordFailure(package.error());
-            return;
-        }
         // The office reads the file during the call; loading it as a template gives a new, untitled
         // document, so nothing points back at the temporary file.
         QTemporaryDir dir;
         const QString path = dir.filePath(u"worksheet.docx"_s);
-        QFile file(path);
-        if (!dir.isValid() || !file.open(QIODevice::WriteOnly) ||
-            file.write(package.value()) != package.value().size()) {
-            recordFailure(u"无法写入临时文件：%1"_s.arg(file.errorString()));
+        const Status saved = dir.isValid() ? d_->docx.saveTo(path) : Status::failure(u"无法创建临时文件夹"_s);
+        if (!saved) {
+            recordFailure(saved.error());
             return;
         }
-        file.close();
         GUARDED(d_->document = loadHidden(*d_, fileUrl(path), true));
     } else {
         GUARDED({
