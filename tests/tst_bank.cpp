@@ -1,7 +1,9 @@
+#include "bank/AtomicFile.h"
 #include "bank/BankLoader.h"
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
 #include "bank/NumberValue.h"
+#include "support/FullDisk.h"
 #include "support/ScriptedHost.h"
 #include "support/TempBank.h"
 
@@ -34,6 +36,10 @@ private Q_SLOTS:
     void unreadableFileIsSkipped();
     void appendKeepsEncoding_data();
     void appendKeepsEncoding();
+    void appendOnFullDiskTakesTheLineBack();
+    void atomicWrite_data();
+    void atomicWrite();
+    void atomicWriteOnFullDisk();
 };
 
 void TestBank::numberValue_data() {
@@ -143,6 +149,12 @@ void TestBank::decode_data() {
     QTest::newRow("gbk that is valid utf-8 by chance") << QByteArray("\xCE\xA8\xD2\xBB") << u"唯一"_s;
     QTest::newRow("short utf-8 chinese") << u"唯一"_s.toUtf8() << u"唯一"_s;
     QTest::newRow("gb18030 four-byte character") << QByteArray(gbk(u"𠀀题"_s)) << u"𠀀题"_s;
+    // GB18030 records whose bytes are valid UTF-8 as well: the everyday reading wins.
+    for (const QString &text : {u"缁℃：|1|1|0|2"_s, u"唯一|1|1|0|2"_s})
+        QTest::newRow(qPrintable(u"confusable gbk "_s + text)) << QByteArray(gbk(text)) << text;
+    // And UTF-8 records whose bytes are valid GB18030 ("文件" reads as "鏂囦欢" there).
+    for (const QString &text : {u"唯一|1|1|0|2"_s, u"文件|1|1|0|2"_s, u"上次|2|3|0|1"_s, u"文件"_s})
+        QTest::newRow(qPrintable(u"confusable utf-8 "_s + text)) << text.toUtf8() << text;
 }
 
 void TestBank::decode() {
@@ -317,6 +329,102 @@ void TestBank::appendKeepsEncoding() {
     const Status status = banktext::appendLine(files.path(u"zbtk.txt"_s), u"新题|2|3|1|答案##"_s);
     QVERIFY2(status.ok(), qPrintable(status.error()));
     QCOMPARE(files.readBytes(u"zbtk.txt"_s), expected);
+}
+
+namespace {
+
+QByteArray bytesOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+void TestBank::appendOnFullDiskTakesTheLineBack() {
+    FullDisk disk(16);
+    if (!disk.available())
+        QSKIP("mounting a small tmpfs needs root");
+    const QString path = disk.path(u"zbtk.txt"_s);
+    QStringEncoder gbk("GB18030");
+    const QByteArray before = gbk(u"旧|1|1|0|a\r\n"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+    file.close();
+    QVERIFY(disk.fill(u"filler"_s, 1));
+    // Longer than what is left, so part of it could land before the disk says no.
+    const Status status = banktext::appendLine(path, QString(QString(3000, u'题') + u"|1|1|0|a##"_s));
+    QVERIFY(!status.ok());
+    QVERIFY2(status.error().contains(u"磁盘已满"_s), qPrintable(status.error()));
+    QCOMPARE(bytesOf(path), before);
+}
+
+void TestBank::atomicWrite_data() {
+    QTest::addColumn<QString>("existing"); // "", "file", "symlink", "folder"
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("new file") << u""_s << true;
+    QTest::newRow("replaces a file, keeps its permissions") << u"file"_s << true;
+    QTest::newRow("writes through a symlink, which stays") << u"symlink"_s << true;
+    QTest::newRow("a folder of that name") << u"folder"_s << false;
+}
+
+void TestBank::atomicWrite() {
+    QFETCH(QString, existing);
+    QFETCH(bool, ok);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"tk.txt"_s);
+    const QString real = dir.filePath(u"real.txt"_s);
+    if (existing == u"file"_s || existing == u"symlink"_s) {
+        QFile file(existing == u"file"_s ? path : real);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("old");
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        if (existing == u"symlink"_s)
+            QVERIFY(QFile::link(real, path));
+    }
+    if (existing == u"folder"_s)
+        QVERIFY(QDir(dir.path()).mkdir(u"tk.txt"_s));
+
+    const Status status = writeFileAtomically(path, "new bytes");
+    QCOMPARE(status.ok(), ok);
+    if (ok) {
+        QCOMPARE(bytesOf(path), QByteArray("new bytes"));
+        if (existing != u""_s)
+            QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        QCOMPARE(QFileInfo(path).isSymLink(), existing == u"symlink"_s);
+    } else {
+        QVERIFY2(status.error().contains(u"文件夹"_s), qPrintable(status.error()));
+        QVERIFY(QFileInfo(path).isDir());
+    }
+    // No temporary file is left, whatever happened.
+    QStringList expected{u"tk.txt"_s};
+    if (existing == u"symlink"_s)
+        expected.prepend(u"real.txt"_s);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+             expected);
+}
+
+void TestBank::atomicWriteOnFullDisk() {
+    FullDisk disk(16);
+    if (!disk.available())
+        QSKIP("mounting a small tmpfs needs root");
+    const QString path = disk.path(u"tk.txt"_s);
+    QVERIFY(writeFileAtomically(path, QByteArray(3000, 'o')).ok());
+    QVERIFY(disk.fill(u"filler"_s, 2048));
+    AtomicFile file(path);
+    QVERIFY(file.open().ok());
+    // Written in pieces, as the bank join does: the failure sticks and commit() reports it.
+    Status step = succeeded();
+    for (int i = 0; i < 10; ++i)
+        step = file.write(QByteArray(1024, 'n'));
+    QVERIFY(!step.ok());
+    const Status committed = file.commit();
+    QVERIFY(!committed.ok());
+    QVERIFY2(committed.error().contains(u"磁盘已满"_s) && committed.error().contains(u"tk.txt"_s),
+             qPrintable(committed.error()));
+    QCOMPARE(bytesOf(path), QByteArray(3000, 'o'));
+    QCOMPARE(disk.entries(), QStringList{u"tk.txt"_s});
 }
 
 QTEST_GUILESS_MAIN(TestBank)

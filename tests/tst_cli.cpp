@@ -3,6 +3,7 @@
 #include "documents/TargetChoice.h"
 #include "download/BankDownload.h"
 #include "support/DocxReader.h"
+#include "support/FullDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void badBank_data();
     void badBank();
     void missingOutputFolder();
+    void fullDiskKeepsTheOldSheet();
     void program();
     void settingsFiles_data();
     void settingsFiles();
@@ -141,13 +143,19 @@ void TestCli::badOptions_data() {
     QTest::newRow("count text") << QStringList{u"--count"_s, u"many"_s} + out << u"--count"_s;
     QTest::newRow("font") << QStringList{u"--font"_s, u"Arial"_s} + out << u"--font"_s;
     QTest::newRow("size") << QStringList{u"--size"_s, u"0"_s} + out << u"--size"_s;
+    QTest::newRow("size nan") << QStringList{u"--size"_s, u"nan"_s} + out << u"--size"_s;
+    QTest::newRow("size inf") << QStringList{u"--size"_s, u"inf"_s} + out << u"--size"_s;
+    QTest::newRow("value missing") << out + QStringList{u"--grade"_s} << u"--grade 缺少取值"_s;
     QTest::newRow("blank lines") << QStringList{u"--blank-lines"_s, u"9"_s} + out << u"--blank-lines"_s;
     QTest::newRow("seed") << QStringList{u"--seed"_s, u"-1"_s} + out << u"--seed"_s;
     QTest::newRow("no output") << QStringList{} << u"--output"_s;
     QTest::newRow("output not docx") << QStringList{u"--output"_s, u"a.txt"_s} << u"--output"_s;
     QTest::newRow("key is the sheet")
         << QStringList{u"--answer-key"_s, u"a.docx"_s} + out << u"--answer-key"_s;
-    QTest::newRow("unknown option") << QStringList{u"--colour"_s} + out << u"colour"_s;
+    // Named, in Chinese, with the options there are.
+    QTest::newRow("unknown option") << QStringList{u"--colour"_s} + out << u"未知的选项“colour”"_s;
+    QTest::newRow("unknown option lists the known ones")
+        << QStringList{u"--colour"_s} + out << u"--blank-lines"_s;
 }
 
 void TestCli::badOptions() {
@@ -236,6 +244,30 @@ void TestCli::missingOutputFolder() {
     QCOMPARE(o.status, 1);
     QVERIFY2(o.err.contains(u"输出文件夹不存在"_s), qPrintable(o.err));
     QVERIFY(!QFile::exists(output));
+}
+
+void TestCli::fullDiskKeepsTheOldSheet() {
+    FullDisk disk(16);
+    if (!disk.available())
+        QSKIP("mounting a small tmpfs needs root");
+    const QString output = disk.path(u"sheet.docx"_s);
+    QFile old(output);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("last week's sheet") > 0);
+    old.close();
+    QVERIFY(disk.fill(u"filler"_s, 2048));
+    // Through the real program, as a user's script would run it.
+    QProcess p;
+    p.start(QStringLiteral(TESSALY_PROGRAM), {u"generate"_s, u"--bank-dir"_s, bankDir_, u"--count"_s,
+                                              u"300"_s, u"--repeats"_s, u"--output"_s, output});
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(err.contains(u"磁盘已满"_s) && !err.contains(u"Unknown error"_s), qPrintable(err));
+    QVERIFY(p.readAllStandardOutput().isEmpty()); // no success line
+    QFile after(output);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), QByteArray("last week's sheet"));
+    QCOMPARE(disk.entries(), QStringList{u"sheet.docx"_s});
 }
 
 void TestCli::program() {

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void missingFolderLeavesNothing();
     void failedWriteKeepsWhatWasThere();
     void libreOfficeReadsTheText();
+    void textThatXmlCannotHold_data();
+    void textThatXmlCannotHold();
 };
 
 namespace {
@@ -236,6 +239,41 @@ void TestDocx::libreOfficeReadsTheText() {
             expected.removeLast();
         QCOMPARE(lines, expected);
     }
+}
+
+void TestDocx::textThatXmlCannotHold_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<int>("warnings");
+    QTest::newRow("lone high surrogate") << u"甲"_s + QChar(0xD800) + u"乙"_s << u"甲\uFFFD乙"_s << 1;
+    QTest::newRow("lone low surrogate at the end") << u"甲"_s + QChar(0xDC00) << u"甲\uFFFD"_s << 1;
+    QTest::newRow("a pair stays") << u"𠀀题"_s << u"𠀀题"_s << 0;
+    QTest::newRow("control characters go") << u"a\u0001b\u001Fc\tq"_s << u"abc\tq"_s << 2;
+    QTest::newRow("U+FFFE and U+FFFF go") << u"x\uFFFEy\uFFFFz"_s << u"xyz"_s << 2;
+}
+
+void TestDocx::textThatXmlCannotHold() {
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(int, warnings);
+    QTemporaryDir dir;
+    DocxTarget target(dir.filePath(u"sheet.docx"_s));
+    target.typeText(typed);
+    target.endParagraph();
+    target.typeText(u"后面的题"_s);
+    target.show();
+    QVERIFY2(!target.failed(), qPrintable(target.failure()));
+    QCOMPARE(target.warnings().size(), warnings);
+    // Well-formed to the end: the text after the bad character is there too.
+    QXmlStreamReader xml(target.documentXml());
+    while (!xml.atEnd())
+        xml.readNext();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    const std::optional<docxreader::Document> document = docxreader::parse(target.documentXml());
+    QVERIFY(document.has_value());
+    const QStringList texts = document->texts();
+    QCOMPARE(texts.value(0), kept);
+    QCOMPARE(texts.value(1), u"后面的题"_s);
 }
 
 QTEST_GUILESS_MAIN(TestDocx)

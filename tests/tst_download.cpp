@@ -3,6 +3,7 @@
 #include "download/BankDownload.h"
 #include "download/PageText.h"
 #include "download/WaitSeconds.h"
+#include "support/FullDisk.h"
 #include "support/TempBank.h"
 #include "support/TestHttpServer.h"
 
@@ -10,12 +11,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QNetworkAccessManager>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QtTest>
+#include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -80,7 +83,12 @@ private Q_SLOTS:
     void answeringNo();
     void noServerSet();
     void foreignTmpFilesStay();
-    void unwritableFolder();
+    void fullDiskKeepsTheBank();
+    void unreadableOldBankIsNotReplaced();
+    void endlessPageIsRefused();
+    void anotherDownloadHoldsTheFolder();
+    void symlinksAmongTheFilesAreNotFollowed();
+    void interruptLeavesTheFolderAsItWas();
     void waitSeconds();
     void commandLine();
     void realStaticWebServer();
@@ -151,8 +159,9 @@ void TestDownload::goodBankInGbk() {
         expectedBank += u"1甲%1|%1|1|0|3＋4＝7\r\n乙%1|%1|2|1|9－2＝7\r\n\r\n"_s.arg(g);
     QCOMPARE(bankText(*bank_), expectedBank);
     QVERIFY(!banktext::looksLikeUtf8(bank_->readBytes(u"tk.txt"_s)));
-    for (int g = 1; g <= 6; ++g)
-        QVERIFY(!QFile::exists(BankDownload::temporaryFile(bank_->dir(), g)));
+    // Nothing left beside the bank: no grade files, no lock.
+    QCOMPARE(QDir(bank_->dir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"tk.txt"_s});
 }
 
 void TestDownload::charsetsAndBodies_data() {
@@ -186,23 +195,39 @@ void TestDownload::charsetsAndBodies() {
 void TestDownload::failedGradesKeepTheirRecords_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("mode");
-    QTest::newRow("server error") << 500 << int(TestHttpServer::Mode::Normal);
-    QTest::newRow("not found") << 404 << int(TestHttpServer::Mode::Normal);
-    QTest::newRow("cut off") << 200 << int(TestHttpServer::Mode::CutOff);
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QString>("statusText");
+    using M = TestHttpServer::Mode;
+    const QByteArray gbkType = "text/html; charset=gbk";
+    const QString network = u"网络连接失败，3年级题库下载不成功！"_s;
+    const QString cut = u"3年级题库页面没有完整收到（连接中断），下载不成功！"_s;
+    QTest::newRow("server error") << 500 << int(M::Normal) << gbkType << network;
+    QTest::newRow("not found") << 404 << int(M::Normal) << gbkType << network;
+    QTest::newRow("reset after a declared length") << 200 << int(M::CutOff) << gbkType << cut;
+    QTest::newRow("HTTP/1.0 closed halfway") << 200 << int(M::PlainClose) << gbkType << cut;
+    QTest::newRow("chunked, reset halfway") << 200 << int(M::ChunkedCut) << gbkType << cut;
+    QTest::newRow("GBK labelled UTF-8") << 200 << int(M::Normal) << QByteArray("text/html; charset=utf-8")
+                                        << u"3年级题库页面的文字编码有误，下载不成功！"_s;
 }
 
 void TestDownload::failedGradesKeepTheirRecords() {
     QFETCH(int, status);
     QFETCH(int, mode);
+    QFETCH(QByteArray, contentType);
+    QFETCH(QString, statusText);
     // The bank before: records of grades 2 and 3 (one of them in a user-edited, LF-ended form).
     bank_->writeLines(u"tk.txt"_s, {u"旧二|2|1|0|a"_s, u"旧三|3|1|0|b"_s, u"旧三又|3|2|0|c"_s});
-    server_->setPage(u"/xx/3nj.asp"_s,
-                     {status, "text/html; charset=gbk", gbk(u"<body>1"_s + QString(200, u'x') + u"</body>"_s),
-                      static_cast<TestHttpServer::Mode>(mode)});
+    QString records;
+    for (int i = 0; i < 20; ++i)
+        records += u"新题%1|3|1|0|答##"_s.arg(i);
+    server_->setPage(u"/xx/3nj.asp"_s, {status, contentType, gbk(u"<body>1"_s + records + u"</body>"_s),
+                                        static_cast<TestHttpServer::Mode>(mode)});
     RecordingHost host;
     const DownloadOutcome outcome = download(host);
     QCOMPARE(outcome.usableGrades, 5);
-    QVERIFY(host.statuses.contains(u"网络连接失败，3年级题库下载不成功！"_s));
+    QVERIFY2(host.statuses.contains(statusText), qPrintable(host.statuses.join(u'\n')));
+    QCOMPARE(outcome.failedGrades, QList<int>{3});
+    QCOMPARE(host.notices, QStringList{u"下载任务结束！3年级题库下载不成功，这些年级保留原来的题目。"_s});
     const QString bank = bankText(*bank_);
     QVERIFY(bank.contains(u"旧三|3|1|0|b\r\n旧三又|3|2|0|c\r\n"_s));
     QVERIFY(!bank.contains(u"旧二"_s)); // grade 2 came fresh
@@ -240,8 +265,9 @@ void TestDownload::stopEndsTheWait() {
     const DownloadOutcome outcome = download(host, 20000);
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(outcome.usableGrades, 0);
+    QVERIFY(outcome.stopped);
     QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
-    QCOMPARE(host.notices, QStringList{u"下载任务结束！"_s});
+    QCOMPARE(host.notices, QStringList{u"下载已停止，原来的题库没有改动。"_s});
 }
 
 void TestDownload::noUsableGradeLeavesTheBank() {
@@ -255,6 +281,8 @@ void TestDownload::noUsableGradeLeavesTheBank() {
     QCOMPARE(bank_->readBytes(u"tk.txt"_s), QByteArray("a|1|1\nb|2|1"));
     QCOMPARE(host.statuses.size(), 8);
     QCOMPARE(host.statuses.at(6), u"网络连接失败，6年级题库下载不成功！"_s);
+    // A failure is never reported as the plain end of a download.
+    QCOMPARE(host.notices, QStringList{u"下载失败：六个年级的题库都没有下载成功，原来的题库没有改动。"_s});
 }
 
 void TestDownload::answeringNo() {
@@ -292,21 +320,135 @@ void TestDownload::foreignTmpFilesStay() {
     QVERIFY(!bankText(*bank_).contains(u"someone"_s));
 }
 
-void TestDownload::unwritableFolder() {
-    // Folders stand where the temporary files go, so nothing can be written there (a read-only
-    // folder does not stop root, who runs these tests in CI).
-    bank_->writeLines(u"tk.txt"_s, {u"旧|1|1|0|a"_s});
+void TestDownload::fullDiskKeepsTheBank() {
+    FullDisk disk(64);
+    if (!disk.available())
+        QSKIP("mounting a small tmpfs needs root");
+    // An old bank of about 20 KB, and fresh pages that cannot fit beside it and its new copy.
+    QStringList old;
+    for (int i = 0; i < 400; ++i)
+        old.append(u"旧题%1|%2|1|0|答%1"_s.arg(i).arg(i % 6 + 1));
+    QFile tk(disk.path(u"tk.txt"_s));
+    QVERIFY(tk.open(QIODevice::WriteOnly));
+    QVERIFY(tk.write(gbk(old.join(u"\r\n"_s) + u"\r\n"_s)) > 0);
+    tk.close();
+    const QByteArray before = [&] {
+        QFile f(disk.path(u"tk.txt"_s));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    for (int g = 1; g <= 6; ++g) {
+        QString records;
+        for (int i = 0; i < 300; ++i)
+            records += u"新的第%1题，小明有%1元钱|%2|1|0|答案%1##"_s.arg(i).arg(g);
+        server_->setPage(u"/xx/%1nj.asp"_s.arg(g),
+                         {200, "text/html; charset=gbk", gbk(u"<body>1"_s + records + u"</body>"_s)});
+    }
+    QVERIFY(disk.fill(u"filler"_s, 40 * 1024));
+
+    DownloadSettings settings;
+    settings.server = server_->baseUrl();
+    BankDownload download(network_, settings, disk.dir());
+    RecordingHost host;
+    const DownloadOutcome outcome = download.run(host);
+    QCOMPARE(outcome.usableGrades, 6);
+    QVERIFY(!outcome.bankWritten);
+    QVERIFY2(outcome.failure.contains(u"磁盘已满"_s), qPrintable(outcome.failure));
+    QCOMPARE(host.notices.size(), 1);
+    QVERIFY2(host.notices[0].contains(u"原来的题库没有改动"_s), qPrintable(host.notices[0]));
+    QFile after(disk.path(u"tk.txt"_s));
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), before);
+    QCOMPARE(disk.entries(), QStringList{u"tk.txt"_s});
+}
+
+void TestDownload::unreadableOldBankIsNotReplaced() {
+    // One byte that GB18030 cannot decode: the old records of the failed grade cannot be kept.
+    bank_->writeBytes(u"tk.txt"_s, gbk(u"旧三|3|1|0|b\r\n"_s) + "\x80|3|1|0|c\r\n");
     const QByteArray before = bank_->readBytes(u"tk.txt"_s);
-    for (int g = 1; g <= 6; ++g)
-        QVERIFY(QDir(bank_->dir()).mkdir(u"%1nj.tmp"_s.arg(g)));
+    server_->setPage(u"/xx/3nj.asp"_s, {500, "text/html", "<body>error</body>"});
     RecordingHost host;
     const DownloadOutcome outcome = download(host);
-    QCOMPARE(outcome.usableGrades, 0);
-    QVERIFY(!outcome.failure.isEmpty());
-    QCOMPARE(host.notices.size(), 2);
-    QVERIFY2(host.notices[0].contains(u"原来的题库没有改动"_s), qPrintable(host.notices[0]));
-    QCOMPARE(host.notices[1], u"下载任务结束！"_s);
+    QCOMPARE(outcome.usableGrades, 5);
+    QVERIFY(!outcome.bankWritten);
     QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+    QCOMPARE(host.notices.size(), 1);
+    QVERIFY2(host.notices[0].contains(u"无法保留"_s) && host.notices[0].contains(u"原来的题库没有改动"_s),
+             qPrintable(host.notices[0]));
+
+    QString outText, errText, noInput;
+    QTextStream in(&noInput), out(&outText), err(&errText);
+    QCOMPARE(
+        runDownloadCommand({u"--server"_s, server_->baseUrl(), u"--bank-dir"_s, bank_->dir(), u"--yes"_s},
+                           bank_->dir(), in, out, err),
+        1);
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+}
+
+void TestDownload::endlessPageIsRefused() {
+    server_->setPage(u"/xx/2nj.asp"_s, {200, "text/html", QByteArray(), TestHttpServer::Mode::Endless});
+    bank_->writeLines(u"tk.txt"_s, {u"旧二|2|1|0|a"_s});
+    DownloadSettings settings;
+    settings.server = server_->baseUrl();
+    settings.pageLimitBytes = 4 * 1024 * 1024;
+    BankDownload download(network_, settings, bank_->dir());
+    RecordingHost host;
+    const DownloadOutcome outcome = download.run(host);
+    QCOMPARE(outcome.failedGrades, QList<int>{2});
+    QVERIFY(host.statuses.contains(u"2年级题库页面过大（超过4MB），已停止接收，下载不成功！"_s));
+    QVERIFY(bankText(*bank_).contains(u"旧二|2|1|0|a"_s));
+}
+
+void TestDownload::anotherDownloadHoldsTheFolder() {
+    bank_->writeLines(u"tk.txt"_s, {u"旧|1|1|0|a"_s});
+    const QByteArray before = bank_->readBytes(u"tk.txt"_s);
+    QLockFile other(BankDownload::lockFile(bank_->dir()));
+    QVERIFY(other.tryLock(0));
+    RecordingHost host;
+    const DownloadOutcome outcome = download(host);
+    QVERIFY(!outcome.bankWritten);
+    QVERIFY(outcome.failure.contains(u"另一个下载"_s));
+    QVERIFY(server_->requests().isEmpty());
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+    QCOMPARE(host.buttons, (QList<bool>{false, true}));
+    other.unlock();
+    QCOMPARE(download(host).usableGrades, 6);
+}
+
+void TestDownload::symlinksAmongTheFilesAreNotFollowed() {
+    // Links where the grade files once lay, pointing at the user's own questions.
+    bank_->writeLines(u"zbtk.txt"_s, {u"我的题|1|1|0|a"_s});
+    const QByteArray mine = bank_->readBytes(u"zbtk.txt"_s);
+    for (int g = 1; g <= 6; ++g)
+        QVERIFY(QFile::link(bank_->path(u"zbtk.txt"_s), bank_->path(u"%1nj.tmp"_s.arg(g))));
+    RecordingHost host;
+    QCOMPARE(download(host).usableGrades, 6);
+    QCOMPARE(bank_->readBytes(u"zbtk.txt"_s), mine);
+    QVERIFY(bankText(*bank_).startsWith(u"1甲1|"_s));
+}
+
+void TestDownload::interruptLeavesTheFolderAsItWas() {
+    for (int g = 1; g <= 6; ++g)
+        server_->setPage(u"/xx/%1nj.asp"_s.arg(g),
+                         {200, "text/html", QByteArray(), TestHttpServer::Mode::NeverAnswer});
+    server_->setPage(u"/xx/1nj.asp"_s,
+                     {200, "text/html; charset=gbk", gbk(u"<body>"_s + gradePage(1) + u"</body>"_s)});
+    bank_->writeLines(u"tk.txt"_s, {u"旧|1|1|0|a"_s});
+    const QByteArray before = bank_->readBytes(u"tk.txt"_s);
+    const QStringList entries =
+        QDir(bank_->dir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    QProcess program;
+    program.start(QStringLiteral(TESSALY_PROGRAM), {u"download"_s, u"--server"_s, server_->baseUrl(),
+                                                    u"--bank-dir"_s, bank_->dir(), u"--yes"_s});
+    QVERIFY(program.waitForStarted(10000));
+    // Once grade 1 is in and grade 2 hangs, Ctrl+C.
+    QTRY_VERIFY_WITH_TIMEOUT(server_->requests().contains(u"/xx/2nj.asp"_s), 20000);
+    ::kill(static_cast<pid_t>(program.processId()), SIGINT);
+    QTRY_VERIFY_WITH_TIMEOUT(program.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 130);
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+    QCOMPARE(QDir(bank_->dir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entries);
 }
 
 void TestDownload::waitSeconds() {

@@ -6,10 +6,41 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
+#include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// Ctrl+C and a polite kill end the download through its stop flag, so it finishes in order: nothing
+// written, nothing left behind, the bank as it was.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+    interrupted = 1;
+}
+
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        interrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~InterruptGuard() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    InterruptGuard(const InterruptGuard &) = delete;
+    InterruptGuard &operator=(const InterruptGuard &) = delete;
+
+private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
 
 class CommandLineDownloadHost : public DownloadHost {
 public:
@@ -31,7 +62,7 @@ public:
         status_ = text;
     }
     void processEvents() override { QCoreApplication::processEvents(); }
-    bool stopRequested() override { return false; }
+    bool stopRequested() override { return interrupted != 0; }
     void showNotice(const QString &text) override { out_ << text << Qt::endl; }
     void setButtonsEnabled(bool) override {}
 
@@ -64,7 +95,7 @@ int runDownloadCommand(const QStringList &arguments, const QString &programDir, 
     QCommandLineParser parser;
     parser.addOptions(options());
     if (!parser.parse(QStringList{u"tessaly"_s} + arguments)) {
-        err << u"tessaly download："_s << parser.errorText() << Qt::endl;
+        err << u"tessaly download："_s << parserErrorText(parser, options()) << Qt::endl;
         return 2;
     }
     DownloadSettings settings = DownloadSettings::read(programDir);
@@ -87,6 +118,9 @@ int runDownloadCommand(const QStringList &arguments, const QString &programDir, 
     QNetworkAccessManager network;
     CommandLineDownloadHost host(parser.isSet(u"yes"_s), in, out);
     BankDownload download(network, settings, bankDir);
+    const InterruptGuard guard;
     const DownloadOutcome outcome = download.run(host);
-    return outcome.usableGrades > 0 && outcome.failure.isEmpty() ? 0 : 1;
+    if (outcome.stopped)
+        return 130; // as a shell reports a command ended by Ctrl+C
+    return outcome.bankWritten ? 0 : 1;
 }

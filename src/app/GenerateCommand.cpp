@@ -34,6 +34,20 @@ constexpr int ShownProblems = 10;
 
 // Reads each bank file once up front: an unreadable file stops the command, malformed lines are listed.
 bool checkBank(const QString &dir, QTextStream &err) {
+    const QFileInfo folder(dir);
+    const QString where = QDir::toNativeSeparators(dir);
+    if (!folder.exists()) {
+        err << u"题库文件夹不存在：%1"_s.arg(where) << Qt::endl;
+        return false;
+    }
+    if (!folder.isDir()) {
+        err << u"题库文件夹 %1 不是文件夹"_s.arg(where) << Qt::endl;
+        return false;
+    }
+    if (!folder.isReadable() || !folder.isExecutable()) {
+        err << u"题库文件夹无法读取（没有权限）：%1"_s.arg(where) << Qt::endl;
+        return false;
+    }
     const QString files[] = {BankLoader::downloadedBankPath(dir), BankLoader::userBankPath(dir)};
     bool any = false;
     for (const QString &path : files) {
@@ -71,6 +85,8 @@ bool checkOutputFolder(const QString &path, QTextStream &err) {
 bool writeSheet(SettingsHost &host, const WorksheetArgs &args, const QString &path, QTextStream &err) {
     DocxTarget target(path);
     DocumentWriter::write(host, target, args);
+    for (const QString &warning : target.warnings())
+        err << u"警告："_s << warning << Qt::endl;
     if (target.failed()) {
         err << target.failure() << Qt::endl;
         return false;

@@ -120,13 +120,28 @@ QString optionHelpLines(const QList<QCommandLineOption> &options) {
     return text;
 }
 
+QString parserErrorText(const QCommandLineParser &parser, const QList<QCommandLineOption> &options) {
+    QStringList names;
+    for (const QCommandLineOption &o : options)
+        names.append(u"--"_s + o.names().first());
+    const QString accepted = u"可用的选项：%1（tessaly --help 有详细说明）"_s.arg(names.join(u' '));
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return u"未知的选项“%1”；%2"_s.arg(unknown.first(), accepted);
+    // The parser's only other complaint is an option given without its value.
+    for (const QCommandLineOption &o : options)
+        if (!o.valueName().isEmpty() && parser.errorText().contains(u"'--"_s + o.names().first() + u"'"_s))
+            return u"选项 --%1 缺少取值（%2）"_s.arg(o.names().first(), o.valueName());
+    return u"选项有误；%1"_s.arg(accepted);
+}
+
 Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, const QString &programDir) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(allOptions());
     // QCommandLineParser expects the program name first.
     if (!parser.parse(QStringList{u"tessaly"_s} + arguments))
-        return Parsed::failure(parser.errorText());
+        return Parsed::failure(parserErrorText(parser, allOptions()));
     if (!parser.positionalArguments().isEmpty())
         return Parsed::failure(u"多余的参数：%1"_s.arg(parser.positionalArguments().join(u' ')));
 
@@ -185,7 +200,7 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     if (parser.isSet(u"size"_s)) {
         bool ok = false;
         const double size = parser.value(u"size"_s).toDouble(&ok);
-        if (!ok || size < 1 || size > 1638)
+        if (!ok || !(size >= 1 && size <= 1638)) // written so that nan fails too
             return Parsed::failure(u"--size：“%1”无效，应为 1 到 1638 的数字"_s.arg(parser.value(u"size"_s)));
         o.settings.fontSize = QString::number(size);
     }

@@ -28,5 +28,8 @@ struct GenerateOptions {
 };
 
 class QCommandLineOption;
+class QCommandLineParser;
 // One line an option, name and value aligned, for the help texts of the commands.
 QString optionHelpLines(const QList<QCommandLineOption> &options);
+// The parser's complaint in Chinese, with the options the command accepts.
+QString parserErrorText(const QCommandLineParser &parser, const QList<QCommandLineOption> &options);

@@ -1,9 +1,17 @@
 #include "bank/BankText.h"
 
+#include "bank/AtomicFile.h"
+
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
+#include <bitset>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -11,15 +19,41 @@ namespace banktext {
 
 namespace {
 
-// Characters a Chinese bank is made of: ideographs, CJK punctuation and full-width forms.
-qsizetype chineseCharacters(QStringView text) {
-    qsizetype count = 0;
+// The characters of everyday Chinese text: GB2312's symbol rows (punctuation, full-width forms, the
+// units like ℃) and its first level of 3,755 common ideographs. Taken from the GB2312 code space itself,
+// so no table needs to be kept here.
+const std::bitset<65536> &commonCharacters() {
+    static const std::bitset<65536> table = [] {
+        std::bitset<65536> bits;
+        QStringDecoder gb("GB18030", QStringDecoder::Flag::Stateless);
+        const auto addRows = [&](int first, int last) {
+            for (int lead = first; lead <= last; ++lead)
+                for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+                    const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                    const QString c = gb(QByteArrayView(pair, 2));
+                    if (c.size() == 1)
+                        bits.set(c[0].unicode());
+                }
+        };
+        addRows(0xA1, 0xA3);
+        addRows(0xB0, 0xD7);
+        return bits;
+    }();
+    return table;
+}
+
+// How much of a text's non-ASCII part is everyday Chinese; -1 for a text without any.
+double commonShare(QStringView text) {
+    const std::bitset<65536> &common = commonCharacters();
+    qsizetype other = 0, everyday = 0;
     for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF00 && u <= 0xFFEF))
-            ++count;
+        if (c.unicode() < 0x80)
+            continue;
+        ++other;
+        if (common.test(c.unicode()))
+            ++everyday;
     }
-    return count;
+    return other == 0 ? -1.0 : double(everyday) / double(other);
 }
 
 std::optional<QString> decodeUtf8(QByteArrayView bytes) {
@@ -40,9 +74,10 @@ std::optional<QString> decodeGb18030(QByteArrayView bytes) {
     return text;
 }
 
-// Short GBK texts can happen to be valid UTF-8 ("唯一" is CE A8 D2 BB, which UTF-8 reads as "Ψһ").
-// Where both decodings work, the one that gives more Chinese characters is the file's; a sample at
-// the start decides, so a large file is not decoded twice.
+// Short GBK texts can happen to be valid UTF-8 ("唯一" is CE A8 D2 BB, which UTF-8 reads as "Ψһ";
+// "缁℃：" reads as "绡棺"). Where both decodings work, the one whose characters are more often everyday
+// Chinese is the file's, and GB18030, the bank's own encoding, wins a tie. A sample at the start decides,
+// so a large file is not decoded twice.
 bool utf8ReadsBetter(QByteArrayView bytes) {
     const QByteArrayView sample = bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024));
     const std::optional<QString> asGb = decodeGb18030(sample);
@@ -50,7 +85,7 @@ bool utf8ReadsBetter(QByteArrayView bytes) {
         return true;
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString asUtf8 = utf8(sample); // stateful: a character cut by the sample's end is no error
-    return chineseCharacters(asUtf8) >= chineseCharacters(*asGb);
+    return commonShare(asUtf8) > commonShare(*asGb);
 }
 
 } // namespace
@@ -96,10 +131,27 @@ bool isBlankLine(QStringView line) {
 }
 
 Status appendLine(const QString &path, QStringView line) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return Status::failure(u"无法写入题库文件 %1：%2"_s.arg(path, file.errorString()));
-    const QByteArray existing = file.readAll();
+    const auto failure = [&path](int error) {
+        return Status::failure(
+            u"无法写入题库文件 %1：%2"_s.arg(QDir::toNativeSeparators(path), systemErrorText(error)));
+    };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return failure(errno);
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+
+    QByteArray existing;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failure(errno);
+        if (n == 0)
+            break;
+        existing.append(chunk, n);
+    }
 
     // A file that is already UTF-8 stays UTF-8: GB18030 bytes appended to it would make the whole
     // file undecodable as UTF-8 and garble everything written before.
@@ -113,8 +165,29 @@ Status appendLine(const QString &path, QStringView line) {
         bytes.append("\r\n");
     bytes.append(utf8File ? line.toUtf8() : encode(line));
     bytes.append("\r\n");
-    if (!file.seek(existing.size()) || file.write(bytes) != bytes.size() || !file.flush())
-        return Status::failure(u"无法写入题库文件 %1：%2"_s.arg(path, file.errorString()));
+
+    // A line written in part (a full disk) is taken back, so the file is exactly as it was.
+    const auto takeBack = [&](int error) {
+        while (::ftruncate(fd, static_cast<off_t>(existing.size())) != 0 && errno == EINTR) {
+        }
+        ::fsync(fd);
+        return failure(error);
+    };
+    if (::lseek(fd, static_cast<off_t>(existing.size()), SEEK_SET) < 0)
+        return failure(errno);
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return takeBack(n < 0 ? errno : EIO);
+        data += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0)
+        return takeBack(errno);
     return succeeded();
 }
 

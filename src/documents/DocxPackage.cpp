@@ -1,6 +1,7 @@
 #include "documents/DocxPackage.h"
 
-#include <QSaveFile>
+#include "bank/AtomicFile.h"
+
 #include <memory>
 #include <zip.h>
 
@@ -57,17 +58,7 @@ Result<QByteArray> zip(const QList<Part> &parts) {
 }
 
 Status writeAtomically(const QString &path, const QByteArray &bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Status::failure(u"无法写入文件 %1：%2"_s.arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString message = file.errorString();
-        file.cancelWriting();
-        return Status::failure(u"无法写入文件 %1：%2"_s.arg(path, message));
-    }
-    if (!file.commit())
-        return Status::failure(u"无法写入文件 %1：%2"_s.arg(path, file.errorString()));
-    return succeeded();
+    return writeFileAtomically(path, bytes);
 }
 
 } // namespace docxpackage

@@ -50,7 +50,35 @@ void DocxTarget::newDocument() {
     marginPoints_ = 72;
 }
 
-void DocxTarget::typeText(const QString &text) {
+QString DocxTarget::xmlSafe(const QString &text, QStringList *changes) {
+    QString safe;
+    safe.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            safe += text[i];
+            safe += text[++i];
+        } else if (QChar::isSurrogate(c)) {
+            safe += QChar(QChar::ReplacementCharacter);
+            changes->append(
+                u"不成对的代理码元 U+%1 换成了 U+FFFD"_s.arg(int(c), 4, 16, QChar(u'0')).toUpper());
+        } else if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF) {
+            changes->append(u"去掉了文档无法容纳的字符 U+%1"_s.arg(int(c), 4, 16, QChar(u'0')).toUpper());
+        } else {
+            safe += text[i];
+        }
+    }
+    return safe;
+}
+
+void DocxTarget::typeText(const QString &input) {
+    if (input.isEmpty())
+        return;
+    QStringList changes;
+    const QString text = xmlSafe(input, &changes);
+    for (const QString &change : changes)
+        warnings_.append(u"%1（在“%2”中）"_s.arg(change, QString(text).left(20)));
     if (text.isEmpty())
         return;
     std::vector<Run> &runs = paragraphs_.back().runs;
@@ -70,7 +98,12 @@ void DocxTarget::endParagraph() {
 
 QByteArray DocxTarget::documentXml() const {
     QByteArray xml;
-    QXmlStreamWriter w(&xml);
+    writeDocumentXml(&xml);
+    return xml;
+}
+
+bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
+    QXmlStreamWriter w(xml);
     w.setAutoFormatting(false);
     w.writeStartDocument(u"1.0"_s, true);
     w.writeNamespace(W, u"w"_s);
@@ -140,14 +173,17 @@ QByteArray DocxTarget::documentXml() const {
     w.writeEndElement(); // body
     w.writeEndElement(); // document
     w.writeEndDocument();
-    return xml;
+    return !w.hasError();
 }
 
 Result<QByteArray> DocxTarget::package() const {
+    QByteArray xml;
+    if (!writeDocumentXml(&xml))
+        return Result<QByteArray>::failure(u"试卷的文档内容无法写成 XML"_s);
     return docxpackage::zip({
         {u"[Content_Types].xml"_s, contentTypes()},
         {u"_rels/.rels"_s, packageRelationships()},
-        {u"word/document.xml"_s, documentXml()},
+        {u"word/document.xml"_s, xml},
     });
 }
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 // Builds the worksheet as a .docx file that Word, WPS and LibreOffice open alike. The operations
@@ -25,6 +26,11 @@ public:
     void show() override;
 
     const QString &path() const { return path_; }
+    // What typeText() had to change so the document stays well-formed XML, for the user to read.
+    const QStringList &warnings() const { return warnings_; }
+    // Text as XML can hold it: a lone surrogate becomes U+FFFD, control characters (but tab, line
+    // feed and carriage return) and U+FFFE, U+FFFF are dropped. *changes lists what was done.
+    static QString xmlSafe(const QString &text, QStringList *changes);
     // The document part (word/document.xml) as it stands.
     QByteArray documentXml() const;
     // The whole package, as show() writes it.
@@ -49,7 +55,10 @@ private:
         Format mark; // the paragraph mark keeps the formatting at the moment the paragraph ended
     };
 
+    bool writeDocumentXml(QByteArray *xml) const;
+
     QString path_;
+    QStringList warnings_;
     int marginPoints_ = 72;
     Format format_;
     std::vector<Paragraph> paragraphs_;

@@ -1,5 +1,6 @@
 #include "download/BankDownload.h"
 
+#include "bank/AtomicFile.h"
 #include "bank/BankLoader.h"
 #include "bank/BankText.h"
 #include "download/PageText.h"
@@ -7,10 +8,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcessEnvironment>
-#include <QSaveFile>
 #include <QSettings>
 #include <QThread>
 #include <memory>
@@ -52,112 +54,119 @@ BankDownload::BankDownload(QNetworkAccessManager &network, DownloadSettings sett
     , settings_(std::move(settings))
     , bankDir_(std::move(bankDir)) {}
 
-QString BankDownload::temporaryFile(const QString &bankDir, int grade) {
-    return bankDir + u"/"_s + QString::number(grade) + u"nj.tmp"_s;
+QString BankDownload::lockFile(const QString &bankDir) {
+    return bankDir + u"/.tessaly-download.lock"_s;
 }
 
-QString BankDownload::fetchPage(DownloadHost &host, int grade) {
+QString BankDownload::statusText(int grade, PageFault fault) const {
+    const QString g = QString::number(grade);
+    switch (fault) {
+    case PageFault::None:
+        return g + u"年级题库下载成功，正在下载"_s + QString::number(grade + 1) + u"年级题库……"_s;
+    case PageFault::TooLarge:
+        return g + u"年级题库页面过大（超过%1MB），已停止接收，下载不成功！"_s.arg(settings_.pageLimitBytes /
+                                                                                   (1024 * 1024));
+    case PageFault::Incomplete:
+        return g + u"年级题库页面没有完整收到（连接中断），下载不成功！"_s;
+    case PageFault::BadEncoding:
+        return g + u"年级题库页面的文字编码有误，下载不成功！"_s;
+    case PageFault::Network:
+    case PageFault::Stopped:
+    case PageFault::NotABank:
+        break;
+    }
+    return u"网络连接失败，"_s + g + u"年级题库下载不成功！"_s;
+}
+
+BankDownload::Page BankDownload::fetchPage(DownloadHost &host, int grade) {
     const QUrl url = settings_.pageUrl(grade);
     if (!url.isValid())
-        return {}; // no server set: as if it could not be reached
+        return {{}, PageFault::Network}; // no server set: as if it could not be reached
     QNetworkRequest request(url);
     request.setTransferTimeout(settings_.pageTimeoutMs);
+    // Plain bytes, so the received length can be held against the declared one.
+    request.setRawHeader("Accept-Encoding", "identity");
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(network_.get(request),
                                                                     [](QNetworkReply *r) {
                                                                         r->abort();
                                                                         r->deleteLater();
                                                                     });
+    // Qt keeps at most this much unread; the loop below drains it, so memory stays bounded.
+    reply->setReadBufferSize(1024 * 1024);
     // Wait for the page, letting events run; the stop click ends the wait at once, and a page that has
     // not answered in time counts as not usable.
+    QByteArray body;
     QDeadlineTimer deadline(settings_.pageTimeoutMs);
-    while (!reply->isFinished()) {
+    for (;;) {
         host.processEvents();
-        if (host.stopRequested() || deadline.hasExpired())
-            return {};
-        if (!reply->isFinished())
-            QThread::msleep(2); // no busy spin while the page is on its way
+        body += reply->readAll();
+        if (body.size() > settings_.pageLimitBytes)
+            return {{}, PageFault::TooLarge};
+        if (host.stopRequested())
+            return {{}, PageFault::Stopped};
+        if (reply->isFinished())
+            break;
+        if (deadline.hasExpired())
+            return {{}, PageFault::Network};
+        QThread::msleep(2); // no busy spin while the page is on its way
     }
+    body += reply->readAll();
+    if (body.size() > settings_.pageLimitBytes)
+        return {{}, PageFault::TooLarge};
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() != QNetworkReply::NoError || status >= 400)
-        return {};
+    if (status >= 400)
+        return {{}, PageFault::Network};
+    if (reply->error() != QNetworkReply::NoError)
+        return {{}, body.isEmpty() ? PageFault::Network : PageFault::Incomplete};
+    const QVariant declared = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (declared.isValid() && reply->rawHeader("Content-Encoding").isEmpty() &&
+        declared.toLongLong() != body.size())
+        return {{}, PageFault::Incomplete};
+
+    bool clean = true;
     QString text = pagetext::bodyContent(
-        pagetext::decode(reply->readAll(), reply->header(QNetworkRequest::ContentTypeHeader).toString()));
-    if (text.isNull())
-        text = u""_s;
-    return text;
+        pagetext::decode(body, reply->header(QNetworkRequest::ContentTypeHeader).toString(), &clean));
+    if (!pagetext::usable(text))
+        return {{}, PageFault::NotABank};
+    if (!clean)
+        return {{}, PageFault::BadEncoding};
+    return {std::move(text), PageFault::None};
 }
 
-bool BankDownload::writeTemporary(DownloadHost &host, int grade, const QStringList &records,
-                                  QString *failure) {
-    QFile file(temporaryFile(bankDir_, grade));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *failure = file.errorString();
-        return false;
-    }
-    for (const QString &record : records) {
-        host.processEvents();
-        QByteArray line = banktext::encode(record);
-        line.append("\r\n");
-        if (file.write(line) != line.size()) {
-            *failure = file.errorString();
-            return false;
-        }
-    }
-    if (!file.flush()) {
-        *failure = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-bool BankDownload::joinIntoBank(const bool usable[7], QString *failure) {
+bool BankDownload::joinIntoBank(const QByteArray pieces[7], const bool usable[7], QString *failure) {
     // The grades that failed keep their records from the bank as it was.
     QByteArray kept[7];
     bool anyFailed = false;
     for (int g = 1; g <= 6; ++g)
         anyFailed = anyFailed || !usable[g];
     const QString bankPath = BankLoader::downloadedBankPath(bankDir_);
-    if (anyFailed && QFile::exists(bankPath)) {
+    if (anyFailed && QFileInfo::exists(bankPath)) {
         const Result<QString> old = banktext::readFile(bankPath);
-        if (old) {
-            banktext::forEachLine(old.value(), [&](QStringView line) {
-                QStringView grade;
-                bool hasGrade = false;
-                BankLoader::parseLine(line, &grade, &hasGrade);
-                const int g = hasGrade ? grade.trimmed().toInt() : 0;
-                if (g >= 1 && g <= 6 && !usable[g]) {
-                    kept[g] += banktext::encode(line);
-                    kept[g] += "\r\n";
-                }
-            });
-        }
-    }
-
-    QSaveFile bank(bankPath);
-    if (!bank.open(QIODevice::WriteOnly)) {
-        *failure = bank.errorString();
-        return false;
-    }
-    for (int g = 1; g <= 6; ++g) {
-        QByteArray part = kept[g];
-        if (usable[g]) {
-            QFile piece(temporaryFile(bankDir_, g));
-            if (!piece.open(QIODevice::ReadOnly)) {
-                bank.cancelWriting();
-                *failure = piece.errorString();
-                return false;
-            }
-            part = piece.readAll();
-        }
-        if (bank.write(part) != part.size()) {
-            *failure = bank.errorString();
-            bank.cancelWriting();
+        if (!old) {
+            // Writing now would lose the failed grades' questions: better no new bank at all.
+            *failure = u"%1；下载不成功的年级原有的题目无法保留"_s.arg(old.error());
             return false;
         }
+        banktext::forEachLine(old.value(), [&](QStringView line) {
+            QStringView grade;
+            bool hasGrade = false;
+            BankLoader::parseLine(line, &grade, &hasGrade);
+            const int g = hasGrade ? grade.trimmed().toInt() : 0;
+            if (g >= 1 && g <= 6 && !usable[g]) {
+                kept[g] += banktext::encode(line);
+                kept[g] += "\r\n";
+            }
+        });
     }
-    // The rename happens here, after the whole join: never a half-written bank.
-    if (!bank.commit()) {
-        *failure = bank.errorString();
+
+    AtomicFile bank(bankPath);
+    Status step = bank.open();
+    for (int g = 1; step && g <= 6; ++g)
+        step = bank.write(usable[g] ? pieces[g] : kept[g]);
+    if (step)
+        step = bank.commit();
+    if (!step) {
+        *failure = step.error();
         return false;
     }
     return true;
@@ -167,40 +176,80 @@ DownloadOutcome BankDownload::run(DownloadHost &host) {
     DownloadOutcome outcome;
     host.setButtonsEnabled(false);
     outcome.confirmed = host.confirm(u"题库已经准备完毕，确认下载？"_s);
-    if (outcome.confirmed) {
-        host.setStatus(u"正在下载题库中，估计需要1分钟，请等待......"_s);
-        bool usable[7] = {};
-        QString failure;
-        for (int g = 1; g <= 6; ++g) {
-            const QString page = fetchPage(host, g);
-            if (page.isNull() || !pagetext::usable(page)) {
-                host.setStatus(u"网络连接失败，"_s + QString::number(g) + u"年级题库下载不成功！"_s);
-                continue;
-            }
-            host.setStatus(QString::number(g) + u"年级题库下载成功，正在下载"_s + QString::number(g + 1) +
-                           u"年级题库……"_s);
-            usable[g] = writeTemporary(host, g, pagetext::records(pagetext::normalised(page)), &failure);
-            if (usable[g])
-                ++outcome.usableGrades;
-        }
-        host.setStatus(QString());
-        const QString pieceFailure = failure;
-        failure.clear();
-        if (outcome.usableGrades > 0)
-            outcome.bankWritten = joinIntoBank(usable, &failure);
-        for (int g = 1; g <= 6; ++g)
-            QFile::remove(temporaryFile(bankDir_, g));
-        const QString folder = QDir::toNativeSeparators(bankDir_);
-        if (!outcome.bankWritten && !(failure.isEmpty() && pieceFailure.isEmpty())) {
-            outcome.failure = failure.isEmpty() ? pieceFailure : failure;
-            host.showNotice(u"题库无法写入%1（%2），原来的题库没有改动。"_s.arg(folder, outcome.failure));
-        } else if (!pieceFailure.isEmpty()) {
-            outcome.failure = pieceFailure;
-            host.showNotice(
-                u"部分年级的题库无法写入%1（%2），这些年级保留原来的题目。"_s.arg(folder, pieceFailure));
+    if (!outcome.confirmed) {
+        host.showNotice(u"下载任务结束！"_s);
+    } else {
+        QLockFile lock(lockFile(bankDir_));
+        if (lock.tryLock(0)) {
+            download(host, outcome);
+        } else {
+            outcome.failure =
+                lock.error() == QLockFile::LockFailedError
+                    ? u"另一个下载正在更新这个文件夹的题库"_s
+                    : u"无法在题库文件夹 %1 中建立锁文件"_s.arg(QDir::toNativeSeparators(bankDir_));
+            host.showNotice(u"下载没有开始：%1，原来的题库没有改动。"_s.arg(outcome.failure));
         }
     }
-    host.showNotice(u"下载任务结束！"_s);
     host.setButtonsEnabled(true);
     return outcome;
+}
+
+void BankDownload::download(DownloadHost &host, DownloadOutcome &outcome) {
+    host.setStatus(u"正在下载题库中，估计需要1分钟，请等待......"_s);
+    QByteArray pieces[7];
+    bool usable[7] = {};
+    for (int g = 1; g <= 6 && !outcome.stopped; ++g) {
+        const Page page = fetchPage(host, g);
+        if (page.fault == PageFault::Stopped) {
+            outcome.stopped = true;
+            break;
+        }
+        PageFault fault = page.fault;
+        const QString text = fault == PageFault::None ? pagetext::normalised(page.text) : QString();
+        if (fault == PageFault::None && !pagetext::complete(text))
+            fault = PageFault::Incomplete;
+        host.setStatus(statusText(g, fault));
+        if (fault != PageFault::None) {
+            outcome.failedGrades.append(g);
+            continue;
+        }
+        // One record a line, the piece after the last "##" too, as the grade's file always had it.
+        for (const QString &record : pagetext::records(text)) {
+            host.processEvents();
+            if (host.stopRequested()) {
+                outcome.stopped = true;
+                break;
+            }
+            pieces[g] += banktext::encode(record);
+            pieces[g] += "\r\n";
+        }
+        usable[g] = !outcome.stopped;
+        if (usable[g])
+            ++outcome.usableGrades;
+    }
+    host.setStatus(QString());
+
+    const QString folder = QDir::toNativeSeparators(bankDir_);
+    if (outcome.stopped) {
+        host.showNotice(u"下载已停止，原来的题库没有改动。"_s);
+        return;
+    }
+    if (outcome.usableGrades == 0) {
+        host.showNotice(u"下载失败：六个年级的题库都没有下载成功，原来的题库没有改动。"_s);
+        return;
+    }
+    outcome.bankWritten = joinIntoBank(pieces, usable, &outcome.failure);
+    if (!outcome.bankWritten) {
+        host.showNotice(u"题库无法写入%1（%2），原来的题库没有改动。"_s.arg(folder, outcome.failure));
+        return;
+    }
+    if (outcome.failedGrades.isEmpty()) {
+        host.showNotice(u"下载任务结束！"_s);
+        return;
+    }
+    QStringList grades;
+    for (int g : outcome.failedGrades)
+        grades.append(QString::number(g));
+    host.showNotice(
+        u"下载任务结束！%1年级题库下载不成功，这些年级保留原来的题目。"_s.arg(grades.join(u'、')));
 }

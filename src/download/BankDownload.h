@@ -12,6 +12,8 @@ class QNetworkAccessManager;
 struct DownloadSettings {
     QString server;
     int pageTimeoutMs = 30000;
+    // Far above any real grade page; a page past it is refused, so memory stays bounded.
+    qint64 pageLimitBytes = 64 * 1024 * 1024;
     static DownloadSettings read(const QString &programDir);
     // The page of grade g: base + "/xx/" + g + "nj.asp".
     QUrl pageUrl(int grade) const;
@@ -23,25 +25,37 @@ struct DownloadOutcome {
     bool confirmed = false;
     int usableGrades = 0;
     bool bankWritten = false;
-    QString failure; // why tk.txt could not be written, for the user
+    bool stopped = false;    // the stop flag ended the download; nothing was changed
+    QList<int> failedGrades; // grades whose page was not usable
+    QString failure;         // why tk.txt could not be written (or another download held it), for the user
 };
 
-// Replaces tk.txt with a fresh bank from the server, grade by grade. Only its own temporary files
-// 1nj.tmp to 6nj.tmp are joined and deleted; tk.txt is replaced in one rename after the join; a grade
-// whose page was not usable keeps the records it had; and when no page was usable tk.txt stays as it was.
+// Replaces tk.txt with a fresh bank from the server, grade by grade. The grades are kept in memory (no
+// temporary files of fixed names that a symlink could redirect, none left behind by an interruption);
+// tk.txt is replaced in one atomic write after the join; a grade whose page was not usable keeps the
+// records it had, and when those cannot be read from the old tk.txt, or no page was usable, or the run
+// was stopped, tk.txt stays as it was. A lock file beside the bank keeps two downloads apart.
 class BankDownload {
 public:
     BankDownload(QNetworkAccessManager &network, DownloadSettings settings, QString bankDir);
 
     DownloadOutcome run(DownloadHost &host);
 
-    static QString temporaryFile(const QString &bankDir, int grade);
+    static QString lockFile(const QString &bankDir);
+
+    // Why a page was not taken.
+    enum class PageFault { None, Network, Stopped, TooLarge, Incomplete, BadEncoding, NotABank };
+    struct Page {
+        QString text; // the body's content, decoded
+        PageFault fault = PageFault::None;
+    };
+    // The status text for grade g's page.
+    QString statusText(int grade, PageFault fault) const;
 
 private:
-    // The page's text, or a null text when the page was not usable in time (or the wait was stopped).
-    QString fetchPage(DownloadHost &host, int grade);
-    bool writeTemporary(DownloadHost &host, int grade, const QStringList &records, QString *failure);
-    bool joinIntoBank(const bool usable[7], QString *failure);
+    Page fetchPage(DownloadHost &host, int grade);
+    bool joinIntoBank(const QByteArray pieces[7], const bool usable[7], QString *failure);
+    void download(DownloadHost &host, DownloadOutcome &outcome);
 
     QNetworkAccessManager &network_;
     DownloadSettings settings_;

@@ -27,7 +27,7 @@ QByteArray decoderName(const QString &charset) {
 
 } // namespace
 
-QString decode(const QByteArray &body, const QString &contentTypeHeader) {
+QString decode(const QByteArray &body, const QString &contentTypeHeader, bool *clean) {
     QString charset = charsetIn(contentTypeHeader);
     if (charset.isEmpty()) {
         // A <meta> charset stands near the top; ASCII is enough to read it.
@@ -36,7 +36,10 @@ QString decode(const QByteArray &body, const QString &contentTypeHeader) {
     QStringDecoder decoder(decoderName(charset).constData());
     if (!decoder.isValid())
         decoder = QStringDecoder("GB18030");
-    return decoder(body);
+    QString text = decoder(body);
+    if (clean)
+        *clean = !decoder.hasError();
+    return text;
 }
 
 QString bodyContent(const QString &html) {
@@ -71,6 +74,15 @@ QString normalised(QString text) {
     text.replace(u'/', u'÷');
     text.replace(u'=', u'＝');
     return text;
+}
+
+bool complete(const QString &normalisedText) {
+    if (!normalisedText.endsWith(u"##"_s))
+        return false;
+    const QStringView withoutEnd = QStringView(normalisedText).chopped(2);
+    const qsizetype previous = withoutEnd.lastIndexOf(u"##"_s);
+    const QStringView last = previous < 0 ? withoutEnd : withoutEnd.sliced(previous + 2);
+    return last.count(u'|') >= 4;
 }
 
 QStringList records(const QString &normalisedText) {

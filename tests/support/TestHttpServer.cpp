@@ -37,6 +37,33 @@ void TestHttpServer::answer(QTcpSocket *socket) {
     }
     QByteArray reply = "HTTP/1.1 " + QByteArray::number(page.status) +
                        " X\r\nContent-Type: " + page.contentType + "\r\nConnection: close\r\n";
+    if (page.mode == Mode::PlainClose) {
+        socket->write("HTTP/1.0 200 OK\r\nContent-Type: " + page.contentType + "\r\n\r\n" +
+                      page.body.left(page.body.size() / 2));
+        socket->disconnectFromHost();
+        return;
+    }
+    if (page.mode == Mode::ChunkedCut) {
+        const QByteArray half = page.body.left(page.body.size() / 2);
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + page.contentType +
+                      "\r\nTransfer-Encoding: chunked\r\n\r\n" + QByteArray::number(half.size(), 16) +
+                      "\r\n" + half + "\r\n");
+        socket->flush();
+        socket->abort();
+        return;
+    }
+    if (page.mode == Mode::Endless) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + page.contentType + "\r\n\r\n1");
+        const QByteArray block(64 * 1024, 'x');
+        // Keep about a megabyte on its way; the client's reading makes room for more.
+        const auto more = [socket, block] {
+            while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 1024 * 1024)
+                socket->write(block);
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
+        return;
+    }
     if (page.mode == Mode::CutOff) {
         reply += "Content-Length: " + QByteArray::number(page.body.size() * 4) + "\r\n\r\n" + page.body;
         socket->write(reply);

@@ -13,7 +13,10 @@ class TestHttpServer : public QObject {
     Q_OBJECT
 
 public:
-    enum class Mode { Normal, NeverAnswer, CutOff };
+    // CutOff: a declared length, then the connection reset halfway. PlainClose: HTTP/1.0 without a
+    // length, closed in order halfway. ChunkedCut: a chunked body reset before its last chunk. Endless:
+    // a body without end, sent as fast as it is read.
+    enum class Mode { Normal, NeverAnswer, CutOff, PlainClose, ChunkedCut, Endless };
     struct Page {
         int status = 200;
         QByteArray contentType = "text/html";
