@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   # .docx output
   libzip-dev zipcmp
+  # the CSV import of questions
+  libcsv-dev
   # LibreOffice: Writer (with its X11 window, so worksheets show on a desktop) and the UNO SDK for C++
   libreoffice-writer libreoffice-dev libreoffice-dev-common
   # Chinese faces for the fontconfig aliases (hei, song, kai)

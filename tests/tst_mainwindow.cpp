@@ -20,6 +20,10 @@
 #include <QtTest>
 
 #include "components/MyValue.h"
+#include "editor/Form3.h"
+
+#include <QPlainTextEdit>
+#include <QPointer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -80,6 +84,8 @@ private Q_SLOTS:
     void trayClicks();
     void downloadFromTheButton();
     void missingBankDownloadsInsideTheRun();
+    void editorOpensOnceAndAfresh();
+    void editorQuestionComesOutOnTheNextSheet();
 
 private:
     template <typename T> T *child(const QString &name) const {
@@ -594,6 +600,50 @@ void TestMainWindow::missingBankDownloadsInsideTheRun() {
     QVERIFY(!sheet.contains(u"新1"_s));
     QVERIFY(!sheet.contains(u"2、"_s));
     QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
+}
+
+void TestMainWindow::editorOpensOnceAndAfresh() {
+    auto *edit = child<QPushButton>(u"Command4"_s);
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QPointer<Form3> first = form_->editor();
+    QVERIFY(first && first->isVisible());
+    QVERIFY(first->isWindow());
+    QVERIFY(form_->isEnabled()); // not modal
+    first->findChild<QPlainTextEdit *>(u"Text1"_s)->setPlainText(u"写了一半"_s);
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QCOMPARE(form_->editor(), first.data());
+    QCOMPARE(first->findChild<QPlainTextEdit *>(u"Text1"_s)->toPlainText(), u"写了一半"_s);
+    first->close();
+    QTRY_VERIFY(!first); // closing discards it
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QVERIFY(form_->editor());
+    QCOMPARE(form_->editor()->findChild<QPlainTextEdit *>(u"Text1"_s)->toPlainText(),
+             u"小明有7元钱，爸爸又给了他2元钱，小明一共有多少元钱？\n"_s);
+    form_->editor()->close();
+}
+
+void TestMainWindow::editorQuestionComesOutOnTheNextSheet() {
+    QTest::mouseClick(child<QPushButton>(u"Command4"_s), Qt::LeftButton);
+    Form3 *editor = form_->editor();
+    editor->findChild<QPlainTextEdit *>(u"Text1"_s)->setPlainText(u"自己出的一道长方形题目"_s);
+    editor->findChild<QPlainTextEdit *>(u"Text2"_s)->setPlainText(u"3 * 4 = 12"_s);
+    editor->findChild<QComboBox *>(u"Combo2"_s)->setCurrentIndex(4);
+    editor->topicOption(23)->setChecked(true);
+    QTest::mouseClick(editor->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts, QStringList{u"恭喜！本地题库添加成功！"_s});
+    QCOMPARE(notices_.titles, QStringList{u"Corvane"_s});
+    editor->close();
+
+    // Grade four, only topic 23 ticked, a sheet large enough to hold every candidate.
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(4);
+    child<QCheckBox>(u"Check44"_s)->setChecked(false);
+    box(23)->setChecked(true);
+    child<QCheckBox>(u"Check46"_s)->setChecked(false);
+    child<QLineEdit>(u"Text1"_s)->setText(u"100"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QVERIFY(target_);
+    QVERIFY2(target_->paragraphs().join(u'\n').contains(u"自己出的一道长方形题目"_s),
+             qPrintable(target_->paragraphs().join(u'\n')));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -4,8 +4,9 @@
 #include <QTextStream>
 
 // `tessaly download [--server URL] [--bank-dir DIR] [--yes]`: the bank download without a window,
-// printing the status texts as they change. Returns 0 when at least one grade was usable, 1 when none
-// was, 2 for bad options.
+// printing the status texts as they change. Returns 0 when a new bank was written, 1 when the bank stayed
+// as it was (no usable grade, a write that failed, another download running), 130 when Ctrl+C stopped
+// it, 2 for bad options.
 int runDownloadCommand(const QStringList &arguments, const QString &programDir, QTextStream &in,
                        QTextStream &out, QTextStream &err);
 QString downloadHelpText();

@@ -1,3 +1,4 @@
+#include "app/AddCommand.h"
 #include "app/DownloadCommand.h"
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
@@ -17,8 +18,9 @@ QString usage() {
            u"  tessaly                      打开主窗口\n"
            u"  tessaly generate [选项]      不开窗口，直接生成试卷\n"
            u"  tessaly download [选项]      不开窗口，下载最新题库\n"
+           u"  tessaly add [选项]           把自己的题目加入本地题库（或用 --from 从 CSV 导入）\n"
            u"  tessaly --help               显示本说明\n\n"_s +
-           GenerateOptions::helpText() + u"\n"_s + downloadHelpText();
+           GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s + addHelpText();
 }
 
 int openMainWindow(int argc, char **argv) {
@@ -69,6 +71,14 @@ int main(int argc, char **argv) {
         }
         QTextStream in(stdin);
         return runDownloadCommand(rest, QCoreApplication::applicationDirPath(), in, out, err);
+    }
+    if (args.first() == u"add"_s) {
+        const QStringList rest = args.mid(1);
+        if (rest.contains(u"--help"_s)) {
+            out << addHelpText();
+            return 0;
+        }
+        return runAddCommand(rest, QCoreApplication::applicationDirPath(), out, err);
     }
     err << u"未知的命令“%1”；用 tessaly --help 查看用法"_s.arg(args.first()) << Qt::endl;
     return 2;

@@ -7,10 +7,12 @@
 #include <QScopeGuard>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QSysInfo>
 #include <algorithm>
 #include <bitset>
 #include <cerrno>
 #include <fcntl.h>
+#include <iconv.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -56,20 +58,30 @@ double commonShare(QStringView text) {
     return other == 0 ? -1.0 : double(everyday) / double(other);
 }
 
-std::optional<QString> decodeUtf8(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
-        return std::nullopt;
-    return text;
+// Decodes with glibc's iconv straight into a QString of as many UTF-16 units as there are bytes (no
+// encoding here gives more units than bytes), so a file needs its own size plus twice that at most, and
+// no second copy. False when the bytes are not valid in that encoding.
+bool iconvInto(const char *encoding, QByteArrayView bytes, QString &text) {
+    iconv_t cd =
+        ::iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", encoding);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
+    text.resize(bytes.size());
+    char *in = const_cast<char *>(bytes.data());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    char *out = reinterpret_cast<char *>(text.data());
+    size_t outLeft = static_cast<size_t>(text.size()) * sizeof(QChar);
+    const bool ok = ::iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0 &&
+                    ::iconv(cd, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
+    // Kept at the full capacity: shrinking would copy the whole text once more.
+    text.resize(ok ? static_cast<qsizetype>((reinterpret_cast<QChar *>(out) - text.data())) : 0);
+    return ok;
 }
 
-std::optional<QString> decodeGb18030(QByteArrayView bytes) {
-    QStringDecoder gb("GB18030", QStringDecoder::Flag::Stateless);
-    if (!gb.isValid())
-        return std::nullopt;
-    QString text = gb(bytes);
-    if (gb.hasError())
+std::optional<QString> decodeUtf8(QByteArrayView bytes) {
+    QString text;
+    if (!iconvInto("UTF-8", bytes, text))
         return std::nullopt;
     return text;
 }
@@ -80,12 +92,14 @@ std::optional<QString> decodeGb18030(QByteArrayView bytes) {
 // so a large file is not decoded twice.
 bool utf8ReadsBetter(QByteArrayView bytes) {
     const QByteArrayView sample = bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024));
-    const std::optional<QString> asGb = decodeGb18030(sample);
-    if (!asGb)
+    // Stateful decoders: a character cut by the sample's end is no error.
+    QStringDecoder gb("GB18030");
+    const QString asGb = gb(sample);
+    if (gb.hasError())
         return true;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString asUtf8 = utf8(sample); // stateful: a character cut by the sample's end is no error
-    return commonShare(asUtf8) > commonShare(*asGb);
+    const QString asUtf8 = utf8(sample);
+    return commonShare(asUtf8) > commonShare(asGb);
 }
 
 } // namespace
@@ -99,9 +113,13 @@ bool looksLikeUtf8(QByteArrayView bytes) {
 std::optional<QString> decode(const QByteArray &bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return decodeUtf8(QByteArrayView(bytes).sliced(3));
-    if (std::optional<QString> text = decodeUtf8(bytes); text && utf8ReadsBetter(bytes))
+    // One buffer serves both tries, so a large file never has two decoded copies.
+    QString text;
+    if (iconvInto("UTF-8", bytes, text) && utf8ReadsBetter(bytes))
         return text;
-    return decodeGb18030(bytes);
+    if (iconvInto("GB18030", bytes, text))
+        return text;
+    return std::nullopt;
 }
 
 QByteArray encode(QStringView text) {
@@ -131,6 +149,10 @@ bool isBlankLine(QStringView line) {
 }
 
 Status appendLine(const QString &path, QStringView line) {
+    return appendLines(path, QStringList{line.toString()});
+}
+
+Status appendLines(const QString &path, const QStringList &lines) {
     const auto failure = [&path](int error) {
         return Status::failure(
             u"无法写入题库文件 %1：%2"_s.arg(QDir::toNativeSeparators(path), systemErrorText(error)));
@@ -163,8 +185,10 @@ Status appendLine(const QString &path, QStringView line) {
     // Never glue the new record onto a last line that has no line end.
     if (!existing.isEmpty() && !existing.endsWith('\n') && !existing.endsWith('\r'))
         bytes.append("\r\n");
-    bytes.append(utf8File ? line.toUtf8() : encode(line));
-    bytes.append("\r\n");
+    for (const QString &line : lines) {
+        bytes.append(utf8File ? line.toUtf8() : encode(line));
+        bytes.append("\r\n");
+    }
 
     // A line written in part (a full disk) is taken back, so the file is exactly as it was.
     const auto takeBack = [&](int error) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // Text encoding and line structure of the bank files.
@@ -48,7 +49,10 @@ template <typename F> void forEachLine(QStringView text, F &&f) {
 bool isBlankLine(QStringView line);
 
 // Appends one line, ended by CR LF, to a bank file: in UTF-8 when the file already is UTF-8, in
-// GB18030 otherwise. The file is created when missing.
+// GB18030 otherwise. The file is created when missing; a last line without its end gets one first. A
+// failure (a full disk, say) takes back whatever part was written: the file stays byte for byte.
 Status appendLine(const QString &path, QStringView line);
+// The same for several lines at once: all of them, or none.
+Status appendLines(const QString &path, const QStringList &lines);
 
 } // namespace banktext

@@ -156,6 +156,14 @@ std::optional<bool> slotEnabledForGrade(int slot, int grade, QuestionMode mode) 
     return byGrade;
 }
 
+std::optional<bool> editorSlotEnabledForGrade(int slot, int grade, bool olympiad) {
+    if (grade < 0 || grade >= GradeCount)
+        return std::nullopt;
+    if (olympiad)
+        return grade == 0 ? std::optional<bool>(true) : std::nullopt;
+    return grade == 0 || textbookMinimumGrade(slot) <= grade;
+}
+
 bool gradeSelectsAll(int grade, QuestionMode mode) {
     if (grade < 0 || grade >= GradeCount)
         return false;

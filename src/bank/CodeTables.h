@@ -54,6 +54,9 @@ bool olympiadEnabledAtGradeOne(int slot);
 // Whether the grade handler enables a box for this grade and mode. std::nullopt means the handler
 // leaves the box's enabled state as it was (olympiad mode at grades 2 to 6).
 std::optional<bool> slotEnabledForGrade(int slot, int grade, QuestionMode mode);
+// The editor's grade rule: textbook options by the same grade table; the olympiad list enables every
+// option at grade 0 and leaves them as they are (std::nullopt) at grades 1 to 6.
+std::optional<bool> editorSlotEnabledForGrade(int slot, int grade, bool olympiad);
 // Whether the grade handler ends by ticking "全选" (so every enabled box is ticked).
 bool gradeSelectsAll(int grade, QuestionMode mode);
 

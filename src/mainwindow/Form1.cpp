@@ -121,6 +121,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
     });
     connect(ui_->Command1, &QPushButton::clicked, this, &Form1::runFromButton);
     connect(ui_->Command3, &QPushButton::clicked, this, &Form1::downloadFromButton);
+    connect(ui_->Command4, &QPushButton::clicked, this, &Form1::openEditor);
     connect(module3_, &Module3::leftClicked, this, [this] {
         showNormal();
         show();
@@ -417,6 +418,17 @@ void Form1::downloadFromButton() {
     // A stop clicked earlier must not end this download's waits before they begin.
     state_.qt = 0;
     downloadBank();
+}
+
+void Form1::openEditor() {
+    // One editor at a time: a second press brings the open one to the front with what it holds.
+    if (!editor_) {
+        editor_ = new Form3(services_.programDir, this);
+        connect(editor_, &Form3::noticeRequested, this, &Form1::showNotice);
+    }
+    editor_->show();
+    editor_->raise();
+    editor_->activateWindow();
 }
 
 bool Form1::confirm(const QString &question) {

@@ -2,6 +2,7 @@
 
 #include "download/BankDownload.h"
 #include "download/DownloadHost.h"
+#include "editor/Form3.h"
 #include "generation/DocumentTarget.h"
 #include "generation/SelectionHost.h"
 #include "generation/SelectionRun.h"
@@ -9,6 +10,7 @@
 #include "mainwindow/Questions.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -53,6 +55,8 @@ public:
     void ApplyGradeTopics();
     void SelectAllTopics();
     void downloadFromButton(); // Command3 "下载题库"
+    void openEditor();         // Command4 "编"
+    Form3 *editor() const { return editor_; }
 
     QCheckBox *topicBox(int slot) const;
     Module3 *module3() const { return module3_; }
@@ -125,4 +129,5 @@ private:
     QNetworkAccessManager *network_;
     DownloadSettings downloadSettings_;
     DownloadOutcome lastDownload_;
+    QPointer<Form3> editor_; // null once the user closed it
 };
