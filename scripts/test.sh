@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the project needs, builds the testing preset and runs the whole test suite.
+# Installs what the project needs, builds the testing preset and runs the whole test suite, then the
+# same suite under the address and undefined-behaviour sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 cmake --preset testing
 cmake --build --preset testing
 ctest --preset testing
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
