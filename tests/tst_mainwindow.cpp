@@ -24,6 +24,7 @@
 
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QWheelEvent>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void olympiadCaptions();
     void difficultyEcho_data();
     void difficultyEcho();
+    void difficultyByMouseKeysAndWheel();
     void progressTicks();
     void stopClickDuringARun();
     void stopClickWithNoRun();
@@ -177,6 +179,12 @@ void TestMainWindow::startUpState() {
     QVERIFY(!child<QCheckBox>(u"Check29"_s)->isChecked());
     QVERIFY(child<QCheckBox>(u"Check46"_s)->isChecked());
     QCOMPARE(child<QLabel>(u"Label11"_s)->text(), QString());
+    // Shown, the slider settles on its real size without an echo in the status line.
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QCoreApplication::processEvents();
+    QCOMPARE(child<QLabel>(u"Label11"_s)->text(), QString());
+    QCOMPARE(child<MyValue>(u"MyValue1"_s)->geometry(), QRect(438, 132, 115, 9));
     QCOMPARE(form_->module3()->trayToolTip(), form_->windowTitle());
     QTimer *timer1 = child<QTimer>(u"Timer1"_s), *timer2 = child<QTimer>(u"Timer2"_s);
     QVERIFY(timer1->isActive());
@@ -600,6 +608,27 @@ void TestMainWindow::missingBankDownloadsInsideTheRun() {
     QVERIFY(!sheet.contains(u"新1"_s));
     QVERIFY(!sheet.contains(u"2、"_s));
     QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
+}
+
+void TestMainWindow::difficultyByMouseKeysAndWheel() {
+    auto *slider = child<MyValue>(u"MyValue1"_s);
+    auto *label = child<QLabel>(u"Label11"_s);
+    QTest::keyClick(slider, Qt::Key_End);
+    QCOMPARE(slider->Value(), 0);
+    QCOMPARE(label->text(), u"你选择的是[基础]题！"_s);
+    QTest::keyClick(slider, Qt::Key_Home);
+    QCOMPARE(label->text(), u"你选择的是[★★★★★]题！"_s);
+    // A click left of the thumb: its centre under the pointer, 22 from the position, snapped to 40.
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(30, 4));
+    QCOMPARE(slider->Value(), 40);
+    QCOMPARE(label->text(), u"你选择的是[★★]题！"_s);
+    // One notch forward: 40 + the desktop's three lines, snapped to 60.
+    QCOMPARE(slider->wheelStep(), QApplication::wheelScrollLines());
+    QWheelEvent wheel(QPointF(10, 4), slider->mapToGlobal(QPointF(10, 4)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(slider, &wheel);
+    QCOMPARE(slider->Value(), 60);
+    QCOMPARE(label->text(), u"你选择的是[★★★]题！"_s);
 }
 
 void TestMainWindow::editorOpensOnceAndAfresh() {

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QNetworkAccessManager>
+#include <QResizeEvent>
 #include <QTimer>
 #include <unistd.h>
 
@@ -103,6 +104,12 @@ Form1::Form1(Form1Services services, QWidget *parent)
     ui_->Label11->setCursor(Qt::PointingHandCursor);
 
     connect(ui_->Text2, &QLineEdit::textChanged, this, &Form1::quantityFollowsColumns);
+    // The slider sizes itself, and so moves its thumb and raises Change, on its first resize event, which
+    // Qt holds back until the window is shown. Deliver it now, before the echo listens, so the status line
+    // stays empty at start-up.
+    QResizeEvent sized(ui_->MyValue1->size(), QSize());
+    QCoreApplication::sendEvent(ui_->MyValue1, &sized);
+    ui_->MyValue1->setAttribute(Qt::WA_PendingResizeEvent, false);
     connect(ui_->MyValue1, &MyValue::Change, this, &Form1::difficultyEcho);
     connect(ui_->Combo2, &QComboBox::currentIndexChanged, this, &Form1::ApplyGradeTopics);
     connect(ui_->Check44, &QCheckBox::stateChanged, this, &Form1::SelectAllTopics);
