@@ -28,6 +28,7 @@ private Q_SLOTS:
     void typedDocument_data();
     void typedDocument();
     void stopMidwayStillShows();
+    void windowWorksWhileTheOfficeLoads();
     void officeFailingWhileTyping();
     void noOfficeFound();
     void officeThatExitsAtOnce();
@@ -117,23 +118,31 @@ void TestLibreOffice::cleanupTestCase() {
 void TestLibreOffice::typedDocument_data() {
     QTest::addColumn<int>("method");
     QTest::addColumn<QString>("answerFlag");
+    QTest::addColumn<int>("partParagraphs");
     using M = LibreOfficeTarget::Method;
     for (const auto &[name, method] :
          {std::pair{"load docx", M::LoadDocx}, std::pair{"typed, batched", M::TypeBatched},
           std::pair{"typed, one call each", M::TypePlain}}) {
-        QTest::addRow("%s, worksheet", name) << int(method) << u"0"_s;
-        QTest::addRow("%s, answers", name) << int(method) << u"1"_s;
+        QTest::addRow("%s, worksheet", name) << int(method) << u"0"_s << 3000;
+        QTest::addRow("%s, answers", name) << int(method) << u"1"_s << 3000;
     }
+    // Parts that end inside the heading and between a question and its blank lines.
+    QTest::addRow("load docx in parts of 3, worksheet") << int(M::LoadDocx) << u"0"_s << 3;
+    QTest::addRow("load docx in parts of 2, answers") << int(M::LoadDocx) << u"1"_s << 2;
 }
 
 void TestLibreOffice::typedDocument() {
     QFETCH(int, method);
     QFETCH(QString, answerFlag);
+    QFETCH(int, partParagraphs);
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
     LibreOfficeTarget target(office_, static_cast<LibreOfficeTarget::Method>(method));
+    target.setPartParagraphs(partParagraphs);
     DocumentWriter::write(host, target, sample(answerFlag));
     QVERIFY2(!target.failed(), qPrintable(target.failure()));
+    if (partParagraphs < 10)
+        QVERIFY(target.partsLoaded() > 3);
 
     QString error;
     const std::optional<unoreadback::Document> doc = unoreadback::read(target, &error);
@@ -193,6 +202,30 @@ void TestLibreOffice::stopMidwayStillShows() {
     QVERIFY(all.contains(u"2、小明有4个苹果"_s));
     QVERIFY(!all.contains(u"3、"_s));
     QCOMPARE(host.trace, QStringList{u"endProgress"_s});
+    target.closeDocument();
+}
+
+void TestLibreOffice::windowWorksWhileTheOfficeLoads() {
+    // A sheet in parts: the caller's events run while the office works, and a stop between parts
+    // leaves the parts so far, shown.
+    ScriptedHost host;
+    host.setToday(u"2026/12/7"_s);
+    LibreOfficeTarget target(office_, LibreOfficeTarget::Method::LoadDocx);
+    target.setPartParagraphs(20);
+    int idles = 0;
+    // The stop is there from the start: the first part (which takes the office far longer than the
+    // first look at the flag) is the only one sent.
+    target.setWaitHooks({[&idles] { ++idles; }, [] { return true; }});
+    DocumentWriter::write(host, target, sample(u"0"_s, 40));
+    QVERIFY2(!target.failed(), qPrintable(target.failure()));
+    QVERIFY(idles > 0);
+    QCOMPARE(target.partsLoaded(), 1);
+    const std::optional<unoreadback::Document> doc = unoreadback::read(target);
+    QVERIFY(doc.has_value());
+    QVERIFY(doc->windowVisible);
+    const QStringList all = texts(*doc);
+    QCOMPARE(all, recorded(sample(u"0"_s, 40)).mid(0, all.size()));
+    QVERIFY(all.size() >= 20 && all.size() < 30);
     target.closeDocument();
 }
 

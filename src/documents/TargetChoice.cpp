@@ -59,7 +59,9 @@ WorksheetTarget chooseTarget(const TargetSettings &settings, FallbackTarget::Not
         Result<std::shared_ptr<OfficeConnection>> office = OfficeConnection::connect(settings.office);
         if (office) {
             result.office = office.value();
-            primary = std::make_unique<LibreOfficeTarget>(result.office);
+            auto target = std::make_unique<LibreOfficeTarget>(result.office);
+            target->setWaitHooks({settings.office.idle, settings.office.stopRequested});
+            primary = std::move(target);
         } else {
             unreachable = office.error();
         }

@@ -70,10 +70,12 @@ Form1::Form1(Form1Services services, QWidget *parent)
     questions_ = services_.questions ? services_.questions : ownQuestions_.get();
     if (!services_.makeTarget) {
         const QString programDir = services_.programDir;
-        services_.makeTarget = [programDir](NoticeSink &notices) -> std::unique_ptr<DocumentTarget> {
+        services_.makeTarget = [this, programDir](NoticeSink &notices) -> std::unique_ptr<DocumentTarget> {
             TargetSettings settings = TargetSettings::read(programDir);
-            // A starting office takes a second or two; the window keeps drawing meanwhile.
+            // A starting office takes a second or two, a long sheet many: the window keeps drawing and
+            // takes the stop click meanwhile.
             settings.office.idle = [] { QCoreApplication::processEvents(); };
+            settings.office.stopRequested = [this] { return state_.stopRequested(); };
             WorksheetTarget chosen = chooseTarget(
                 settings, [&notices](const QString &text) { notices.ShowNotice(text, noticeTitle(), 1); });
             return std::move(chosen.target);

@@ -1,5 +1,6 @@
 #include "documents/office/LibreOfficeTarget.h"
 
+#include "bank/AtomicFile.h"
 #include "documents/office/LibreOfficeTargetImpl.h"
 
 #include <com/sun/star/awt/FontWeight.hpp>
@@ -8,6 +9,7 @@
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/XDocumentInsertable.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
@@ -16,6 +18,7 @@
 #include <com/sun/star/style/ParagraphAdjust.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
@@ -23,6 +26,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tessaly_uno;
@@ -49,6 +56,18 @@ LibreOfficeTarget::LibreOfficeTarget(std::shared_ptr<OfficeConnection> office, M
 }
 
 LibreOfficeTarget::~LibreOfficeTarget() = default;
+
+void LibreOfficeTarget::setWaitHooks(WaitHooks hooks) {
+    d_->hooks = std::move(hooks);
+}
+
+void LibreOfficeTarget::setPartParagraphs(qsizetype paragraphs) {
+    d_->partParagraphs = std::max<qsizetype>(paragraphs, 1);
+}
+
+int LibreOfficeTarget::partsLoaded() const {
+    return d_->partsLoaded;
+}
 
 namespace {
 
@@ -125,6 +144,33 @@ Reference<css::lang::XComponent> loadHidden(LibreOfficeTarget::Impl &d, const rt
     if (!component.is())
         throw css::uno::RuntimeException(ou(u"LibreOffice 没有打开新文档"));
     return component;
+}
+
+// Runs work on a thread of its own while this thread keeps calling idle() (a window's event loop) and
+// poll(); the office's answer may take seconds, the window must not. An exception of the work is
+// thrown again here, so the caller's guard sees it as if the call had been made on this thread.
+void runAside(const std::function<void()> &work, const std::function<void()> &idle,
+              const std::function<void()> &poll) {
+    std::exception_ptr error;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        done = true;
+    });
+    while (!done) {
+        if (idle)
+            idle();
+        poll();
+        if (!done)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    worker.join();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 } // namespace
@@ -252,16 +298,52 @@ void LibreOfficeTarget::endParagraph() {
 
 void LibreOfficeTarget::show() {
     if (d_->method == Method::LoadDocx) {
-        // The office reads the file during the call; loading it as a template gives a new, untitled
-        // document, so nothing points back at the temporary file.
+        // The office reads each file during its call; the first part loaded as a template gives a new,
+        // untitled document, so nothing points back at the temporary files.
         QTemporaryDir dir;
-        const QString path = dir.filePath(u"worksheet.docx"_s);
-        const Status saved = dir.isValid() ? d_->docx.saveTo(path) : Status::failure(u"无法创建临时文件夹"_s);
-        if (!saved) {
-            recordFailure(saved.error());
+        if (!dir.isValid()) {
+            recordFailure(u"无法创建临时文件夹"_s);
             return;
         }
-        GUARDED(d_->document = loadHidden(*d_, fileUrl(path), true));
+        d_->partsLoaded = 0;
+        std::atomic<bool> stop{false};
+        const auto sendParts = [&] {
+            const qsizetype count = d_->docx.paragraphCount();
+            for (qsizetype from = 0, to = 0; from < count && !(from > 0 && stop); from = to) {
+                // A part ends on a paragraph with text: Writer puts a part inserted after an empty
+                // paragraph one paragraph too far down, after one with text exactly in place.
+                to = std::min(count, from + d_->partParagraphs);
+                while (to < count && d_->docx.paragraphIsEmpty(to - 1))
+                    ++to;
+                const Result<QByteArray> package = d_->docx.packageOfRange(from, to);
+                const QString path = dir.filePath(u"part%1.docx"_s.arg(d_->partsLoaded));
+                const Status saved =
+                    package ? writeFileAtomically(path, package.value()) : Status::failure(package.error());
+                if (!saved)
+                    throw css::uno::RuntimeException(toUno(saved.error()));
+                if (from == 0) {
+                    d_->document = loadHidden(*d_, fileUrl(path), true);
+                    d_->text = Reference<css::text::XTextDocument>(d_->document, UNO_QUERY_THROW)->getText();
+                } else {
+                    // After the last paragraph: the part's paragraphs follow it, and Writer leaves an
+                    // empty paragraph of its own after them, which goes again.
+                    const Reference<css::text::XTextCursor> end = d_->text->createTextCursor();
+                    end->gotoEnd(false);
+                    Reference<css::document::XDocumentInsertable>(end, UNO_QUERY_THROW)
+                        ->insertDocumentFromURL(fileUrl(path), Sequence<css::beans::PropertyValue>());
+                    const Reference<css::text::XParagraphCursor> tail(d_->text->createTextCursor(),
+                                                                      UNO_QUERY_THROW);
+                    tail->gotoEnd(false);
+                    if (tail->isStartOfParagraph() && tail->goLeft(1, true))
+                        tail->setString(rtl::OUString());
+                }
+                ++d_->partsLoaded;
+            }
+        };
+        GUARDED(runAside(sendParts, d_->hooks.idle, [&] {
+            if (d_->hooks.stopRequested && d_->hooks.stopRequested())
+                stop = true;
+        }));
     } else {
         GUARDED({
             if (d_->method == Method::TypeBatched)

@@ -12,8 +12,11 @@ struct OfficeOptions {
     bool headless = false;  // start the office without a display (servers, tests)
     QString profileDir;     // empty: the user's own LibreOffice profile
     int startTimeoutMs = 45000;
-    // Called while waiting for a starting office, so a window stays responsive.
+    // Called while waiting for a starting office, and while the office takes a worksheet, so a window
+    // stays responsive.
     std::function<void()> idle;
+    // Read between the parts of a long worksheet: true ends the sending (the stop click).
+    std::function<bool()> stopRequested;
 
     QString effectivePipeName() const;
     QStringList effectiveSearchDirs() const;
