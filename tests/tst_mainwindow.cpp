@@ -3,6 +3,7 @@
 #include "mainwindow/Form1.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/NoticePanel.h"
+#include "mainwindow/Translations.h"
 #include "support/TempBank.h"
 #include "support/TestHttpServer.h"
 
@@ -22,8 +23,11 @@
 #include "components/MyValue.h"
 #include "editor/Form3.h"
 
+#include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTcpServer>
 #include <QWheelEvent>
 
 using namespace Qt::Literals::StringLiterals;
@@ -87,6 +91,14 @@ private Q_SLOTS:
     void downloadFromTheButton();
     void missingBankDownloadsInsideTheRun();
     void editorOpensOnceAndAfresh();
+    void keysThatTypeNothingPass_data();
+    void keysThatTypeNothingPass();
+    void typingIsCheckedWhenItPauses();
+    void quantityAboveTheLimit_data();
+    void quantityAboveTheLimit();
+    void clicksDuringARunAreDropped();
+    void failedDownloadSaysSo();
+    void qtSpeaksChinese();
     void editorQuestionComesOutOnTheNextSheet();
 
 private:
@@ -629,6 +641,153 @@ void TestMainWindow::difficultyByMouseKeysAndWheel() {
     QCoreApplication::sendEvent(slider, &wheel);
     QCOMPARE(slider->Value(), 60);
     QCOMPARE(label->text(), u"你选择的是[★★★]题！"_s);
+}
+
+void TestMainWindow::keysThatTypeNothingPass_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << false;
+    QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << false;
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << int(Qt::NoModifier) << false;
+    for (const auto &[name, key] :
+         {std::pair{"Ctrl+A", Qt::Key_A}, std::pair{"Ctrl+C", Qt::Key_C}, std::pair{"Ctrl+V", Qt::Key_V},
+          std::pair{"Ctrl+X", Qt::Key_X}, std::pair{"Ctrl+Z", Qt::Key_Z}})
+        QTest::newRow(name) << int(key) << int(Qt::ControlModifier) << false;
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << false;
+    QTest::newRow("a digit") << int(Qt::Key_7) << int(Qt::NoModifier) << false;
+    QTest::newRow("a letter") << int(Qt::Key_A) << int(Qt::NoModifier) << true;
+    QTest::newRow("a sign") << int(Qt::Key_Minus) << int(Qt::NoModifier) << true;
+}
+
+void TestMainWindow::keysThatTypeNothingPass() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, refused);
+    auto *field = child<QLineEdit>(u"Text4"_s);
+    QTest::keyClick(field, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(notices_.texts.contains(u"请输入数字！"_s), refused);
+}
+
+void TestMainWindow::typingIsCheckedWhenItPauses() {
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    auto *spacing = child<QLineEdit>(u"Text4"_s);
+    spacing->setFocus();
+    QTRY_VERIFY(spacing->hasFocus());
+    spacing->selectAll();
+    QTest::keyClicks(spacing, u"2"_s);
+    form_->settingsCheck(); // the half-second tick between the two keys
+    QCOMPARE(spacing->text(), u"2"_s);
+    QTest::keyClicks(spacing, u"5"_s);
+    form_->settingsCheck();
+    QCOMPARE(spacing->text(), u"25"_s);
+    QVERIFY(notices_.texts.isEmpty());
+    // A value too small is still caught once the focus leaves.
+    spacing->selectAll();
+    QTest::keyClicks(spacing, u"1"_s);
+    form_->settingsCheck();
+    QCOMPARE(spacing->text(), u"1"_s);
+    child<QLineEdit>(u"Text1"_s)->setFocus();
+    QTRY_COMPARE(spacing->text(), u"30"_s);
+    QCOMPARE(notices_.texts, QStringList{u"行距请不要少于20磅！"_s});
+}
+
+void TestMainWindow::quantityAboveTheLimit_data() {
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("100000 is allowed") << u"100000"_s << u"100000"_s << QString();
+    QTest::newRow("100001") << u"100001"_s << u"24"_s << u"数量请不要超过100000题！"_s;
+    QTest::newRow("999999999") << u"999999999"_s << u"24"_s << u"数量请不要超过100000题！"_s;
+    QTest::newRow("0") << u"0"_s << u"24"_s << u"数量至少一题！"_s;
+}
+
+void TestMainWindow::quantityAboveTheLimit() {
+    QFETCH(QString, quantity);
+    QFETCH(QString, after);
+    QFETCH(QString, notice);
+    auto *field = child<QLineEdit>(u"Text1"_s);
+    field->setText(quantity); // pasted, not typed
+    form_->settingsCheck();
+    QCOMPARE(field->text(), after);
+    QCOMPARE(notices_.texts, notice.isEmpty() ? QStringList() : QStringList{notice});
+    // 100000 stays readable in the field.
+    field->setText(u"100000"_s);
+    QVERIFY(QFontMetrics(field->font()).horizontalAdvance(field->text()) <= field->width() - 6);
+}
+
+namespace {
+
+// A word processor that keeps the window busy to the end: the second click of a double click reaches
+// the queue while the worksheet is shown, and is delivered only after.
+class ClickAtShow : public RecordingTarget {
+public:
+    explicit ClickAtShow(QPushButton *button)
+        : button_(button) {}
+    void show() override {
+        RecordingTarget::show();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(
+                button_, new QMouseEvent(type, QPointF(5, 5), button_->mapToGlobal(QPointF(5, 5)),
+                                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    }
+
+private:
+    QPushButton *button_;
+};
+
+} // namespace
+
+void TestMainWindow::clicksDuringARunAreDropped() {
+    QPushButton *run = nullptr;
+    int targets = 0;
+    Form1Services services;
+    services.notices = &notices_;
+    services.questions = &questions_;
+    services.programDir = bank_->dir();
+    services.endProgram = [this] { ++endings_; };
+    services.makeTarget = [&targets, &run](NoticeSink &) -> std::unique_ptr<DocumentTarget> {
+        ++targets;
+        return std::make_unique<ClickAtShow>(run);
+    };
+    form_ = std::make_unique<Form1>(services);
+    run = child<QPushButton>(u"Command1"_s);
+    QTest::mouseClick(run, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCOMPARE(targets, 1);
+    QVERIFY(run->isEnabled());
+    QTest::mouseClick(run, Qt::LeftButton); // a click after the run is a new run
+    QCOMPARE(targets, 2);
+}
+
+void TestMainWindow::failedDownloadSaysSo() {
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const QString nowhere = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
+    closed.close();
+    makeForm(DownloadSettings{nowhere, 2000});
+    const QByteArray before = bank_->readBytes(u"tk.txt"_s);
+    questions_.answers = {true};
+    QTest::mouseClick(child<QPushButton>(u"Command3"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts, QStringList{u"下载失败：六个年级的题库都没有下载成功，原来的题库没有改动。"_s});
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+}
+
+void TestMainWindow::qtSpeaksChinese() {
+    QVERIFY(installChineseTranslations(*QCoreApplication::instance()));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    QVERIFY2(box.button(QMessageBox::Yes)->text().contains(u"是"_s),
+             qPrintable(box.button(QMessageBox::Yes)->text()));
+    QVERIFY(box.button(QMessageBox::No)->text().contains(u"否"_s));
+    std::unique_ptr<QMenu> menu(child<QLineEdit>(u"Text1"_s)->createStandardContextMenu());
+    QStringList actions;
+    for (QAction *a : menu->actions())
+        actions.append(a->text());
+    QVERIFY2(actions.join(u' ').contains(u"复制"_s), qPrintable(actions.join(u' ')));
+    QVERIFY(actions.join(u' ').contains(u"粘贴"_s));
 }
 
 void TestMainWindow::editorOpensOnceAndAfresh() {

@@ -3,6 +3,7 @@
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "mainwindow/Form1.h"
+#include "mainwindow/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -26,7 +27,9 @@ QString usage() {
 int openMainWindow(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Tessaly"_s);
-    QApplication::setApplicationDisplayName(u"Tessaly"_s);
+    // No display name: the desktop would add it to every window's title ("… — Tessaly"), and each
+    // window's caption is to be exactly its caption.
+    installChineseTranslations(app);
     QApplication::setWindowIcon(QIcon(u":/images/tessaly.png"_s));
     Form1 window;
     window.show();

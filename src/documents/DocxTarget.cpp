@@ -103,10 +103,6 @@ QByteArray DocxTarget::documentXml() const {
 }
 
 bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
-    return writeDocumentXml(xml, 0, static_cast<qsizetype>(paragraphs_.size()));
-}
-
-bool DocxTarget::writeDocumentXml(QByteArray *xml, qsizetype from, qsizetype to) const {
     QXmlStreamWriter w(xml);
     w.setAutoFormatting(false);
     w.writeStartDocument(u"1.0"_s, true);
@@ -137,8 +133,7 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml, qsizetype from, qsizetype to)
         w.writeEndElement();
     };
 
-    for (qsizetype index = from; index < to; ++index) {
-        const auto i = static_cast<std::size_t>(index);
+    for (std::size_t i = 0; i < paragraphs_.size(); ++i) {
         const Paragraph &p = paragraphs_[i];
         // The last paragraph was never ended; its mark has the formatting current now.
         const Format mark = i + 1 == paragraphs_.size() ? format_ : p.mark;
@@ -182,16 +177,8 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml, qsizetype from, qsizetype to)
 }
 
 Result<QByteArray> DocxTarget::package() const {
-    return packageOfRange(0, paragraphCount());
-}
-
-bool DocxTarget::paragraphIsEmpty(qsizetype i) const {
-    return paragraphs_[static_cast<std::size_t>(i)].runs.empty();
-}
-
-Result<QByteArray> DocxTarget::packageOfRange(qsizetype from, qsizetype to) const {
     QByteArray xml;
-    if (from < 0 || to > paragraphCount() || from > to || !writeDocumentXml(&xml, from, to))
+    if (!writeDocumentXml(&xml))
         return Result<QByteArray>::failure(u"试卷的文档内容无法写成 XML"_s);
     return docxpackage::zip({
         {u"[Content_Types].xml"_s, contentTypes()},

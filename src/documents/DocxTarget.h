@@ -35,10 +35,6 @@ public:
     QByteArray documentXml() const;
     // The whole package, as show() writes it.
     Result<QByteArray> package() const;
-    // The package of paragraphs [from, to) alone, for loading a long sheet in parts.
-    Result<QByteArray> packageOfRange(qsizetype from, qsizetype to) const;
-    qsizetype paragraphCount() const { return static_cast<qsizetype>(paragraphs_.size()); }
-    bool paragraphIsEmpty(qsizetype i) const;
     // Writes the package to a file (temporary name, then rename), whatever path() says.
     Status saveTo(const QString &path) const;
 
@@ -60,7 +56,6 @@ private:
     };
 
     bool writeDocumentXml(QByteArray *xml) const;
-    bool writeDocumentXml(QByteArray *xml, qsizetype from, qsizetype to) const;
 
     QString path_;
     QStringList warnings_;

@@ -8,6 +8,7 @@
 #ifdef TESSALY_HAVE_LIBREOFFICE
 #include "documents/office/LibreOfficeTarget.h"
 #include "documents/office/OfficeConnection.h"
+#include "documents/office/OfficeWarmUp.h"
 #endif
 
 using namespace Qt::Literals::StringLiterals;
@@ -48,6 +49,15 @@ bool libreOfficeSupported() {
 #endif
 }
 
+void warmUpOffice(const TargetSettings &settings) {
+#ifdef TESSALY_HAVE_LIBREOFFICE
+    if (settings.kind != TargetSettings::Kind::Docx)
+        officewarmup::start(settings.office);
+#else
+    Q_UNUSED(settings);
+#endif
+}
+
 WorksheetTarget chooseTarget(const TargetSettings &settings, FallbackTarget::Notify notify,
                              FallbackTarget::OpenFile open) {
     WorksheetTarget result;
@@ -56,11 +66,17 @@ WorksheetTarget chooseTarget(const TargetSettings &settings, FallbackTarget::Not
     QString unreachable;
     if (settings.kind != TargetSettings::Kind::Docx) {
 #ifdef TESSALY_HAVE_LIBREOFFICE
-        Result<std::shared_ptr<OfficeConnection>> office = OfficeConnection::connect(settings.office);
+        // The connection the window made while the user was choosing, when the office still answers it.
+        Result<std::shared_ptr<OfficeConnection>> office =
+            [&]() -> Result<std::shared_ptr<OfficeConnection>> {
+            if (std::shared_ptr<OfficeConnection> warm = officewarmup::take(settings.office))
+                return Result<std::shared_ptr<OfficeConnection>>::success(warm);
+            return OfficeConnection::connect(settings.office);
+        }();
         if (office) {
             result.office = office.value();
             auto target = std::make_unique<LibreOfficeTarget>(result.office);
-            target->setWaitHooks({settings.office.idle, settings.office.stopRequested});
+            target->setWaitHooks({settings.office.idle});
             primary = std::move(target);
         } else {
             unreachable = office.error();

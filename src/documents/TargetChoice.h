@@ -31,6 +31,11 @@ struct WorksheetTarget {
 
 bool libreOfficeSupported();
 
+// Starts reaching the word processor in the background (a window that just opened), so the first
+// worksheet does not wait for a cold office; chooseTarget then takes that connection. Returns at once
+// and tells the user nothing.
+void warmUpOffice(const TargetSettings &settings);
+
 class WriterHost;
 struct WorksheetArgs;
 

@@ -142,3 +142,8 @@ void SelectionRun::run(SelectionHost &host, DocumentTarget &target) {
     const WorksheetArgs args = select(host);
     DocumentWriter::write(host, target, args);
 }
+
+void SelectionRun::release() {
+    bank_ = QuestionBank();
+    candidates_ = CandidateList();
+}

@@ -27,6 +27,9 @@ public:
     // select() followed by the writer.
     void run(SelectionHost &host, DocumentTarget &target);
 
+    // Frees the bank and the candidates of the last run (the drawn lists are in the host's state).
+    void release();
+
     const LoadReport &loadReport() const { return report_; }
     const QuestionBank &bank() const { return bank_; }
     const CandidateList &candidates() const { return candidates_; }

@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QNetworkAccessManager>
@@ -68,14 +69,15 @@ Form1::Form1(Form1Services services, QWidget *parent)
     if (!services_.questions)
         ownQuestions_ = std::make_unique<MessageBoxQuestions>(this);
     questions_ = services_.questions ? services_.questions : ownQuestions_.get();
+    // The real word processor is reached ahead of the first worksheet, once the window is up.
+    realTarget_ = !services_.makeTarget;
     if (!services_.makeTarget) {
         const QString programDir = services_.programDir;
-        services_.makeTarget = [this, programDir](NoticeSink &notices) -> std::unique_ptr<DocumentTarget> {
+        services_.makeTarget = [programDir](NoticeSink &notices) -> std::unique_ptr<DocumentTarget> {
             TargetSettings settings = TargetSettings::read(programDir);
             // A starting office takes a second or two, a long sheet many: the window keeps drawing and
-            // takes the stop click meanwhile.
+            // takes its clicks meanwhile.
             settings.office.idle = [] { QCoreApplication::processEvents(); };
-            settings.office.stopRequested = [this] { return state_.stopRequested(); };
             WorksheetTarget chosen = chooseTarget(
                 settings, [&notices](const QString &text) { notices.ShowNotice(text, noticeTitle(), 1); });
             return std::move(chosen.target);
@@ -100,8 +102,13 @@ Form1::Form1(Form1Services services, QWidget *parent)
     connect(timer1_, &QTimer::timeout, this, &Form1::settingsCheck);
     connect(timer2_, &QTimer::timeout, this, &Form1::progressTick);
 
-    for (QLineEdit *field : {ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4})
+    for (QLineEdit *field : {ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4}) {
         field->installEventFilter(this);
+        connect(field, &QLineEdit::textEdited, this, [this, field] { lastTyped_[field].start(); });
+    }
+    // 100000 fits the quantity field in a smaller face; the field keeps its place in the layout.
+    connect(ui_->Text1, &QLineEdit::textChanged, this, &Form1::fitQuantity);
+    fitQuantity();
     ui_->Label11->installEventFilter(this);
     ui_->Label11->setCursor(Qt::PointingHandCursor);
 
@@ -155,6 +162,8 @@ QString Form1::caption() const {
 
 void Form1::startUp() {
     setWindowTitle(caption());
+    if (realTarget_)
+        QTimer::singleShot(0, this, [this] { warmUpOffice(TargetSettings::read(services_.programDir)); });
     requestStartPage(*network_, downloadSettings_);
     ui_->Combo1->clear();
     ui_->Combo1->addItems({u"宋体"_s, u"楷体"_s, u"黑体"_s});
@@ -176,20 +185,36 @@ QCheckBox *Form1::topicBox(int slot) const {
 
 bool Form1::numericKeyPasses(QKeyEvent *event) {
     const QString text = event->text();
-    // Keys that type no character (arrows, Delete, Tab, ...) are no characters to filter.
-    if (text.isEmpty() || text == u"\x7f"_s)
+    // Only keys that type a character are filtered: Tab, Shift+Tab, Esc, Enter, Backspace, Delete, the
+    // arrows and the Ctrl shortcuts (select all, copy, paste, cut, undo) type none and pass. A pasted
+    // text that is no number is the settings check's business.
+    if (text.isEmpty() || !text.at(0).isPrint() ||
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return true;
     const QChar c = text.at(0);
-    return c == u'\b' || c == u'\r' || (c >= u'0' && c <= u'9');
+    return c >= u'0' && c <= u'9';
+}
+
+bool Form1::isNumberField(const QObject *object) const {
+    return object == ui_->Text1 || object == ui_->Text2 || object == ui_->Text3 || object == ui_->Text4;
+}
+
+bool Form1::beingTyped(const QLineEdit *field) const {
+    const auto typed = lastTyped_.find(field);
+    return field->hasFocus() && typed != lastTyped_.end() && typed->second.isValid() &&
+           typed->second.elapsed() < TypingPauseMs;
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::KeyPress &&
-        (watched == ui_->Text1 || watched == ui_->Text2 || watched == ui_->Text3 || watched == ui_->Text4)) {
+    if (event->type() == QEvent::KeyPress && isNumberField(watched)) {
         if (!numericKeyPasses(static_cast<QKeyEvent *>(event))) {
             notices_->ShowNotice(u"请输入数字！"_s, noticeTitle(), 1);
             return true;
         }
+    } else if (event->type() == QEvent::FocusOut && isNumberField(watched)) {
+        // Leaving a field ends its typing: check it now rather than at the next tick.
+        lastTyped_.erase(static_cast<QLineEdit *>(watched));
+        QTimer::singleShot(0, this, &Form1::settingsCheck);
     } else if (watched == ui_->Label11 && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton && ui_->Label11->rect().contains(mouse->position().toPoint()))
@@ -213,21 +238,29 @@ void Form1::quantityFollowsColumns() {
 }
 
 void Form1::settingsCheck() {
+    // A field the user is typing in is left alone until the typing pauses or the focus leaves: "25"
+    // must not be checked, and reset, while it is still "2".
+    const auto settled = [this](const QLineEdit *field) { return !beingTyped(field); };
     const double columns = numberValue(ui_->Text2->text());
-    if (columns < 1 || columns > 10) {
+    if (settled(ui_->Text2) && (columns < 1 || columns > 10)) {
         notices_->ShowNotice(u"列数请不要少于1列，超过10列！"_s, noticeTitle(), 1);
         ui_->Text2->setText(u"2"_s);
     }
-    if (numberValue(ui_->Text3->text()) < 1) {
+    if (settled(ui_->Text3) && numberValue(ui_->Text3->text()) < 1) {
         notices_->ShowNotice(u"字号请不要少于1号！"_s, noticeTitle(), 1);
         ui_->Text3->setText(u"12"_s);
     }
-    if (numberValue(ui_->Text4->text()) < 20) {
+    if (settled(ui_->Text4) && numberValue(ui_->Text4->text()) < 20) {
         notices_->ShowNotice(u"行距请不要少于20磅！"_s, noticeTitle(), 1);
         ui_->Text4->setText(u"30"_s);
     }
-    if (numberValue(ui_->Text1->text()) < 1) {
+    const double quantity = numberValue(ui_->Text1->text());
+    if (settled(ui_->Text1) && quantity < 1) {
         notices_->ShowNotice(u"数量至少一题！"_s, noticeTitle(), 1);
+        ui_->Text1->setText(u"24"_s);
+    } else if (settled(ui_->Text1) && quantity > MaximumQuantity) {
+        // As many as the command line takes; more would only fill the memory.
+        notices_->ShowNotice(u"数量请不要超过100000题！"_s, noticeTitle(), 1);
         ui_->Text1->setText(u"24"_s);
     }
 }
@@ -353,6 +386,15 @@ void Form1::onEquationMode() {
     setCaptions(false);
 }
 
+void Form1::fitQuantity() {
+    QLineEdit *field = ui_->Text1;
+    QFont font = this->font();
+    const int room = field->width() - 6;
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(field->text()) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    field->setFont(font);
+}
+
 // ---- the run, its progress and its stop ----
 
 void Form1::runFromButton() {
@@ -363,6 +405,12 @@ void Form1::runFromButton() {
     const WorksheetArgs args = run_.select(*this);
     lastTarget_ = services_.makeTarget(*notices_);
     DocumentWriter::write(*this, *lastTarget_, args);
+    // The bank and the candidates of a large run are not kept until the next one.
+    run_.release();
+    // Clicks that came in while the run went on (a double click, an impatient second one) are
+    // delivered now, while the button is still disabled and the run still counts as going: they are
+    // dropped, not taken for a new run.
+    QCoreApplication::processEvents();
     running_ = false;
     ui_->Command1->setEnabled(true);
 }

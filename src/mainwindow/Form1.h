@@ -13,10 +13,12 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
 class QCheckBox;
+class QLineEdit;
 class QNetworkAccessManager;
 class QTimer;
 class Module3;
@@ -43,6 +45,8 @@ class Form1 : public QWidget, public SelectionHost, public DownloadHost {
 
 public:
     using Services = Form1Services;
+    static constexpr int TypingPauseMs = 1500;
+    static constexpr int MaximumQuantity = 100000;
 
     explicit Form1(Form1Services services = Form1Services(), QWidget *parent = nullptr);
     ~Form1() override;
@@ -111,6 +115,10 @@ private:
     void setCaptions(bool olympiad);
     void resetGrade();
     bool numericKeyPasses(QKeyEvent *event);
+    bool isNumberField(const QObject *object) const;
+    // The field has the focus and was typed in during the last TypingPauseMs.
+    bool beingTyped(const QLineEdit *field) const;
+    void fitQuantity();
 
     std::unique_ptr<Ui::Form1> ui_;
     Services services_;
@@ -130,4 +138,6 @@ private:
     DownloadSettings downloadSettings_;
     DownloadOutcome lastDownload_;
     QPointer<Form3> editor_; // null once the user closed it
+    std::map<const QLineEdit *, QElapsedTimer> lastTyped_;
+    bool realTarget_ = false;
 };

@@ -6,11 +6,13 @@
 #include <QString>
 
 class QSystemTrayIcon;
+class QTimer;
 class QWidget;
 class NoticePanel;
 
-// The program's icon in the desktop's notification area, and its notices. Where the desktop has no
-// tray, or one that cannot show messages, the notices appear inside the owner window instead.
+// The program's icon in the desktop's notification area, and its notices. The icon follows the tray as
+// it comes and goes while the program runs. A notice goes to the tray; where there is none, to the
+// desktop's notification service; where there is neither, into the owner window.
 class Module3 : public QObject, public NoticeSink {
     Q_OBJECT
 
@@ -25,6 +27,11 @@ public:
     bool trayRemoved() const { return removed_; }
     QString trayToolTip() const;
     NoticePanel *panel() const { return panel_; }
+    enum class Route { None, Tray, Desktop, Panel };
+    // Where the last notice went.
+    Route lastRoute() const { return lastRoute_; }
+    // Shows or hides the icon as the tray is there or not (every two seconds, and before a notice).
+    void followTray();
 
 Q_SIGNALS:
     void leftClicked();  // restore and focus the owner
@@ -37,4 +44,6 @@ private:
     QSystemTrayIcon *tray_ = nullptr;
     NoticePanel *panel_;
     bool removed_ = false;
+    QTimer *trayWatch_;
+    Route lastRoute_ = Route::None;
 };

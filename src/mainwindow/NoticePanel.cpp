@@ -24,6 +24,9 @@ NoticePanel::NoticePanel(QWidget *parent)
     text_->setWordWrap(true);
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(8, 6, 8, 6);
+    layout->setHorizontalSpacing(6);
+    // The text column takes the width; the icon's column stays as narrow as the icon.
+    layout->setColumnStretch(1, 1);
     layout->addWidget(icon_, 0, 0, 2, 1, Qt::AlignTop);
     layout->addWidget(title_, 0, 1);
     layout->addWidget(text_, 1, 1);

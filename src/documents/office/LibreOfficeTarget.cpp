@@ -1,6 +1,5 @@
 #include "documents/office/LibreOfficeTarget.h"
 
-#include "bank/AtomicFile.h"
 #include "documents/office/LibreOfficeTargetImpl.h"
 
 #include <com/sun/star/awt/FontWeight.hpp>
@@ -9,7 +8,6 @@
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/document/XDocumentInsertable.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
@@ -18,7 +16,6 @@
 #include <com/sun/star/style/ParagraphAdjust.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
-#include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
@@ -59,14 +56,6 @@ LibreOfficeTarget::~LibreOfficeTarget() = default;
 
 void LibreOfficeTarget::setWaitHooks(WaitHooks hooks) {
     d_->hooks = std::move(hooks);
-}
-
-void LibreOfficeTarget::setPartParagraphs(qsizetype paragraphs) {
-    d_->partParagraphs = std::max<qsizetype>(paragraphs, 1);
-}
-
-int LibreOfficeTarget::partsLoaded() const {
-    return d_->partsLoaded;
 }
 
 namespace {
@@ -146,11 +135,10 @@ Reference<css::lang::XComponent> loadHidden(LibreOfficeTarget::Impl &d, const rt
     return component;
 }
 
-// Runs work on a thread of its own while this thread keeps calling idle() (a window's event loop) and
-// poll(); the office's answer may take seconds, the window must not. An exception of the work is
-// thrown again here, so the caller's guard sees it as if the call had been made on this thread.
-void runAside(const std::function<void()> &work, const std::function<void()> &idle,
-              const std::function<void()> &poll) {
+// Runs work on a thread of its own while this thread keeps calling idle() (a window's event loop); the
+// office's answer may take seconds, the window must not. An exception of the work is thrown again here,
+// so the caller's guard sees it as if the call had been made on this thread.
+void runAside(const std::function<void()> &work, const std::function<void()> &idle) {
     std::exception_ptr error;
     std::atomic<bool> done{false};
     std::thread worker([&] {
@@ -164,7 +152,6 @@ void runAside(const std::function<void()> &work, const std::function<void()> &id
     while (!done) {
         if (idle)
             idle();
-        poll();
         if (!done)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -298,52 +285,25 @@ void LibreOfficeTarget::endParagraph() {
 
 void LibreOfficeTarget::show() {
     if (d_->method == Method::LoadDocx) {
-        // The office reads each file during its call; the first part loaded as a template gives a new,
-        // untitled document, so nothing points back at the temporary files.
+        // The office reads the file during the call; loading it as a template gives a new, untitled
+        // document, so nothing points back at the temporary file. Building the package and the load run
+        // on a thread of their own: a sheet of 100,000 questions keeps the office busy for minutes, and
+        // the window must keep drawing and take its clicks meanwhile. (Loading in parts, inserted one
+        // after another, was tried and measured: Writer lays the whole document out again after every
+        // insert, and a 10,000-question sheet took twice as long.)
         QTemporaryDir dir;
         if (!dir.isValid()) {
             recordFailure(u"无法创建临时文件夹"_s);
             return;
         }
-        d_->partsLoaded = 0;
-        std::atomic<bool> stop{false};
-        const auto sendParts = [&] {
-            const qsizetype count = d_->docx.paragraphCount();
-            for (qsizetype from = 0, to = 0; from < count && !(from > 0 && stop); from = to) {
-                // A part ends on a paragraph with text: Writer puts a part inserted after an empty
-                // paragraph one paragraph too far down, after one with text exactly in place.
-                to = std::min(count, from + d_->partParagraphs);
-                while (to < count && d_->docx.paragraphIsEmpty(to - 1))
-                    ++to;
-                const Result<QByteArray> package = d_->docx.packageOfRange(from, to);
-                const QString path = dir.filePath(u"part%1.docx"_s.arg(d_->partsLoaded));
-                const Status saved =
-                    package ? writeFileAtomically(path, package.value()) : Status::failure(package.error());
-                if (!saved)
-                    throw css::uno::RuntimeException(toUno(saved.error()));
-                if (from == 0) {
-                    d_->document = loadHidden(*d_, fileUrl(path), true);
-                    d_->text = Reference<css::text::XTextDocument>(d_->document, UNO_QUERY_THROW)->getText();
-                } else {
-                    // After the last paragraph: the part's paragraphs follow it, and Writer leaves an
-                    // empty paragraph of its own after them, which goes again.
-                    const Reference<css::text::XTextCursor> end = d_->text->createTextCursor();
-                    end->gotoEnd(false);
-                    Reference<css::document::XDocumentInsertable>(end, UNO_QUERY_THROW)
-                        ->insertDocumentFromURL(fileUrl(path), Sequence<css::beans::PropertyValue>());
-                    const Reference<css::text::XParagraphCursor> tail(d_->text->createTextCursor(),
-                                                                      UNO_QUERY_THROW);
-                    tail->gotoEnd(false);
-                    if (tail->isStartOfParagraph() && tail->goLeft(1, true))
-                        tail->setString(rtl::OUString());
-                }
-                ++d_->partsLoaded;
-            }
+        const QString path = dir.filePath(u"worksheet.docx"_s);
+        const auto load = [&] {
+            const Status saved = d_->docx.saveTo(path);
+            if (!saved)
+                throw css::uno::RuntimeException(toUno(saved.error()));
+            d_->document = loadHidden(*d_, fileUrl(path), true);
         };
-        GUARDED(runAside(sendParts, d_->hooks.idle, [&] {
-            if (d_->hooks.stopRequested && d_->hooks.stopRequested())
-                stop = true;
-        }));
+        GUARDED(runAside(load, d_->hooks.idle));
     } else {
         GUARDED({
             if (d_->method == Method::TypeBatched)

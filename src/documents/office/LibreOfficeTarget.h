@@ -12,8 +12,7 @@
 // ended here.
 //
 // Three ways to fill it, all keeping that contract:
-// - LoadDocx: build the .docx in memory and load it as a template (the fastest); a long sheet goes in
-//   parts, each inserted at the end of the one before, so a stop between parts leaves what came so far;
+// - LoadDocx: build the .docx in memory and load it as a template in one call (the fastest);
 // - TypeBatched: type through a text cursor with the controllers locked, whole runs of text in one
 //   insertString and all pending properties in one setPropertyValues;
 // - TypePlain: one call per operation, for comparison.
@@ -24,18 +23,12 @@ public:
     LibreOfficeTarget(std::shared_ptr<OfficeConnection> office, Method method = Method::LoadDocx);
     ~LibreOfficeTarget() override;
 
-    // While the office works on the sheet, the calls run on a thread of their own and the caller's
-    // thread calls idle() every few milliseconds (a window keeps drawing and takes clicks); when
-    // stopRequested() turns true, no further part is sent and the parts so far are shown.
+    // While the office loads the sheet (LoadDocx), the call runs on a thread of its own and the
+    // caller's thread calls idle() every few milliseconds: a window keeps drawing and takes clicks.
     struct WaitHooks {
         std::function<void()> idle;
-        std::function<bool()> stopRequested;
     };
     void setWaitHooks(WaitHooks hooks);
-    // Paragraphs a part (LoadDocx); the default keeps a part to a fraction of a second.
-    void setPartParagraphs(qsizetype paragraphs);
-    // The parts the last show() loaded.
-    int partsLoaded() const;
 
     void newDocument() override;
     void setPageMargins(int points) override;

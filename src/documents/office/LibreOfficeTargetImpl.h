@@ -21,10 +21,8 @@ struct LibreOfficeTarget::Impl {
     bool locked = false;
     bool broken = false; // after the first failure no further call is sent
 
-    // LoadDocx: the document built in memory, sent in parts of this many paragraphs.
+    // LoadDocx: the document built in memory.
     DocxTarget docx{QString()};
-    qsizetype partParagraphs = 3000;
-    int partsLoaded = 0;
     WaitHooks hooks;
     // TypeBatched: properties and text not yet sent, in the order they must go.
     std::map<rtl::OUString, tessaly_uno::Any> pendingProperties;

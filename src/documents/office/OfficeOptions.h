@@ -15,8 +15,6 @@ struct OfficeOptions {
     // Called while waiting for a starting office, and while the office takes a worksheet, so a window
     // stays responsive.
     std::function<void()> idle;
-    // Read between the parts of a long worksheet: true ends the sending (the stop click).
-    std::function<bool()> stopRequested;
 
     QString effectivePipeName() const;
     QStringList effectiveSearchDirs() const;

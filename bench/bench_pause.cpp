@@ -1,0 +1,90 @@
+// The largest pause of the caller's event loop while a worksheet goes into a warm, headless
+// LibreOffice (the window would freeze that long), and the whole time, for 1,000, 10,000 and 100,000
+// questions.
+//   bench_pause [--quick]
+#include "documents/office/LibreOfficeTarget.h"
+#include "documents/office/OfficeConnection.h"
+#include "generation/DocumentWriter.h"
+#include "generation/SettingsHost.h"
+
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Counts the gaps between the turns of the event loop: the writer's checkpoints and the target's idle.
+struct PauseMeter {
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    void start() {
+        clock.start();
+        last = 0;
+        longest = 0;
+    }
+    void turn() {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        QCoreApplication::processEvents();
+    }
+};
+
+class MeteredHost : public SettingsHost {
+public:
+    explicit MeteredHost(PauseMeter &meter)
+        : meter_(meter) {}
+    void processEvents() override { meter_.turn(); }
+
+private:
+    PauseMeter &meter_;
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const bool quick = app.arguments().contains(u"--quick"_s);
+    QTemporaryDir profile;
+    OfficeOptions options;
+    options.pipeName = u"tessaly_pause_%1"_s.arg(QCoreApplication::applicationPid());
+    options.headless = true;
+    options.profileDir = profile.path();
+    Result<std::shared_ptr<OfficeConnection>> office = OfficeConnection::connect(options);
+    if (!office)
+        qFatal("%s", qPrintable(office.error()));
+
+    const auto measure = [&](int count) {
+        PauseMeter meter;
+        MeteredHost host(meter);
+        LibreOfficeTarget target(office.value(), LibreOfficeTarget::Method::LoadDocx);
+        target.setWaitHooks({[&meter] { meter.turn(); }});
+        const WorksheetArgs args = syntheticWorksheet(count);
+        meter.start();
+        DocumentWriter::write(host, target, args);
+        meter.turn();
+        const double total = meter.clock.nsecsElapsed() / 1e6;
+        if (target.failed())
+            qFatal("%s", qPrintable(target.failure()));
+        target.closeDocument();
+        std::printf("%-10d %18.1f %12.0f\n", count, meter.longest / 1e6, total);
+        std::fflush(stdout);
+    };
+    measure(24); // warm the office up
+    std::printf("%-10s %18s %12s\n", "questions", "longest pause ms", "total ms");
+    const std::vector<int> counts =
+        quick ? std::vector<int>{1000, 10000} : std::vector<int>{1000, 10000, 100000};
+    for (int count : counts) {
+        measure(count);
+    }
+    office.value()->endOfficeIfStartedHere();
+    return 0;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// The desktop's notification service (freedesktop notifications over the session bus), for desktops
+// that show notices but have no tray.
+class DesktopNotifications {
+public:
+    // A service answers on the session bus now.
+    static bool available();
+    // Sends the notice without waiting for the answer.
+    static void notify(const QString &title, const QString &text);
+};
