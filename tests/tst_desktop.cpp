@@ -104,7 +104,9 @@ void TestDesktop::windowTitleIsTheCaption() {
         QSKIP("Xvfb or xprop is not installed");
     QProcess server;
     const QString display = u":%1"_s.arg(90 + QCoreApplication::applicationPid() % 100);
-    server.start(xvfb, {display, u"-screen"_s, u"0"_s, u"1024x768x24"_s, u"-nolisten"_s, u"tcp"_s});
+    // No reset when the last client leaves: the probe below is a client too.
+    server.start(xvfb,
+                 {display, u"-screen"_s, u"0"_s, u"1024x768x24"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s});
     QVERIFY(server.waitForStarted(10000));
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
