@@ -146,7 +146,8 @@ void TestDocx::formatting() {
     QVERIFY(doc.paragraphs.at(5).runs.isEmpty());
     QCOMPARE(doc.paragraphs.at(5).alignment, u"left"_s);
     QCOMPARE(doc.paragraphs.at(5).markHalfPoints, 28);
-    QCOMPARE(doc.paragraphs.at(7).text().left(16), u"2、填一填：3＋(        )＝5"_s.left(16));
+    QCOMPARE(doc.paragraphs.at(7).text().left(16),
+             u"2、填一填：3＋(\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0)＝5"_s.left(16));
 }
 
 void TestDocx::paragraphsMatchTheWriter_data() {

@@ -44,13 +44,16 @@ WorksheetArgs twoQuestions(const QString &answerFlag) {
 }
 
 QStringList heading(const QString &title, bool answerVersion) {
-    QStringList ops{u"new"_s,          u"margins 50"_s,    u"bold 1"_s,  u"font 黑体"_s,
-                    u"size 22"_s,      u"type "_s + title, u"size 12"_s, u"type     1/2/26"_s,
-                    u"align center"_s, u"para"_s,          u"size 12"_s, u"para"_s,
-                    u"bold 0"_s,       u"font 宋体"_s,     u"size 12"_s};
+    QStringList ops{u"new"_s,           u"margins 50"_s, u"layout A4 columns 2 spacing 30"_s,
+                    u"bold 1"_s,        u"font 黑体"_s,  u"size 22"_s,
+                    u"type "_s + title, u"size 12"_s,    u"type     1/2/26"_s,
+                    u"align center"_s,  u"para"_s,       u"size 12"_s,
+                    u"para"_s,          u"bold 0"_s,     u"font 宋体"_s,
+                    u"size 12"_s};
     if (!answerVersion)
         ops.append(u"type 姓名：___________   座号：__________    情况：___________"_s);
-    ops << u"align center"_s << u"para"_s << u"para"_s << u"font 楷体"_s << u"size 11"_s << u"align left"_s;
+    ops << u"align center"_s << u"para"_s << u"para"_s << u"questions"_s << u"font 楷体"_s << u"size 11"_s
+        << u"align left"_s;
     return ops;
 }
 
@@ -101,14 +104,15 @@ void TestWriter::exactSequence() {
 
     const bool answers = answerFlag == u"1"_s;
     QStringList expected = heading(title, answers);
-    expected.append(u"type [★★]1、"_s + firstQuestion + suffix);
+    // Each question whole and with its two blank lines; the last one held to the end of the sheet.
+    expected << u"keep 1 1"_s << u"type [★★]1、"_s + firstQuestion + suffix;
     if (answers)
         expected.append(u"type 　　（答案：7＋2＝9）"_s);
-    expected << u"para"_s << u"para"_s << u"para"_s;
-    expected.append(u"type 2、买(        )个"_s + suffix);
+    expected << u"para"_s << u"keep 1 0"_s << u"para"_s << u"keep 0 0"_s << u"para"_s;
+    expected << u"keep 1 1"_s << u"type 2、买(\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0)个"_s + suffix;
     if (answers)
         expected.append(u"type 　　（答案：3）"_s);
-    expected << u"para"_s << u"para"_s << u"para"_s << u"show"_s;
+    expected << u"para"_s << u"keep 1 0"_s << u"para"_s << u"keep 1 0"_s << u"para"_s << u"show"_s;
     QCOMPARE(target.operations(), expected);
     QCOMPARE(host.trace, QStringList{u"endProgress"_s});
 }
@@ -118,10 +122,14 @@ void TestWriter::preparedQuestion_data() {
     QTest::addColumn<int>("mode"); // 0 plain, 1 estimation, 2 equation
     QTest::addColumn<QString>("printed");
     QTest::newRow("blanks removed") << u"a b\tc　d\r\ne"_s << 0 << u"abcde"_s;
-    QTest::newRow("ascii brackets") << u"x()y"_s << 0 << u"x(        )y"_s;
-    QTest::newRow("full-width brackets") << u"x（）y"_s << 0 << u"x（        ）y"_s;
-    QTest::newRow("bracket with ideographic space") << u"（　）"_s << 0 << u"（        ）"_s;
-    QTest::newRow("bracket with tab") << u"(\t)"_s << 0 << u"(        )"_s;
+    QTest::newRow("ascii brackets") << u"x()y"_s << 0
+                                    << u"x(\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0)y"_s;
+    QTest::newRow("full-width brackets")
+        << u"x（）y"_s << 0 << u"x（\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0）y"_s;
+    QTest::newRow("bracket with ideographic space")
+        << u"（　）"_s << 0 << u"（\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0）"_s;
+    QTest::newRow("bracket with tab")
+        << u"(\t)"_s << 0 << u"(\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0)"_s;
     QTest::newRow("bracket with content stays") << u"(3)"_s << 0 << u"(3)"_s;
     QTest::newRow("estimation") << u"多少个？几天？"_s << 1
                                 << u"大约多少个？大约几天？ （请用估算的方法解决问题！）"_s;
@@ -130,7 +138,8 @@ void TestWriter::preparedQuestion_data() {
     QTest::newRow("estimation without words")
         << u"算一算。"_s << 1 << u"算一算。 （请用估算的方法解决问题！）"_s;
     QTest::newRow("equation changes nothing else")
-        << u"多少()？"_s << 2 << u"多少(        )？ （请列方程解决问题！）"_s;
+        << u"多少()？"_s << 2
+        << u"多少(\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0)？ （请列方程解决问题！）"_s;
 }
 
 void TestWriter::preparedQuestion() {
@@ -188,11 +197,15 @@ void TestWriter::blankLines() {
     args.questionList = u"q"_s;
     RecordingTarget target;
     DocumentWriter::write(host, target, args);
-    const QStringList ops = target.operations();
+    QStringList ops = target.operations();
     const qsizetype question = ops.indexOf(u"type 1、q"_s);
     QVERIFY(question > 0);
-    QCOMPARE(ops.size() - question - 2, ends); // the paragraph ends between the question and "show"
-    QCOMPARE(ops.mid(question + 1, ends), QStringList(ends, u"para"_s));
+    // The question (the only, so the last) held whole and, with each blank line, to the end.
+    QCOMPARE(ops.at(question - 1), ends > 1 ? u"keep 1 1"_s : u"keep 0 1"_s);
+    ops = ops.mid(question + 1);
+    QCOMPARE(ops.removeAll(u"keep 1 0"_s), ends - 1);
+    QCOMPARE(ops.size() - 1, ends); // the paragraph ends between the question and "show"
+    QCOMPARE(ops.mid(0, ends), QStringList(ends, u"para"_s));
 }
 
 void TestWriter::emptyQuestionList() {

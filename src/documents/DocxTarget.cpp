@@ -10,9 +10,8 @@ namespace {
 
 const QString W = u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s;
 
-// A4 in twips; margins are given in points (1 point = 20 twips).
-constexpr int PageWidthTwips = 11906;
-constexpr int PageHeightTwips = 16838;
+// Between columns: one centimetre, in twips. Margins are given in points (1 point = 20 twips).
+constexpr int ColumnGapTwips = 567;
 
 QByteArray contentTypes() {
     return QByteArrayLiteral(
@@ -48,6 +47,18 @@ void DocxTarget::newDocument() {
     paragraphs_.emplace_back();
     format_ = Format{};
     marginPoints_ = 72;
+    layout_ = PageLayout{};
+    questionsFrom_ = -1;
+}
+
+void DocxTarget::beginQuestions() {
+    questionsFrom_ = static_cast<qsizetype>(paragraphs_.size()) - 1;
+    paragraphs_.back().question = true;
+}
+
+void DocxTarget::setKeep(bool withNext, bool together) {
+    paragraphs_.back().keepNext = withNext;
+    paragraphs_.back().keepLines = together;
 }
 
 QString DocxTarget::xmlSafe(const QString &text, QStringList *changes) {
@@ -92,8 +103,10 @@ void DocxTarget::endParagraph() {
     paragraphs_.back().mark = format_;
     // A new paragraph keeps the alignment of the one before, as in a word processor after Enter.
     const Alignment alignment = paragraphs_.back().alignment;
+    const bool question = paragraphs_.back().question;
     paragraphs_.emplace_back();
     paragraphs_.back().alignment = alignment;
+    paragraphs_.back().question = question;
 }
 
 QByteArray DocxTarget::documentXml() const {
@@ -133,12 +146,53 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
         w.writeEndElement();
     };
 
+    // A section of its own for the heading (one column) when the questions flow in columns: its
+    // properties stand in the last heading paragraph, and the questions' section follows on the same page.
+    const bool twoSections =
+        questionsFrom_ > 0 && questionsFrom_ < static_cast<qsizetype>(paragraphs_.size());
+    const auto writeSection = [&](int columns, bool continuous) {
+        w.writeStartElement(W, u"sectPr"_s);
+        if (continuous) {
+            w.writeEmptyElement(W, u"type"_s);
+            w.writeAttribute(W, u"val"_s, u"continuous"_s);
+        }
+        w.writeEmptyElement(W, u"pgSz"_s);
+        w.writeAttribute(W, u"w"_s, QString::number(layout_.widthTwips()));
+        w.writeAttribute(W, u"h"_s, QString::number(layout_.heightTwips()));
+        if (layout_.landscape)
+            w.writeAttribute(W, u"orient"_s, u"landscape"_s);
+        const QString margin = QString::number(marginPoints_ * 20);
+        w.writeEmptyElement(W, u"pgMar"_s);
+        w.writeAttribute(W, u"top"_s, margin);
+        w.writeAttribute(W, u"right"_s, margin);
+        w.writeAttribute(W, u"bottom"_s, margin);
+        w.writeAttribute(W, u"left"_s, margin);
+        w.writeAttribute(W, u"header"_s, u"851"_s);
+        w.writeAttribute(W, u"footer"_s, u"992"_s);
+        w.writeAttribute(W, u"gutter"_s, u"0"_s);
+        w.writeEmptyElement(W, u"cols"_s);
+        w.writeAttribute(W, u"num"_s, QString::number(columns));
+        w.writeAttribute(W, u"space"_s, QString::number(ColumnGapTwips));
+        w.writeEndElement(); // sectPr
+    };
+
     for (std::size_t i = 0; i < paragraphs_.size(); ++i) {
         const Paragraph &p = paragraphs_[i];
         // The last paragraph was never ended; its mark has the formatting current now.
         const Format mark = i + 1 == paragraphs_.size() ? format_ : p.mark;
         w.writeStartElement(W, u"p"_s);
+        // Paragraph properties in schema order: keepNext, keepLines, spacing, jc, rPr, sectPr.
         w.writeStartElement(W, u"pPr"_s);
+        if (p.keepNext)
+            w.writeEmptyElement(W, u"keepNext"_s);
+        if (p.keepLines)
+            w.writeEmptyElement(W, u"keepLines"_s);
+        if (p.question && layout_.lineSpacing > 0) {
+            // At least this much: a large font still gets the room it needs.
+            w.writeEmptyElement(W, u"spacing"_s);
+            w.writeAttribute(W, u"line"_s, QString::number(qRound(layout_.lineSpacing * 20)));
+            w.writeAttribute(W, u"lineRule"_s, u"atLeast"_s);
+        }
         w.writeEmptyElement(W, u"jc"_s);
         w.writeAttribute(W, u"val"_s, p.alignment == Alignment::Center ? u"center"_s : u"left"_s);
         writeFormat(mark);
@@ -153,22 +207,28 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             w.writeEndElement(); // r
         }
         w.writeEndElement(); // p
+        if (twoSections && static_cast<qsizetype>(i) + 1 == questionsFrom_) {
+            // The heading's section ends in a paragraph of its own, a point high: LibreOffice turns an
+            // empty section-end paragraph into the break alone, Word shows it as a line; either way
+            // the sheet's own paragraphs stay as the writer made them.
+            w.writeStartElement(W, u"p"_s);
+            w.writeStartElement(W, u"pPr"_s);
+            w.writeEmptyElement(W, u"spacing"_s);
+            w.writeAttribute(W, u"before"_s, u"0"_s);
+            w.writeAttribute(W, u"after"_s, u"0"_s);
+            w.writeAttribute(W, u"line"_s, u"20"_s);
+            w.writeAttribute(W, u"lineRule"_s, u"exact"_s);
+            w.writeStartElement(W, u"rPr"_s);
+            w.writeEmptyElement(W, u"sz"_s);
+            w.writeAttribute(W, u"val"_s, u"2"_s);
+            w.writeEndElement(); // rPr
+            writeSection(1, false);
+            w.writeEndElement(); // pPr
+            w.writeEndElement(); // p
+        }
     }
 
-    const QString margin = QString::number(marginPoints_ * 20);
-    w.writeStartElement(W, u"sectPr"_s);
-    w.writeEmptyElement(W, u"pgSz"_s);
-    w.writeAttribute(W, u"w"_s, QString::number(PageWidthTwips));
-    w.writeAttribute(W, u"h"_s, QString::number(PageHeightTwips));
-    w.writeEmptyElement(W, u"pgMar"_s);
-    w.writeAttribute(W, u"top"_s, margin);
-    w.writeAttribute(W, u"right"_s, margin);
-    w.writeAttribute(W, u"bottom"_s, margin);
-    w.writeAttribute(W, u"left"_s, margin);
-    w.writeAttribute(W, u"header"_s, u"851"_s);
-    w.writeAttribute(W, u"footer"_s, u"992"_s);
-    w.writeAttribute(W, u"gutter"_s, u"0"_s);
-    w.writeEndElement(); // sectPr
+    writeSection(twoSections || questionsFrom_ == 0 ? layout_.columns : 1, twoSections);
 
     w.writeEndElement(); // body
     w.writeEndElement(); // document

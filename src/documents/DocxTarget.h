@@ -10,7 +10,9 @@
 
 // Builds the worksheet as a .docx file that Word, WPS and LibreOffice open alike. The operations
 // collect paragraphs in memory; show() writes the file, to a temporary name beside it that is then
-// renamed, so a failure never leaves half a document.
+// renamed, so a failure never leaves half a document. The page: the layout's paper and orientation; the
+// heading in a section of one column, the questions in a continuous section of the layout's columns,
+// with an at-least line spacing and the keep flags the writer sets.
 class DocxTarget : public DocumentTarget {
 public:
     explicit DocxTarget(QString path);
@@ -21,6 +23,9 @@ public:
     void setFontName(const QString &name) override { format_.font = name; }
     void setFontSize(double points) override { format_.halfPoints = qRound(points * 2); }
     void setAlignment(Alignment alignment) override { paragraphs_.back().alignment = alignment; }
+    void setPageLayout(const PageLayout &layout) override { layout_ = layout; }
+    void beginQuestions() override;
+    void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
     void endParagraph() override;
     void show() override;
@@ -53,6 +58,9 @@ private:
         Alignment alignment = Alignment::Left;
         std::vector<Run> runs;
         Format mark; // the paragraph mark keeps the formatting at the moment the paragraph ended
+        bool keepNext = false;
+        bool keepLines = false;
+        bool question = false; // in the questions' section
     };
 
     bool writeDocumentXml(QByteArray *xml) const;
@@ -60,6 +68,8 @@ private:
     QString path_;
     QStringList warnings_;
     int marginPoints_ = 72;
+    PageLayout layout_;
+    qsizetype questionsFrom_ = -1; // the first question paragraph, -1 before beginQuestions()
     Format format_;
     std::vector<Paragraph> paragraphs_;
 };

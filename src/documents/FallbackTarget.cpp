@@ -45,6 +45,15 @@ void FallbackTarget::setAlignment(Alignment alignment) {
 void FallbackTarget::endParagraph() {
     BOTH(endParagraph());
 }
+void FallbackTarget::setPageLayout(const PageLayout &layout) {
+    BOTH(setPageLayout(layout));
+}
+void FallbackTarget::beginQuestions() {
+    BOTH(beginQuestions());
+}
+void FallbackTarget::setKeep(bool withNext, bool together) {
+    BOTH(setKeep(withNext, together));
+}
 
 void FallbackTarget::typeText(const QString &text) {
     if (title_.isEmpty())

@@ -27,6 +27,9 @@ public:
     void setFontName(const QString &name) override;
     void setFontSize(double points) override;
     void setAlignment(Alignment alignment) override;
+    void setPageLayout(const PageLayout &layout) override;
+    void beginQuestions() override;
+    void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
     void endParagraph() override;
     void show() override;

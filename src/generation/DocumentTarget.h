@@ -1,5 +1,7 @@
 #pragma once
 
+#include "generation/PageLayout.h"
+
 #include <QString>
 
 // The writer's view of the worksheet document. Every operation applies at the insertion point: to the
@@ -19,6 +21,13 @@ public:
     virtual void setFontName(const QString &name) = 0;
     virtual void setFontSize(double points) = 0;
     virtual void setAlignment(Alignment alignment) = 0;
+    // The paper, its orientation, and how the questions flow; set once, right after the margins.
+    virtual void setPageLayout(const PageLayout &layout) = 0;
+    // The paragraphs from here on are the questions: in the layout's columns, with its line spacing.
+    virtual void beginQuestions() = 0;
+    // For the paragraph that holds the insertion point: stay on the page of the next paragraph, and
+    // keep its own lines together. A new paragraph starts with both off.
+    virtual void setKeep(bool withNext, bool together) = 0;
     virtual void typeText(const QString &text) = 0;
     virtual void endParagraph() = 0;
     // Makes the document visible to the user and brings it to the front.

@@ -74,8 +74,10 @@ QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool
     question.remove(u' ');
     question.remove(QChar(0x3000));
     question.remove(u"\r\n"_s);
-    question.replace(u"()"_s, u"(        )"_s);
-    question.replace(u"（）"_s, u"（        ）"_s);
+    // The write-in blank: eight no-break spaces, so it never breaks at a line end and loses its width.
+    const QString blank(8, QChar(0x00A0));
+    question.replace(u"()"_s, u"("_s + blank + u")"_s);
+    question.replace(u"（）"_s, u"（"_s + blank + u"）"_s);
     if (estimation) {
         question = prefixUnlessPreceded(question, u"多少"_s, u"大约"_s);
         question = prefixUnlessPreceded(question, u"几"_s, u"大约"_s);
@@ -107,6 +109,12 @@ void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const Works
 
     target.newDocument();
     target.setPageMargins(50);
+    PageLayout layout;
+    layout.paper = PageLayout::paperFromName(host.paperText()).value_or(PageLayout::Paper::A4);
+    layout.landscape = host.landscape();
+    layout.columns = PageLayout::columnsFrom(args.columns);
+    layout.lineSpacing = PageLayout::lineSpacingFrom(args.lineSpacing);
+    target.setPageLayout(layout);
 
     // Title in 22 point, the date after it in 12 point, centred; then an empty centred line.
     target.setBold(true);
@@ -128,6 +136,7 @@ void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const Works
     target.setAlignment(DocumentTarget::Alignment::Center);
     target.endParagraph();
     target.endParagraph();
+    target.beginQuestions();
 
     target.setFontName(args.fontName);
     // The size field is text; a text that is no size is refused like the word processor would.
@@ -149,17 +158,24 @@ void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const Works
         const QString question = preparedQuestion(questions[i], host.option2(), host.option4());
         const QString mark =
             host.check18() == 1 && i < difficulties.size() ? difficultyMark(difficulties[i]) : QString();
+        const int blanks = blankLines(host);
+        const bool last = i + 1 == questions.size();
+        // A question and its working space stay on one page: its lines together, and each line held
+        // to the next up to its last blank line (the last question's held to the end, so a sheet never
+        // ends on a page of nothing but empty lines).
+        target.setKeep(blanks > 0, true);
         target.typeText(mark + QString::number(i + 1) + u"、"_s + question);
         if (answerVersion && i < answers.size())
             target.typeText(u"　　（答案："_s + answers[i] + u"）"_s);
 
-        const int blanks = blankLines(host);
         for (int b = 0; b <= blanks; ++b) {
             if (stopNow()) {
                 stopped = true;
                 break;
             }
             target.endParagraph();
+            if (b < blanks)
+                target.setKeep(b + 1 < blanks || last, false);
         }
     }
 

@@ -33,3 +33,15 @@ QStringList RecordingTarget::paragraphs() const {
     }
     return result;
 }
+
+void RecordingTarget::setPageLayout(const PageLayout &layout) {
+    ops_.append(QStringLiteral("layout %1%2 columns %3 spacing %4")
+                    .arg(PageLayout::paperName(layout.paper),
+                         layout.landscape ? QStringLiteral(" landscape") : QString())
+                    .arg(layout.columns)
+                    .arg(layout.lineSpacing));
+}
+
+void RecordingTarget::setKeep(bool withNext, bool together) {
+    ops_.append(QStringLiteral("keep %1 %2").arg(withNext ? 1 : 0).arg(together ? 1 : 0));
+}

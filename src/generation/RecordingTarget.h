@@ -14,6 +14,9 @@ public:
     void setFontName(const QString &name) override;
     void setFontSize(double points) override;
     void setAlignment(Alignment alignment) override;
+    void setPageLayout(const PageLayout &layout) override;
+    void beginQuestions() override { ops_.append(QStringLiteral("questions")); }
+    void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
     void endParagraph() override { ops_.append(QStringLiteral("para")); }
     void show() override { ops_.append(QStringLiteral("show")); }

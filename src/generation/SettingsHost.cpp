@@ -1,5 +1,7 @@
 #include "generation/SettingsHost.h"
 
+#include "generation/PageLayout.h"
+
 #include <QDate>
 #include <QLocale>
 
@@ -11,7 +13,7 @@ void SettingsHost::downloadBank() {
 QString SettingsHost::todayText() {
     if (!today_.isEmpty())
         return today_;
-    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    return sheetDate(QDate::currentDate());
 }
 
 void SettingsHost::endProgress() {

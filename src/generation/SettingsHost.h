@@ -33,6 +33,8 @@ public:
     QString combo6Text() override { return settings_.blankLines; }
     RunState &runState() override { return state_; }
     QString todayText() override;
+    QString paperText() override { return settings_.paper; }
+    bool landscape() override { return settings_.landscape; }
     void endProgress() override;
 
     bool olympiadMode() override { return option1(); }

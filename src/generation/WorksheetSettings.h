@@ -21,6 +21,8 @@ struct WorksheetSettings {
     QString blankLines = QStringLiteral("2");
     bool stars = true;
     bool answers = false;
+    QString paper = QStringLiteral("A4");
+    bool landscape = false;
 
     WorksheetSettings() { topicBoxes = defaultTopicBoxes(grade, mode); }
 

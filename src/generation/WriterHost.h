@@ -17,6 +17,9 @@ public:
     virtual void processEvents() = 0;
     // The date after the title, in the system's short format.
     virtual QString todayText() = 0;
+    // The paper of the sheet ("A4", "A3", ...) and its orientation.
+    virtual QString paperText() { return QStringLiteral("A4"); }
+    virtual bool landscape() { return false; }
     // The end of a run: Timer2 off, jmz = imz = 0, Label11 empty.
     virtual void endProgress() = 0;
 };

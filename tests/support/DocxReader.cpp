@@ -77,7 +77,9 @@ std::optional<Document> parse(const QByteArray &documentXml) {
     QXmlStreamReader xml(documentXml);
     Paragraph paragraph;
     Run run;
-    bool inRun = false, inParagraphProperties = false;
+    Section section;
+    bool inRun = false, inParagraphProperties = false, endsSection = false;
+    qsizetype sectionStart = 0;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.namespaceUri() == W) {
@@ -85,10 +87,18 @@ std::optional<Document> parse(const QByteArray &documentXml) {
             const QXmlStreamAttributes a = xml.attributes();
             if (name == u"p"_s) {
                 paragraph = Paragraph{};
+                endsSection = false;
             } else if (name == u"pPr"_s) {
                 inParagraphProperties = true;
             } else if (name == u"jc"_s) {
                 paragraph.alignment = a.value(W, u"val"_s).toString();
+            } else if (name == u"keepNext"_s) {
+                paragraph.keepNext = true;
+            } else if (name == u"keepLines"_s) {
+                paragraph.keepLines = true;
+            } else if (name == u"spacing"_s && inParagraphProperties) {
+                paragraph.lineTwips = a.value(W, u"line"_s).toInt();
+                paragraph.lineRule = a.value(W, u"lineRule"_s).toString();
             } else if (name == u"r"_s) {
                 run = Run{};
                 inRun = true;
@@ -105,9 +115,21 @@ std::optional<Document> parse(const QByteArray &documentXml) {
                     paragraph.markHalfPoints = size;
             } else if (name == u"t"_s && inRun) {
                 run.text += xml.readElementText();
+            } else if (name == u"sectPr"_s) {
+                section = Section{};
+                endsSection = inParagraphProperties;
+            } else if (name == u"type"_s) {
+                section.type = a.value(W, u"val"_s).toString();
+            } else if (name == u"pgSz"_s) {
+                section.widthTwips = a.value(W, u"w"_s).toInt();
+                section.heightTwips = a.value(W, u"h"_s).toInt();
+                section.orientation = a.value(W, u"orient"_s).toString();
+            } else if (name == u"cols"_s) {
+                section.columns = a.hasAttribute(W, u"num"_s) ? a.value(W, u"num"_s).toInt() : 1;
+                section.columnGapTwips = a.value(W, u"space"_s).toInt();
             } else if (name == u"pgMar"_s) {
                 for (const char16_t *side : {u"top", u"right", u"bottom", u"left"})
-                    doc.margins.append(a.value(W, QString::fromUtf16(side)).toString());
+                    section.margins.append(a.value(W, QString::fromUtf16(side)).toString());
             }
         } else if (xml.isEndElement() && xml.namespaceUri() == W) {
             if (xml.name() == u"r"_s) {
@@ -115,13 +137,23 @@ std::optional<Document> parse(const QByteArray &documentXml) {
                 inRun = false;
             } else if (xml.name() == u"pPr"_s) {
                 inParagraphProperties = false;
+            } else if (xml.name() == u"sectPr"_s) {
+                doc.sections.append(section);
+                // The paragraphs since the last section's end belong to this one.
+                for (qsizetype i = sectionStart; i < doc.paragraphs.size(); ++i)
+                    doc.paragraphs[i].columns = section.columns;
+                if (endsSection && !paragraph.runs.isEmpty())
+                    paragraph.columns = section.columns;
+                sectionStart = doc.paragraphs.size() + (endsSection && !paragraph.runs.isEmpty() ? 1 : 0);
             } else if (xml.name() == u"p"_s) {
-                doc.paragraphs.append(paragraph);
+                if (!(endsSection && paragraph.runs.isEmpty()))
+                    doc.paragraphs.append(paragraph);
             }
         }
     }
-    if (xml.hasError())
+    if (xml.hasError() || doc.sections.isEmpty())
         return std::nullopt;
+    doc.margins = doc.sections.last().margins;
     return doc;
 }
 

@@ -255,6 +255,21 @@ void LibreOfficeTarget::setAlignment(Alignment alignment) {
     });
 }
 
+void LibreOfficeTarget::setPageLayout(const PageLayout &layout) {
+    if (d_->method == Method::LoadDocx)
+        d_->docx.setPageLayout(layout);
+}
+
+void LibreOfficeTarget::beginQuestions() {
+    if (d_->method == Method::LoadDocx)
+        d_->docx.beginQuestions();
+}
+
+void LibreOfficeTarget::setKeep(bool withNext, bool together) {
+    if (d_->method == Method::LoadDocx)
+        d_->docx.setKeep(withNext, together);
+}
+
 void LibreOfficeTarget::typeText(const QString &text) {
     if (d_->method == Method::LoadDocx) {
         d_->docx.typeText(text);
@@ -314,14 +329,16 @@ void LibreOfficeTarget::show() {
             }
         });
     }
-    GUARDED({
+    // Showing a long document lays it out: that waits aside too.
+    const auto showFrame = [this] {
         const Reference<css::frame::XFrame> frame = modelOf(*d_)->getCurrentController()->getFrame();
         const Reference<css::awt::XWindow> window = frame->getContainerWindow();
         window->setVisible(true);
         if (const Reference<css::awt::XTopWindow> top{window, UNO_QUERY}; top.is())
             top->toFront();
         frame->activate();
-    });
+    };
+    GUARDED(runAside(showFrame, d_->hooks.idle));
 }
 
 Status LibreOfficeTarget::exportTo(const QString &path) {

@@ -36,6 +36,11 @@ public:
     void setFontName(const QString &name) override;
     void setFontSize(double points) override;
     void setAlignment(Alignment alignment) override;
+    // The page layout, the questions' section and the keep flags reach the office through the .docx it
+    // loads (LoadDocx, the program's way); the two typed ways, kept to compare speeds, leave them out.
+    void setPageLayout(const PageLayout &layout) override;
+    void beginQuestions() override;
+    void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
     void endParagraph() override;
     void show() override;
