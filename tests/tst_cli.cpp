@@ -30,6 +30,8 @@ private Q_SLOTS:
     void badBank();
     void missingOutputFolder();
     void fullDiskKeepsTheOldSheet();
+    void pageLayout_data();
+    void pageLayout();
     void program();
     void settingsFiles_data();
     void settingsFiles();
@@ -147,6 +149,13 @@ void TestCli::badOptions_data() {
     QTest::newRow("size inf") << QStringList{u"--size"_s, u"inf"_s} + out << u"--size"_s;
     QTest::newRow("value missing") << out + QStringList{u"--grade"_s} << u"--grade 缺少取值"_s;
     QTest::newRow("blank lines") << QStringList{u"--blank-lines"_s, u"9"_s} + out << u"--blank-lines"_s;
+    QTest::newRow("columns 11") << QStringList{u"--columns"_s, u"11"_s} + out << u"--columns"_s;
+    QTest::newRow("columns 0") << QStringList{u"--columns"_s, u"0"_s} + out << u"--columns"_s;
+    QTest::newRow("line spacing 19") << QStringList{u"--line-spacing"_s, u"19"_s} + out
+                                     << u"--line-spacing"_s;
+    QTest::newRow("line spacing nan")
+        << QStringList{u"--line-spacing"_s, u"nan"_s} + out << u"--line-spacing"_s;
+    QTest::newRow("paper A5") << QStringList{u"--paper"_s, u"A5"_s} + out << u"16K"_s;
     QTest::newRow("seed") << QStringList{u"--seed"_s, u"-1"_s} + out << u"--seed"_s;
     QTest::newRow("no output") << QStringList{} << u"--output"_s;
     QTest::newRow("output not docx") << QStringList{u"--output"_s, u"a.txt"_s} << u"--output"_s;
@@ -268,6 +277,67 @@ void TestCli::fullDiskKeepsTheOldSheet() {
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), QByteArray("last week's sheet"));
     QCOMPARE(disk.entries(), QStringList{u"sheet.docx"_s});
+}
+
+void TestCli::pageLayout_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QString>("orientation");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("lineTwips");
+    QTest::newRow("defaults: A4 portrait, two columns, 30 pt")
+        << QStringList{} << 11906 << 16838 << QString() << 2 << 600;
+    QTest::newRow("A3 landscape, two-up") << QStringList{u"--paper"_s, u"A3"_s, u"--landscape"_s} << 23811
+                                          << 16838 << u"landscape"_s << 2 << 600;
+    QTest::newRow("8K landscape") << QStringList{u"--paper"_s, u"8k"_s, u"--landscape"_s} << 22110 << 15307
+                                  << u"landscape"_s << 2 << 600;
+    QTest::newRow("B5, one column, 24 pt")
+        << QStringList{u"--paper"_s, u"B5"_s, u"--columns"_s, u"1"_s, u"--line-spacing"_s, u"24"_s} << 10318
+        << 14570 << QString() << 1 << 480;
+    QTest::newRow("16K, three columns") << QStringList{u"--paper"_s, u"16K"_s, u"--columns"_s, u"3"_s}
+                                        << 11055 << 15307 << QString() << 3 << 600;
+}
+
+void TestCli::pageLayout() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QString, orientation);
+    QFETCH(int, columns);
+    QFETCH(int, lineTwips);
+    const QString path = work_.filePath(u"layout.docx"_s);
+    const Outcome o = generate(arguments + QStringList{u"--count"_s, u"6"_s, u"--output"_s, path});
+    QVERIFY2(o.status == 0, qPrintable(o.err));
+    const docxreader::Document doc = read(path);
+    // The heading in one column, the questions in a continuous section of their own.
+    QCOMPARE(doc.sections.size(), 2);
+    for (const docxreader::Section &section : doc.sections) {
+        QCOMPARE(section.widthTwips, width);
+        QCOMPARE(section.heightTwips, height);
+        QCOMPARE(section.orientation, orientation);
+    }
+    QCOMPARE(doc.sections[0].columns, 1);
+    QCOMPARE(doc.sections[1].columns, columns);
+    QCOMPARE(doc.sections[1].type, u"continuous"_s);
+    QVERIFY(doc.sections[1].columnGapTwips > 0);
+    QCOMPARE(doc.paragraphs.at(0).columns, 1); // the title
+    for (qsizetype i = 4; i < doc.paragraphs.size(); ++i) {
+        const docxreader::Paragraph &p = doc.paragraphs[i];
+        QCOMPARE(p.columns, columns);
+        QCOMPARE(p.lineTwips, lineTwips);
+        QCOMPARE(p.lineRule, u"atLeast"_s);
+    }
+    // Each question line whole and held to its blank lines; the first blank held to the second; the
+    // last blank of a question lets go, but for the last question.
+    const docxreader::Paragraph &first = doc.paragraphs.at(4);
+    QVERIFY(first.text().contains(u"1、"_s));
+    QVERIFY(first.keepNext && first.keepLines);
+    QVERIFY(doc.paragraphs.at(5).keepNext && !doc.paragraphs.at(5).keepLines);
+    QVERIFY(!doc.paragraphs.at(6).keepNext);
+    const qsizetype lastQuestion = doc.paragraphs.size() - 4;
+    QVERIFY(doc.paragraphs.at(lastQuestion).text().contains(u"6、"_s));
+    QVERIFY(doc.paragraphs.at(lastQuestion + 1).keepNext && doc.paragraphs.at(lastQuestion + 2).keepNext);
 }
 
 void TestCli::program() {

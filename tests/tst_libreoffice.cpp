@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSizeF>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -35,6 +37,8 @@ private Q_SLOTS:
     void noOfficeFound();
     void officeThatExitsAtOnce();
     void commandLineExportsPdf();
+    void twoUpSheetPrintsWhole_data();
+    void twoUpSheetPrintsWhole();
     void commandLineEndsTheOfficeItStarted();
 
 private:
@@ -374,6 +378,83 @@ void TestLibreOffice::commandLineExportsPdf() {
     fonts.start(u"pdffonts"_s, {pdf});
     QVERIFY(fonts.waitForFinished(30000));
     QVERIFY(QString::fromUtf8(fonts.readAllStandardOutput()).contains(u"CJK"_s));
+}
+
+void TestLibreOffice::twoUpSheetPrintsWhole_data() {
+    QTest::addColumn<QStringList>("layout");
+    QTest::addColumn<QSizeF>("pageSize"); // points
+    QTest::newRow("A3 landscape, two columns")
+        << QStringList{u"--paper"_s, u"A3"_s, u"--landscape"_s, u"--columns"_s, u"2"_s}
+        << QSizeF(1190.55, 841.89);
+    QTest::newRow("A4, one column, large spacing")
+        << QStringList{u"--columns"_s, u"1"_s, u"--line-spacing"_s, u"40"_s} << QSizeF(595.28, 841.89);
+}
+
+void TestLibreOffice::twoUpSheetPrintsWhole() {
+    QFETCH(QStringList, layout);
+    QFETCH(QSizeF, pageSize);
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    // 500 questions of different lengths, each marked at its start and its end.
+    QTemporaryDir bank;
+    QStringList lines;
+    for (int i = 1; i <= 500; ++i)
+        lines.append(u"起%1起"_s.arg(i) + QString(10 + (i * 37) % 90, u'题') + u"止%1止|1|1|0|答"_s.arg(i));
+    QFile tk(bank.filePath(u"tk.txt"_s));
+    QVERIFY(tk.open(QIODevice::WriteOnly));
+    tk.write(lines.join(u"\r\n"_s).toUtf8());
+    tk.close();
+    const QString pdf = work_.filePath(u"two-up.pdf"_s);
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TESSALY_OFFICE_PIPE"_s, pipe_); // the test's office
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TESSALY_PROGRAM),
+                  QStringList{u"generate"_s, u"--bank-dir"_s, bank.path(), u"--grade"_s, u"1"_s, u"--count"_s,
+                              u"500"_s, u"--blank-lines"_s, u"3"_s, u"--size"_s, u"14"_s, u"--target"_s,
+                              u"libreoffice"_s, u"--headless"_s, u"--output"_s, pdf} +
+                      layout);
+    QVERIFY(program.waitForFinished(240000));
+    QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+
+    QProcess info;
+    info.start(u"pdfinfo"_s, {pdf});
+    QVERIFY(info.waitForFinished(30000));
+    const QString about = QString::fromUtf8(info.readAllStandardOutput());
+    const QRegularExpressionMatch size =
+        QRegularExpression(u"Page size:\\s+([\\d.]+) x ([\\d.]+) pts"_s).match(about);
+    QVERIFY2(size.hasMatch(), qPrintable(about));
+    QVERIFY2(qAbs(size.captured(1).toDouble() - pageSize.width()) < 1 &&
+                 qAbs(size.captured(2).toDouble() - pageSize.height()) < 1,
+             qPrintable(about));
+    const int pages = QRegularExpression(u"Pages:\\s+(\\d+)"_s).match(about).captured(1).toInt();
+    QVERIFY(pages > 1);
+
+    // Every question starts and ends on the same page, and the last page holds a question.
+    QHash<int, int> startPage, endPage;
+    static const QRegularExpression start(u"起(\\d+)起"_s), end(u"止(\\d+)止"_s);
+    for (int page = 1; page <= pages; ++page) {
+        QProcess text;
+        // In the order the page draws its text: line after line down a column, column after column.
+        text.start(u"pdftotext"_s,
+                   {u"-raw"_s, u"-f"_s, QString::number(page), u"-l"_s, QString::number(page), pdf, u"-"_s});
+        QVERIFY(text.waitForFinished(30000));
+        QString content = QString::fromUtf8(text.readAllStandardOutput());
+        content.remove(QRegularExpression(u"\\s"_s));
+        for (auto m = start.globalMatch(content); m.hasNext();)
+            startPage[m.next().captured(1).toInt()] = page;
+        for (auto m = end.globalMatch(content); m.hasNext();)
+            endPage[m.next().captured(1).toInt()] = page;
+        if (page == pages)
+            QVERIFY2(end.match(content).hasMatch(), "the last page holds no question");
+    }
+    QCOMPARE(startPage.size(), 500);
+    QCOMPARE(endPage.size(), 500);
+    for (auto it = startPage.cbegin(); it != startPage.cend(); ++it)
+        QVERIFY2(endPage.value(it.key()) == it.value(),
+                 qPrintable(u"question %1 starts on page %2, ends on %3"_s.arg(it.key())
+                                .arg(it.value())
+                                .arg(endPage.value(it.key()))));
 }
 
 void TestLibreOffice::commandLineEndsTheOfficeItStarted() {

@@ -1,6 +1,7 @@
 #include "app/GenerateOptions.h"
 
 #include "bank/CodeTables.h"
+#include "generation/PageLayout.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -33,6 +34,10 @@ const QList<QCommandLineOption> &allOptions() {
         option(u"font"_s, u"字体：宋体、楷体、黑体，默认 宋体"_s, u"NAME"_s),
         option(u"size"_s, u"字号：1 到 1638，默认 11"_s, u"N"_s),
         option(u"blank-lines"_s, u"每题后的空行：0 到 8，默认 2"_s, u"N"_s),
+        option(u"columns"_s, u"题目分几栏排：1 到 10，默认 2"_s, u"N"_s),
+        option(u"line-spacing"_s, u"题目的行距（磅，至少这么多）：20 到 1584，默认 30"_s, u"PT"_s),
+        option(u"paper"_s, u"纸张：A4、A3、B4、B5、16K、8K，默认 A4"_s, u"NAME"_s),
+        option(u"landscape"_s, u"横向（A3 或 8K 横向分两栏即为两版并排）"_s),
         option(u"no-stars"_s, u"不印难度星级"_s),
         option(u"answers"_s, u"输出答案版"_s),
         option(u"seed"_s, u"随机种子：相同的种子、题库和选项得到相同的试卷"_s, u"N"_s),
@@ -211,6 +216,29 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
                 u"--blank-lines：“%1”无效，应为 0 到 8 的整数"_s.arg(parser.value(u"blank-lines"_s)));
         o.settings.blankLines = QString::number(*blanks);
     }
+    if (parser.isSet(u"columns"_s)) {
+        const std::optional<int> columns = integerIn(parser.value(u"columns"_s), 1, 10);
+        if (!columns)
+            return Parsed::failure(
+                u"--columns：“%1”无效，应为 1 到 10 的整数"_s.arg(parser.value(u"columns"_s)));
+        o.settings.columns = QString::number(*columns);
+    }
+    if (parser.isSet(u"line-spacing"_s)) {
+        bool ok = false;
+        const double spacing = parser.value(u"line-spacing"_s).toDouble(&ok);
+        if (!ok || !(spacing >= 20 && spacing <= 1584))
+            return Parsed::failure(
+                u"--line-spacing：“%1”无效，应为 20 到 1584 的磅数"_s.arg(parser.value(u"line-spacing"_s)));
+        o.settings.lineSpacing = QString::number(spacing);
+    }
+    if (parser.isSet(u"paper"_s)) {
+        const std::optional<PageLayout::Paper> paper = PageLayout::paperFromName(parser.value(u"paper"_s));
+        if (!paper)
+            return Parsed::failure(u"--paper：“%1”无效，应为 %2"_s.arg(parser.value(u"paper"_s),
+                                                                       PageLayout::paperNames().join(u'、')));
+        o.settings.paper = PageLayout::paperName(*paper);
+    }
+    o.settings.landscape = parser.isSet(u"landscape"_s);
     o.settings.stars = !parser.isSet(u"no-stars"_s);
     o.settings.answers = parser.isSet(u"answers"_s);
 
