@@ -23,6 +23,7 @@
 #include "components/MyValue.h"
 #include "editor/Form3.h"
 
+#include <QDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -99,6 +100,8 @@ private Q_SLOTS:
     void clicksDuringARunAreDropped();
     void failedDownloadSaysSo();
     void qtSpeaksChinese();
+    void answerKeyOfTheSheetJustMade();
+    void paperChosenInTheDialogIsKept();
     void editorQuestionComesOutOnTheNextSheet();
 
 private:
@@ -788,6 +791,65 @@ void TestMainWindow::qtSpeaksChinese() {
         actions.append(a->text());
     QVERIFY2(actions.join(u' ').contains(u"复制"_s), qPrintable(actions.join(u' ')));
     QVERIFY(actions.join(u' ').contains(u"粘贴"_s));
+}
+
+void TestMainWindow::answerKeyOfTheSheetJustMade() {
+    auto *key = child<QPushButton>(u"Command5"_s);
+    QCOMPARE(key->text(), u"本卷答案"_s);
+    QVERIFY(!key->isEnabled()); // no sheet yet
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(3);
+    child<QComboBox>(u"Combo6"_s)->setCurrentText(u"3"_s);
+    child<QLineEdit>(u"Text1"_s)->setText(u"8"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QVERIFY(key->isEnabled());
+    const QStringList sheetOps = target_->operations();
+    QStringList questions;
+    for (const QString &op : sheetOps)
+        if (op.startsWith(u"type "_s) && op.contains(u"、"_s))
+            questions.append(op.mid(5));
+    QCOMPARE(questions.size(), 8);
+
+    // The controls change; the key still belongs to the sheet that was made.
+    child<QCheckBox>(u"Check18"_s)->setChecked(false);
+    child<QComboBox>(u"Combo6"_s)->setCurrentText(u"5"_s);
+    child<QRadioButton>(u"Option2"_s)->setChecked(true);
+    QTest::mouseClick(key, Qt::LeftButton);
+    const QStringList keyOps = target_->operations();
+    QVERIFY(keyOps.contains(u"type Tessaly练习(答案)"_s));
+    QStringList keyed;
+    for (qsizetype i = 0; i < keyOps.size(); ++i)
+        if (keyOps[i].startsWith(u"type "_s) && keyOps[i].contains(u"、"_s)) {
+            keyed.append(keyOps[i].mid(5));
+            QVERIFY(keyOps.value(i + 1).startsWith(u"type 　　（答案："_s));
+        }
+    QCOMPARE(keyed, questions); // same questions, order and marks
+    // The same three blank lines after each question.
+    const auto parasBetween = [&questions](const QStringList &ops) {
+        const qsizetype from = ops.indexOf(u"type "_s + questions[0]),
+                        to = ops.indexOf(u"type "_s + questions[1]);
+        return ops.mid(from, to - from).count(u"para"_s);
+    };
+    QCOMPARE(parasBetween(keyOps), 4);
+    QCOMPARE(parasBetween(sheetOps), 4);
+    QVERIFY(key->isEnabled());
+}
+
+void TestMainWindow::paperChosenInTheDialogIsKept() {
+    QTimer::singleShot(0, this, [this] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QComboBox *>(u"paperBox"_s)->setCurrentText(u"A3"_s);
+        dialog->findChild<QCheckBox *>(u"landscapeBox"_s)->setChecked(true);
+        dialog->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(u"Command6"_s), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QVERIFY(target_->operations().contains(u"layout A3 landscape columns 2 spacing 30"_s));
+    // Kept in tessaly.ini for the next start.
+    makeForm(std::nullopt);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QVERIFY(target_->operations().contains(u"layout A3 landscape columns 2 spacing 30"_s));
+    QVERIFY(QString::fromUtf8(bank_->readBytes(u"tessaly.ini"_s)).contains(u"paper=A3"_s));
 }
 
 void TestMainWindow::editorOpensOnceAndAfresh() {

@@ -10,6 +10,8 @@ class TestWriter : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void sheetDateIsChinese_data();
+    void sheetDateIsChinese();
     void exactSequence_data();
     void exactSequence();
     void preparedQuestion_data();
@@ -269,6 +271,24 @@ void TestWriter::badFontSizeIsSkipped() {
     const QStringList ops = target.operations();
     const qsizetype font = ops.lastIndexOf(u"font 黑体"_s);
     QCOMPARE(ops.at(font + 1), u"align left"_s);
+}
+
+void TestWriter::sheetDateIsChinese_data() {
+    QTest::addColumn<QLocale>("system");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("English system") << QLocale(QLocale::English, QLocale::UnitedKingdom) << u"2026/12/8"_s;
+    QTest::newRow("American system") << QLocale(QLocale::English, QLocale::UnitedStates) << u"2026/12/8"_s;
+    QTest::newRow("German system") << QLocale(QLocale::German, QLocale::Germany) << u"2026/12/8"_s;
+    QTest::newRow("Chinese system: its own short date")
+        << QLocale(QLocale::Chinese, QLocale::China)
+        << QLocale(QLocale::Chinese, QLocale::China).toString(QDate(2026, 12, 8), QLocale::ShortFormat);
+}
+
+void TestWriter::sheetDateIsChinese() {
+    QFETCH(QLocale, system);
+    QFETCH(QString, date);
+    QCOMPARE(sheetDate(QDate(2026, 12, 8), system), date);
+    QVERIFY(!sheetDate(QDate(2026, 12, 8), system).contains(u"Dec"_s));
 }
 
 QTEST_GUILESS_MAIN(TestWriter)

@@ -8,16 +8,19 @@
 #include "documents/TargetChoice.h"
 #include "generation/DocumentWriter.h"
 #include "mainwindow/Module3.h"
+#include "mainwindow/PageDialog.h"
 #include "mainwindow/ProgressTick.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QResizeEvent>
+#include <QSettings>
 #include <QTimer>
 #include <unistd.h>
 
@@ -138,6 +141,15 @@ Form1::Form1(Form1Services services, QWidget *parent)
     connect(ui_->Command1, &QPushButton::clicked, this, &Form1::runFromButton);
     connect(ui_->Command3, &QPushButton::clicked, this, &Form1::downloadFromButton);
     connect(ui_->Command4, &QPushButton::clicked, this, &Form1::openEditor);
+    connect(ui_->Command5, &QPushButton::clicked, this, &Form1::answerKeyOfLastSheet);
+    connect(ui_->Command6, &QPushButton::clicked, this, &Form1::pageSettings);
+    {
+        // The paper is the one setting kept between runs of the program.
+        const QSettings ini(services_.programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
+        paper_ = PageLayout::paperFromName(ini.value(u"page/paper"_s, u"A4"_s).toString())
+                     .value_or(PageLayout::Paper::A4);
+        landscape_ = ini.value(u"page/landscape"_s, false).toBool();
+    }
     connect(module3_, &Module3::leftClicked, this, [this] {
         showNormal();
         show();
@@ -404,7 +416,11 @@ void Form1::runFromButton() {
     ui_->Command1->setEnabled(false);
     const WorksheetArgs args = run_.select(*this);
     lastTarget_ = services_.makeTarget(*notices_);
+    // What the writer reads, as it reads it now: the answer key of this sheet repeats exactly this.
+    lastSheet_ =
+        LastSheet{args, option1(), option2(), option4(), check18(), combo6Text(), paperText(), landscape()};
     DocumentWriter::write(*this, *lastTarget_, args);
+    ui_->Command5->setEnabled(true);
     // The bank and the candidates of a large run are not kept until the next one.
     run_.release();
     // Clicks that came in while the run went on (a double click, an impatient second one) are
@@ -477,6 +493,80 @@ void Form1::downloadFromButton() {
     downloadBank();
 }
 
+namespace {
+
+// The window as it was when the last sheet was made: the key of that sheet gets the same marks, blank
+// lines, title and paper, whatever the controls show now. Events and the stop flag are the window's.
+class LastSheetHost : public WriterHost {
+public:
+    LastSheetHost(WriterHost &window, bool o1, bool o2, bool o4, int c18, QString c6, QString paper,
+                  bool land)
+        : window_(window)
+        , o1_(o1)
+        , o2_(o2)
+        , o4_(o4)
+        , c18_(c18)
+        , c6_(std::move(c6))
+        , paper_(std::move(paper))
+        , landscape_(land) {}
+    bool option1() override { return o1_; }
+    bool option2() override { return o2_; }
+    bool option4() override { return o4_; }
+    int check18() override { return c18_; }
+    QString combo6Text() override { return c6_; }
+    QString paperText() override { return paper_; }
+    bool landscape() override { return landscape_; }
+    RunState &runState() override { return window_.runState(); }
+    void processEvents() override { window_.processEvents(); }
+    QString todayText() override { return window_.todayText(); }
+    void endProgress() override { window_.endProgress(); }
+
+private:
+    WriterHost &window_;
+    bool o1_, o2_, o4_;
+    int c18_;
+    QString c6_, paper_;
+    bool landscape_;
+};
+
+} // namespace
+
+void Form1::answerKeyOfLastSheet() {
+    if (running_ || !lastSheet_)
+        return;
+    running_ = true;
+    ui_->Command1->setEnabled(false);
+    ui_->Command5->setEnabled(false);
+    state_.qt = 0;
+    const LastSheet &sheet = *lastSheet_;
+    WorksheetArgs key = sheet.args;
+    key.answerFlag = u"1"_s;
+    LastSheetHost host(*this, sheet.option1, sheet.option2, sheet.option4, sheet.check18, sheet.combo6,
+                       sheet.paper, sheet.landscape);
+    lastTarget_ = services_.makeTarget(*notices_);
+    DocumentWriter::write(host, *lastTarget_, key);
+    QCoreApplication::processEvents(); // clicks made meanwhile are dropped, as after a run
+    running_ = false;
+    ui_->Command1->setEnabled(true);
+    ui_->Command5->setEnabled(true);
+}
+
+void Form1::pageSettings() {
+    PageDialog dialog(paper_, landscape_, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    paper_ = dialog.paper();
+    landscape_ = dialog.landscape();
+    QSettings ini(services_.programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
+    ini.setValue(u"page/paper"_s, PageLayout::paperName(paper_));
+    ini.setValue(u"page/landscape"_s, landscape_);
+    ini.sync();
+    if (ini.status() != QSettings::NoError)
+        notices_->ShowNotice(
+            u"纸张设置只用于这次运行：无法写入 %1"_s.arg(QDir::toNativeSeparators(ini.fileName())),
+            noticeTitle(), 1);
+}
+
 void Form1::openEditor() {
     // One editor at a time: a second press brings the open one to the front with what it holds.
     if (!editor_) {
@@ -518,7 +608,13 @@ QString Form1::combo6Text() {
     return ui_->Combo6->currentText();
 }
 QString Form1::todayText() {
-    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    return sheetDate(QDate::currentDate());
+}
+QString Form1::paperText() {
+    return PageLayout::paperName(paper_);
+}
+bool Form1::landscape() {
+    return landscape_;
 }
 int Form1::topicBoxValue(int slot) {
     return valueOf(slot == 0 ? ui_->Check46 : topicBox(slot));

@@ -4,8 +4,10 @@
 #include "download/DownloadHost.h"
 #include "editor/Form3.h"
 #include "generation/DocumentTarget.h"
+#include "generation/PageLayout.h"
 #include "generation/SelectionHost.h"
 #include "generation/SelectionRun.h"
+#include "generation/WorksheetArgs.h"
 #include "mainwindow/NoticeSink.h"
 #include "mainwindow/Questions.h"
 
@@ -58,8 +60,10 @@ public:
     void runFromButton(); // Command1 "题库选题"
     void ApplyGradeTopics();
     void SelectAllTopics();
-    void downloadFromButton(); // Command3 "下载题库"
-    void openEditor();         // Command4 "编"
+    void downloadFromButton();   // Command3 "下载题库"
+    void openEditor();           // Command4 "编"
+    void answerKeyOfLastSheet(); // Command5 "本卷答案"
+    void pageSettings();         // Command6 "纸张…"
     Form3 *editor() const { return editor_; }
 
     QCheckBox *topicBox(int slot) const;
@@ -93,6 +97,8 @@ public:
     QString fontSizeText() override;
     QString fontNameText() override;
     int check19() override;
+    QString paperText() override;
+    bool landscape() override;
     void startProgress() override;
     bool stopRequested() override { return state_.stopRequested(); }
 
@@ -140,4 +146,16 @@ private:
     QPointer<Form3> editor_; // null once the user closed it
     std::map<const QLineEdit *, QElapsedTimer> lastTyped_;
     bool realTarget_ = false;
+    // The last sheet as the writer made it: its lists and every setting it read, for its answer key.
+    struct LastSheet {
+        WorksheetArgs args;
+        bool option1 = false, option2 = false, option4 = false;
+        int check18 = 0;
+        QString combo6;
+        QString paper;
+        bool landscape = false;
+    };
+    std::optional<LastSheet> lastSheet_;
+    PageLayout::Paper paper_ = PageLayout::Paper::A4;
+    bool landscape_ = false;
 };
