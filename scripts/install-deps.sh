@@ -18,6 +18,8 @@ packages=(
   libzip-dev zipcmp
   # the CSV import of questions
   libcsv-dev
+  # exact rational arithmetic for the check of worked answers
+  libgmp-dev
   # LibreOffice: Writer (with its X11 window, so worksheets show on a desktop) and the UNO SDK for C++
   libreoffice-writer libreoffice-dev libreoffice-dev-common
   # Chinese faces for the fontconfig aliases (hei, song, kai)

@@ -656,16 +656,27 @@ def check(question: str, answer: str) -> None:
         assert sign not in answer, (sign, answer)
 
 
+def fresh(make, rng, grade, seen):
+    """A question whose text the bank does not hold yet: a bank checks for the same question twice."""
+    for _ in range(200):
+        question, answer = make(rng, grade)
+        if question not in seen:
+            seen.add(question)
+            return question, answer
+    raise RuntimeError(f"{make.__name__} gives no new question at grade {grade}")
+
+
 def main() -> None:
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "data" / "tk.txt"
     rng = random.Random(20161208)
+    seen = set()
     lines = []
     for grade in range(1, 7):
         for slot, make in enumerate(TEXTBOOK, start=1):
             if MIN_GRADE[slot - 1] > grade:
                 continue
             for variant in range(3):
-                question, answer = make(rng, grade)
+                question, answer = fresh(make, rng, grade, seen)
                 answer = separate_steps(answer)
                 check(question, answer)
                 difficulty = (grade + slot + variant) % 6
@@ -674,12 +685,13 @@ def main() -> None:
         k = slot - 40
         grades = [1, 2, 3] if k in OLYMPIAD_GRADE_ONE else [2 + (k + i) % 5 for i in range(3)]
         for variant, grade in enumerate(grades):
-            question, answer = make(rng, grade)
+            question, answer = fresh(make, rng, grade, seen)
             answer = separate_steps(answer)
             check(question, answer)
             difficulty = (k + variant * 2) % 6
             lines.append(f"{question}|{grade}|{slot}|{difficulty}|{answer}")
     for question, grade, code, difficulty, answer in UNCLASSIFIED:
+        answer = separate_steps(answer)
         check(question, answer)
         lines.append(f"{question}|{grade}|{code}|{difficulty}|{answer}")
     out.write_bytes(("\r\n".join(lines) + "\r\n").encode("gb18030"))

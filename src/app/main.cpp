@@ -1,4 +1,5 @@
 #include "app/AddCommand.h"
+#include "app/CheckCommand.h"
 #include "app/DownloadCommand.h"
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
@@ -20,8 +21,10 @@ QString usage() {
            u"  tessaly generate [选项]      不开窗口，直接生成试卷\n"
            u"  tessaly download [选项]      不开窗口，下载最新题库\n"
            u"  tessaly add [选项]           把自己的题目加入本地题库（或用 --from 从 CSV 导入）\n"
+           u"  tessaly check [选项]         检查题库并列出题量\n"
            u"  tessaly --help               显示本说明\n\n"_s +
-           GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s + addHelpText();
+           GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s + addHelpText() + u"\n"_s +
+           checkHelpText();
 }
 
 int openMainWindow(int argc, char **argv) {
@@ -82,6 +85,14 @@ int main(int argc, char **argv) {
             return 0;
         }
         return runAddCommand(rest, QCoreApplication::applicationDirPath(), out, err);
+    }
+    if (args.first() == u"check"_s) {
+        const QStringList rest = args.mid(1);
+        if (rest.contains(u"--help"_s)) {
+            out << checkHelpText();
+            return 0;
+        }
+        return runCheckCommand(rest, QCoreApplication::applicationDirPath(), out, err);
     }
     err << u"未知的命令“%1”；用 tessaly --help 查看用法"_s.arg(args.first()) << Qt::endl;
     return 2;

@@ -46,6 +46,20 @@ QList<Problem> problems(QStringView text) {
             found.append({number, u"难度“%1”应为 0 到 5"_s.arg(fields[3])});
         if (fields[4].isEmpty() || fields[4] == u"##")
             found.append({number, u"答案为空"_s});
+        // A topic the window never offers at this grade: no worksheet can ever draw the question.
+        int grade = 0, code = 0;
+        if (wholeNumberIn(fields[1], 1, 6, &grade) && wholeNumberIn(fields[2], 1, 80, &code)) {
+            if (code <= codes::TopicSlotCount && codes::textbookMinimumGrade(code) > grade)
+                found.append({number, u"专题“%1”从%2起才有，%3的试卷选不到这道题"_s.arg(
+                                          codes::textbookTopicNames().at(code - 1),
+                                          codes::gradeNames().at(codes::textbookMinimumGrade(code)),
+                                          codes::gradeNames().at(grade))});
+            else if (code > codes::TopicSlotCount && grade == 1 &&
+                     !codes::olympiadEnabledAtGradeOne(code - codes::OlympiadCodeOffset))
+                found.append(
+                    {number, u"奥数专题“%1”一年级不提供，一年级的试卷选不到这道题"_s.arg(
+                                 codes::olympiadTopicNames().at(code - codes::OlympiadCodeOffset - 1))});
+        }
     });
     return found;
 }

@@ -104,6 +104,16 @@ bool utf8ReadsBetter(QByteArrayView bytes) {
 
 } // namespace
 
+bool validUtf8(QByteArrayView bytes) {
+    QString scratch;
+    return iconvInto("UTF-8", bytes, scratch);
+}
+
+bool validGb18030(QByteArrayView bytes) {
+    QString scratch;
+    return iconvInto("GB18030", bytes, scratch);
+}
+
 bool looksLikeUtf8(QByteArrayView bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return true;

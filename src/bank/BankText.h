@@ -16,6 +16,10 @@ namespace banktext {
 // Where both decodings succeed, the one that gives more Chinese characters wins, since a short GBK
 // text can be valid UTF-8 by chance.
 std::optional<QString> decode(const QByteArray &bytes);
+// Whether the bytes are valid UTF-8 (without a byte-order mark) or valid GB18030, by the decoder
+// decode() uses.
+bool validUtf8(QByteArrayView bytes);
+bool validGb18030(QByteArrayView bytes);
 // Whether decode() would read these bytes as UTF-8.
 bool looksLikeUtf8(QByteArrayView bytes);
 // GB18030, so every character a user types survives.
