@@ -102,6 +102,8 @@ private Q_SLOTS:
     void qtSpeaksChinese();
     void answerKeyOfTheSheetJustMade();
     void paperChosenInTheDialogIsKept();
+    void topicTipsCountTheBank();
+    void shortSheetIsSaid();
     void editorQuestionComesOutOnTheNextSheet();
 
 private:
@@ -207,11 +209,13 @@ void TestMainWindow::startUpState() {
     QVERIFY(!timer2->isActive());
     QCOMPARE(timer2->interval(), 10);
     QCOMPARE(box(18)->objectName(), u"Check20"_s);
-    QCOMPARE(box(18)->toolTip(), u"算一件后算多件"_s);
-    QCOMPARE(child<QCheckBox>(u"Check40"_s)->toolTip(),
-             u"多边形（三角形、平行四边形、梯形、正多边形）面积"_s);
-    QCOMPARE(child<QCheckBox>(u"Check5"_s)->toolTip(), u"能不能，够不够"_s);
-    QVERIFY(child<QCheckBox>(u"Check1"_s)->toolTip().isEmpty());
+    // The design's descriptions, each followed by what the sample bank holds for it.
+    QCOMPARE(box(18)->toolTip(), u"算一件后算多件（题库中有 12 道题）"_s);
+    QVERIFY(child<QCheckBox>(u"Check40"_s)
+                ->toolTip()
+                .startsWith(u"多边形（三角形、平行四边形、梯形、正多边形）面积（"_s));
+    QVERIFY(child<QCheckBox>(u"Check5"_s)->toolTip().startsWith(u"能不能，够不够（"_s));
+    QVERIFY(child<QCheckBox>(u"Check1"_s)->toolTip().startsWith(u"题库中有"_s)); // no description of its own
     QVERIFY(notices_.texts.isEmpty());
     // The layout in pixels (twips / 15).
     QCOMPARE(child<QPushButton>(u"Command1"_s)->geometry(), QRect(516, 303, 85, 25));
@@ -395,7 +399,7 @@ void TestMainWindow::olympiadCaptions() {
     QCOMPARE(child<QGroupBox>(u"Frame2"_s)->title(), u"题目类型（专题归类仅供参考）"_s);
     QCOMPARE(box(1)->text(), u"平均"_s);
     QCOMPARE(child<QCheckBox>(u"Check28"_s)->text(), u"表 面 积"_s);
-    QCOMPARE(child<QCheckBox>(u"Check5"_s)->toolTip(), u"能不能，够不够"_s);
+    QVERIFY(child<QCheckBox>(u"Check5"_s)->toolTip().startsWith(u"能不能，够不够（"_s));
     // Then 三年级: everything unticked, the enabled states as they were.
     child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
     child<QComboBox>(u"Combo2"_s)->setCurrentIndex(3);
@@ -548,7 +552,8 @@ void TestMainWindow::runWithNoBank() {
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     // The download asks first; answered No, it ends with its notice and the run goes on.
     QCOMPARE(questions_.asked, QStringList{u"题库已经准备完毕，确认下载？"_s});
-    QCOMPARE(notices_.texts, (QStringList{u"题库不存在，请下载最新题库！"_s, u"下载任务结束！"_s}));
+    QCOMPARE(notices_.texts, (QStringList{u"题库不存在，请下载最新题库！"_s, u"下载任务结束！"_s,
+                                          u"没有符合所选范围和专题的题目，试卷只有标题。"_s}));
     QVERIFY(target_->operations().contains(u"show"_s));
     QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
 }
@@ -615,7 +620,8 @@ void TestMainWindow::missingBankDownloadsInsideTheRun() {
     bank_->writeLines(u"zbtk.txt"_s, {u"自己写的题|1|1|0|答##"_s});
     questions_.answers = {true};
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
-    QCOMPARE(notices_.texts, (QStringList{u"题库不存在，请下载最新题库！"_s, u"下载任务结束！"_s}));
+    QCOMPARE(notices_.texts, (QStringList{u"题库不存在，请下载最新题库！"_s, u"下载任务结束！"_s,
+                                          u"只找到 1 道符合所选范围和专题的题目，试卷只有这 1 道题。"_s}));
     QVERIFY(QFile::exists(bank_->path(u"tk.txt"_s)));
     // This run goes on with zbtk.txt only; the fresh tk.txt is for the next one.
     const QString sheet = target_->paragraphs().join(u'\n');
@@ -850,6 +856,41 @@ void TestMainWindow::paperChosenInTheDialogIsKept() {
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     QVERIFY(target_->operations().contains(u"layout A3 landscape columns 2 spacing 30"_s));
     QVERIFY(QString::fromUtf8(bank_->readBytes(u"tessaly.ini"_s)).contains(u"paper=A3"_s));
+}
+
+void TestMainWindow::topicTipsCountTheBank() {
+    // A bank of our own: three 求和 at grade 1, one at grade 2, one 未归类题 at grade 1.
+    bank_->writeLines(u"tk.txt"_s, {u"甲|1|1|0|1"_s, u"乙|1|1|1|1"_s, u"丙|2|1|0|1"_s, u"丁|1|0|0|1"_s});
+    bank_->writeLines(u"zbtk.txt"_s, {u"戊|1|1|2|1##"_s});
+    makeForm(std::nullopt);
+    QVERIFY(box(1)->toolTip().endsWith(u"题库中有 4 道题"_s)); // 小学阶段综合: every grade
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
+    QVERIFY(box(1)->toolTip().endsWith(u"题库中一年级有 3 道题"_s));
+    QVERIFY(box(2)->toolTip().endsWith(u"题库中一年级有 0 道题"_s));
+    QVERIFY(child<QCheckBox>(u"Check46"_s)->toolTip().endsWith(u"题库中一年级有 1 道题"_s));
+    // The bank changes on disk: the next look counts again.
+    QTest::qWait(20);
+    bank_->writeLines(u"zbtk.txt"_s, {u"戊|1|1|2|1##"_s, u"己|1|1|2|1##"_s});
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(2);
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
+    QVERIFY(box(1)->toolTip().endsWith(u"题库中一年级有 4 道题"_s));
+    // The olympiad list counts its own codes.
+    child<QRadioButton>(u"Option1"_s)->setChecked(true);
+    QVERIFY(box(1)->toolTip().contains(u"有 0 道题"_s));
+}
+
+void TestMainWindow::shortSheetIsSaid() {
+    bank_->writeLines(u"tk.txt"_s, {u"甲|1|1|0|1"_s, u"乙|1|1|1|1"_s, u"丙|1|2|0|1"_s});
+    makeForm(std::nullopt);
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
+    child<QLineEdit>(u"Text1"_s)->setText(u"10"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts, QStringList{u"只找到 3 道符合所选范围和专题的题目，试卷只有这 3 道题。"_s});
+    // Enough questions: nothing said.
+    notices_.texts.clear();
+    child<QLineEdit>(u"Text1"_s)->setText(u"2"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QVERIFY(notices_.texts.isEmpty());
 }
 
 void TestMainWindow::editorOpensOnceAndAfresh() {

@@ -115,6 +115,8 @@ int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &e
     const qsizetype count = DocumentWriter::splitList(args.questionList).size();
     if (count == 0)
         err << u"警告：没有符合所选范围和专题的题目，试卷只有标题"_s << Qt::endl;
+    else if (count < options.settings.quantity.toInt())
+        err << u"警告：只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题"_s.arg(count) << Qt::endl;
 
     const QString what = options.settings.answers ? u"答案版"_s : u"试卷"_s;
     const auto report = [&](const QString &kind, const QString &path) {

@@ -20,6 +20,7 @@
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTimer>
 #include <unistd.h>
@@ -342,6 +343,8 @@ void Form1::SelectAllTopics() {
 }
 
 void Form1::ApplyGradeTopics() {
+    // Whichever way the handler ends, the tooltips count for the grade now chosen.
+    const auto tips = qScopeGuard([this] { updateTopicTips(); });
     const int grade = ui_->Combo2->currentIndex();
     ui_->Check44->setChecked(false);
     if (ui_->Option1->isChecked()) {
@@ -369,6 +372,26 @@ void Form1::setCaptions(bool olympiad) {
     const QStringList &names = olympiad ? codes::olympiadTopicNames() : codes::textbookTopicNames();
     for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
         topicBox(slot)->setText(names[slot - 1]);
+    updateTopicTips();
+}
+
+void Form1::updateTopicTips() {
+    if (!topicCounts_)
+        topicCounts_ = std::make_unique<TopicCounts>(services_.programDir);
+    const bool olympiad = ui_->Option1->isChecked();
+    const int grade = std::max(ui_->Combo2->currentIndex(), 0);
+    const QString where = grade == 0 ? u"题库中"_s : u"题库中%1"_s.arg(codes::gradeNames().at(grade));
+    const auto tip = [&](QCheckBox *box, int code) {
+        // The design's description stays first; the count follows it.
+        if (!designTips_.contains(box))
+            designTips_.insert(box, box->toolTip());
+        const QString design = designTips_.value(box);
+        const QString count = u"%1有 %2 道题"_s.arg(where).arg(topicCounts_->count(grade, code));
+        box->setToolTip(design.isEmpty() ? count : design + u"（"_s + count + u"）"_s);
+    };
+    for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
+        tip(topicBox(slot), codes::topicCode(slot, olympiad));
+    tip(ui_->Check46, codes::unclassifiedCode(olympiad));
 }
 
 void Form1::resetGrade() {
@@ -415,6 +438,14 @@ void Form1::runFromButton() {
     running_ = true;
     ui_->Command1->setEnabled(false);
     const WorksheetArgs args = run_.select(*this);
+    // A sheet shorter than asked is said so, where it would otherwise be silently short.
+    const qsizetype asked = static_cast<qsizetype>(numberValue(args.quantity));
+    const qsizetype drawn = DocumentWriter::splitList(args.questionList).size();
+    if (!state_.stopRequested() && drawn < asked)
+        notices_->ShowNotice(drawn == 0
+                                 ? u"没有符合所选范围和专题的题目，试卷只有标题。"_s
+                                 : u"只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题。"_s.arg(drawn),
+                             noticeTitle(), 1);
     lastTarget_ = services_.makeTarget(*notices_);
     // What the writer reads, as it reads it now: the answer key of this sheet repeats exactly this.
     lastSheet_ =

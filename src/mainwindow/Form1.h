@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bank/TopicCounts.h"
 #include "download/BankDownload.h"
 #include "download/DownloadHost.h"
 #include "editor/Form3.h"
@@ -12,6 +13,7 @@
 #include "mainwindow/Questions.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -125,6 +127,8 @@ private:
     // The field has the focus and was typed in during the last TypingPauseMs.
     bool beingTyped(const QLineEdit *field) const;
     void fitQuantity();
+    // Each topic box's tooltip ends with how many questions the bank holds for it at the chosen grade.
+    void updateTopicTips();
 
     std::unique_ptr<Ui::Form1> ui_;
     Services services_;
@@ -156,6 +160,8 @@ private:
         bool landscape = false;
     };
     std::optional<LastSheet> lastSheet_;
+    std::unique_ptr<TopicCounts> topicCounts_;
+    QHash<const QCheckBox *, QString> designTips_;
     PageLayout::Paper paper_ = PageLayout::Paper::A4;
     bool landscape_ = false;
 };
