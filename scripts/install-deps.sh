@@ -8,6 +8,8 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config clang-format
   # Qt 6: core, widgets, network, test, and the form compiler
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+  # the sheet history: Qt SQL's SQLite driver
+  libqt6sql6-sqlite
   # Qt's own Chinese texts (Yes/No, context menus)
   qt6-translations-l10n
   # a real X server and its tools for the tests that need one (window titles, the tray)

@@ -7,6 +7,8 @@
 #include "generation/DocumentWriter.h"
 #include "generation/SelectionRun.h"
 #include "generation/SettingsHost.h"
+#include "history/SheetHistory.h"
+#include "history/SheetRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -120,11 +122,25 @@ int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &e
 
     const QString what = options.settings.answers ? u"答案版"_s : u"试卷"_s;
     const auto report = [&](const QString &kind, const QString &path) {
-        out << kind << u"（"_s << count << u" 道题）："_s
+        out << kind << u"（"_s << count << u" 道题"_s
+            << (args.sheetCode.isEmpty() ? QString() : u"，卷号 "_s + args.sheetCode) << u"）："_s
             << (path.isEmpty() ? u"已在 LibreOffice 中打开"_s
                                : QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
             << Qt::endl;
     };
+    // Every sheet is recorded and carries its code; a history that cannot be kept never stops the sheet.
+    {
+        const QString historyPath =
+            options.history.isEmpty() ? SheetHistory::defaultPath(options.programDir) : options.history;
+        Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(historyPath);
+        RecordedSheet sheet = sheetrecord::fromSheet(args, options.settings, options.bankDir);
+        const Result<QString> code =
+            history ? history.value()->record(sheet) : Result<QString>::failure(history.error());
+        if (code)
+            args.sheetCode = code.value();
+        else
+            err << u"提示：这份试卷没有记入出卷记录（%1）"_s.arg(code.error()) << Qt::endl;
+    }
     WorksheetArgs key = args;
     key.answerFlag = u"1"_s;
 

@@ -49,6 +49,8 @@ const QList<QCommandLineOption> &allOptions() {
             u"target"_s,
             u"docx（写文件，--output 为 .docx 时的默认）或 libreoffice（在 LibreOffice 中打开新文档；--output 为 .pdf、.odt 时的默认）"_s,
             u"T"_s),
+        option(u"history"_s, u"出卷记录文件（默认在用户数据文件夹；tessaly.ini 的 history/file）"_s,
+               u"FILE"_s),
         option(u"headless"_s,
                u"不显示 LibreOffice 窗口（服务器与测试用）；本命令自己启动的 LibreOffice 用完即关闭"_s),
     };
@@ -253,6 +255,7 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     o.output = parser.value(u"output"_s);
     o.answerKey = parser.value(u"answer-key"_s);
     o.headless = parser.isSet(u"headless"_s);
+    o.history = parser.value(u"history"_s);
     const auto isDocx = [](const QString &path) { return path.endsWith(u".docx"_s, Qt::CaseInsensitive); };
     if (parser.isSet(u"target"_s)) {
         const std::optional<TargetSettings::Kind> kind =

@@ -20,6 +20,7 @@ struct GenerateOptions {
     // docx: write files; libreoffice: type into LibreOffice (and export by the output's extension).
     TargetSettings::Kind target = TargetSettings::Kind::Docx;
     bool headless = false;
+    QString history; // the history file; empty: SheetHistory::defaultPath
 
     // Parses the arguments after "generate". A failure's message is one line naming the option and the
     // values it accepts. programDir is the program's folder, the default bank folder.

@@ -3,6 +3,7 @@
 #include "app/DownloadCommand.h"
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
+#include "app/HistoryCommands.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Translations.h"
 
@@ -22,6 +23,7 @@ QString usage() {
            u"  tessaly download [选项]      不开窗口，下载最新题库\n"
            u"  tessaly add [选项]           把自己的题目加入本地题库（或用 --from 从 CSV 导入）\n"
            u"  tessaly check [选项]         检查题库并列出题量\n"
+           u"  tessaly key 卷号 --output F  以前某份试卷的答案版（sheet：试卷本身；history：出卷记录）\n"
            u"  tessaly --help               显示本说明\n\n"_s +
            GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s + addHelpText() + u"\n"_s +
            checkHelpText();
@@ -85,6 +87,17 @@ int main(int argc, char **argv) {
             return 0;
         }
         return runAddCommand(rest, QCoreApplication::applicationDirPath(), out, err);
+    }
+    if (args.first() == u"key"_s || args.first() == u"sheet"_s || args.first() == u"history"_s) {
+        const QStringList rest = args.mid(1);
+        if (rest.contains(u"--help"_s)) {
+            out << historyHelpText();
+            return 0;
+        }
+        if (args.first() == u"history"_s)
+            return runHistoryCommand(rest, QCoreApplication::applicationDirPath(), out, err);
+        return runKeyCommand(rest, QCoreApplication::applicationDirPath(), args.first() == u"key"_s, out,
+                             err);
     }
     if (args.first() == u"check"_s) {
         const QStringList rest = args.mid(1);

@@ -123,6 +123,11 @@ void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const Works
     target.typeText(title(modeOf(host), answerVersion));
     target.setFontSize(12);
     target.typeText(u"    "_s + host.todayText());
+    if (!args.sheetCode.isEmpty()) {
+        // Small, after the date: by this code the sheet's key can be had any time later.
+        target.setFontSize(9);
+        target.typeText(u"    卷号 "_s + args.sheetCode);
+    }
     target.setAlignment(DocumentTarget::Alignment::Center);
     target.endParagraph();
     target.setFontSize(12);

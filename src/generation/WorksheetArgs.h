@@ -15,4 +15,5 @@ struct WorksheetArgs {
     QString quantity;       // Text1
     QString starFlag;       // value of Check18
     QString answerFlag;     // value of Check19
+    QString sheetCode;      // the sheet's code in the history, printed after the date; empty: none
 };

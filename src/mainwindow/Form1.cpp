@@ -7,6 +7,9 @@
 #include "bank/NumberValue.h"
 #include "documents/TargetChoice.h"
 #include "generation/DocumentWriter.h"
+#include "generation/SettingsHost.h"
+#include "history/SheetCode.h"
+#include "history/SheetRecord.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/PageDialog.h"
 #include "mainwindow/ProgressTick.h"
@@ -16,6 +19,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFontMetrics>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QNetworkAccessManager>
@@ -144,6 +148,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
     connect(ui_->Command4, &QPushButton::clicked, this, &Form1::openEditor);
     connect(ui_->Command5, &QPushButton::clicked, this, &Form1::answerKeyOfLastSheet);
     connect(ui_->Command6, &QPushButton::clicked, this, &Form1::pageSettings);
+    connect(ui_->Command7, &QPushButton::clicked, this, &Form1::answerKeyByCode);
     {
         // The paper is the one setting kept between runs of the program.
         const QSettings ini(services_.programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
@@ -446,11 +451,21 @@ void Form1::runFromButton() {
                                  ? u"没有符合所选范围和专题的题目，试卷只有标题。"_s
                                  : u"只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题。"_s.arg(drawn),
                              noticeTitle(), 1);
+    // Recorded with a code printed on the sheet; a history that cannot be kept never stops the sheet.
+    WorksheetArgs sheetArgs = args;
+    if (!state_.stopRequested())
+        if (SheetHistory *sheets = history()) {
+            RecordedSheet record = sheetrecord::fromSheet(args, currentSettings(), services_.programDir);
+            if (const Result<QString> code = sheets->record(record))
+                sheetArgs.sheetCode = code.value();
+            else
+                notices_->ShowNotice(u"这份试卷没有记入出卷记录：%1"_s.arg(code.error()), noticeTitle(), 1);
+        }
     lastTarget_ = services_.makeTarget(*notices_);
     // What the writer reads, as it reads it now: the answer key of this sheet repeats exactly this.
-    lastSheet_ =
-        LastSheet{args, option1(), option2(), option4(), check18(), combo6Text(), paperText(), landscape()};
-    DocumentWriter::write(*this, *lastTarget_, args);
+    lastSheet_ = LastSheet{sheetArgs, option1(),    option2(),   option4(),
+                           check18(), combo6Text(), paperText(), landscape()};
+    DocumentWriter::write(*this, *lastTarget_, sheetArgs);
     ui_->Command5->setEnabled(true);
     // The bank and the candidates of a large run are not kept until the next one.
     run_.release();
@@ -580,6 +595,78 @@ void Form1::answerKeyOfLastSheet() {
     running_ = false;
     ui_->Command1->setEnabled(true);
     ui_->Command5->setEnabled(true);
+}
+
+SheetHistory *Form1::history() {
+    if (history_ || historyFailed_)
+        return history_.get();
+    const QString path = services_.historyFile.isEmpty() ? SheetHistory::defaultPath(services_.programDir)
+                                                         : services_.historyFile;
+    Result<std::unique_ptr<SheetHistory>> opened = SheetHistory::open(path);
+    if (opened) {
+        history_ = std::move(opened).value();
+    } else {
+        historyFailed_ = true; // told once; the file is left as it is for a look
+        notices_->ShowNotice(u"出卷记录无法使用，这次出的试卷不记卷号：%1"_s.arg(opened.error()),
+                             noticeTitle(), 1);
+    }
+    return history_.get();
+}
+
+WorksheetSettings Form1::currentSettings() {
+    WorksheetSettings s;
+    s.grade = std::max(gradePosition(), 0);
+    s.mode = option1()   ? codes::QuestionMode::Olympiad
+             : option2() ? codes::QuestionMode::Estimation
+             : option4() ? codes::QuestionMode::Equation
+                         : codes::QuestionMode::Calculation;
+    for (int slot = 0; slot <= codes::TopicSlotCount; ++slot)
+        s.topicBoxes[static_cast<size_t>(slot)] = topicBoxValue(slot);
+    s.repeats = check29() == 1;
+    s.quantity = quantityText();
+    s.columns = columnsText();
+    s.fontSize = fontSizeText();
+    s.lineSpacing = lineSpacingText();
+    s.fontName = fontNameText();
+    s.blankLines = combo6Text();
+    s.stars = check18() == 1;
+    s.answers = check19() == 1;
+    s.paper = paperText();
+    s.landscape = landscape();
+    return s;
+}
+
+void Form1::answerKeyByCode() {
+    if (running_)
+        return;
+    bool ok = false;
+    const QString typed =
+        QInputDialog::getText(this, u"按卷号取答案"_s, u"卷号（印在试卷标题后，例如 K7Q2-9F）："_s,
+                              QLineEdit::Normal, QString(), &ok);
+    if (!ok || typed.trimmed().isEmpty())
+        return;
+    const std::optional<QString> code = sheetcode::parse(typed);
+    if (!code) {
+        notices_->ShowNotice(u"“%1”不是有效的卷号，请核对后再试。"_s.arg(typed.trimmed()), noticeTitle(), 1);
+        return;
+    }
+    SheetHistory *sheets = history();
+    const std::optional<RecordedSheet> sheet = sheets ? sheets->find(*code) : std::nullopt;
+    if (!sheet) {
+        notices_->ShowNotice(u"出卷记录里没有卷号为 %1 的试卷。"_s.arg(*code), noticeTitle(), 1);
+        return;
+    }
+    if (bankStamp(services_.programDir) != sheet->bankStamp)
+        notices_->ShowNotice(u"题库在出这份试卷之后改过；答案照当时记录的题目写出。"_s, noticeTitle(), 1);
+    running_ = true;
+    ui_->Command1->setEnabled(false);
+    SettingsHost recorded(sheetrecord::settingsOf(*sheet));
+    recorded.setToday(sheetDate(sheet->created.date()));
+    lastTarget_ = services_.makeTarget(*notices_);
+    DocumentWriter::write(recorded, *lastTarget_, sheetrecord::argsOf(*sheet, true));
+    QCoreApplication::processEvents();
+    running_ = false;
+    ui_->Command1->setEnabled(true);
 }
 
 void Form1::pageSettings() {

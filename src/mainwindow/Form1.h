@@ -9,6 +9,8 @@
 #include "generation/SelectionHost.h"
 #include "generation/SelectionRun.h"
 #include "generation/WorksheetArgs.h"
+#include "generation/WorksheetSettings.h"
+#include "history/SheetHistory.h"
 #include "mainwindow/NoticeSink.h"
 #include "mainwindow/Questions.h"
 
@@ -39,6 +41,7 @@ struct Form1Services {
     std::function<void()> endProgram;                                        // default: quit at once
     QString programDir;                       // default: the program's folder (bank, tessaly.ini)
     std::optional<DownloadSettings> download; // default: from tessaly.ini and the environment
+    QString historyFile;                      // default: SheetHistory::defaultPath
 };
 
 // The main window: every setting of a worksheet, the topic boxes by grade and mode, the progress display
@@ -66,6 +69,9 @@ public:
     void openEditor();           // Command4 "编"
     void answerKeyOfLastSheet(); // Command5 "本卷答案"
     void pageSettings();         // Command6 "纸张…"
+    void answerKeyByCode();      // Command7 "按卷号…"
+    // The settings of the controls, as a sheet's record keeps them.
+    WorksheetSettings currentSettings();
     Form3 *editor() const { return editor_; }
 
     QCheckBox *topicBox(int slot) const;
@@ -161,6 +167,9 @@ private:
     };
     std::optional<LastSheet> lastSheet_;
     std::unique_ptr<TopicCounts> topicCounts_;
+    std::unique_ptr<SheetHistory> history_;
+    bool historyFailed_ = false; // said once, then sheets go on unrecorded
+    SheetHistory *history();
     QHash<const QCheckBox *, QString> designTips_;
     PageLayout::Paper paper_ = PageLayout::Paper::A4;
     bool landscape_ = false;

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+// The recorded sheets: `tessaly key CODE --output FILE` (the answer key of a sheet made earlier),
+// `tessaly sheet CODE --output FILE` (the sheet again, exactly as recorded) and `tessaly history` (the
+// recorded sheets, newest first). Each takes --history FILE. Exit status 0 done, 1 no such sheet or
+// nothing written, 2 a bad option or a code that is no code.
+int runKeyCommand(const QStringList &arguments, const QString &programDir, bool answers, QTextStream &out,
+                  QTextStream &err);
+int runHistoryCommand(const QStringList &arguments, const QString &programDir, QTextStream &out,
+                      QTextStream &err);
+QString historyHelpText();

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "bank/Result.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// One recorded sheet: what it was made from and the items it printed, in order.
+struct RecordedSheet {
+    QString code;
+    QDateTime created;
+    int grade = 0;
+    QString mode;     // 奥数, 估算, 列式计算, 解方程
+    QString topics;   // the ticked boxes, as slot numbers ("1,2,18,u")
+    int quantity = 0; // asked for
+    bool repeats = false;
+    QString settings;  // the writer's settings (marks, blank lines, font, size, layout), as key=value lines
+    QString bankStamp; // the bank files' sizes and times when the sheet was made
+    QStringList questions, topicCodes, answers, difficulties;
+};
+
+// The history of sheets: an SQLite file opened through Qt SQL. Its schema carries a version and is
+// brought up to date when opened; it is in WAL mode with a busy timeout, so two programs writing at
+// once both succeed. A file that cannot be opened or is damaged is reported and left as it is.
+class SheetHistory {
+public:
+    // Where the history lives: the file given, else tessaly.ini's [history] file, else the per-user
+    // data folder.
+    static QString defaultPath(const QString &programDir);
+
+    static Result<std::unique_ptr<SheetHistory>> open(const QString &path);
+    ~SheetHistory();
+    SheetHistory(const SheetHistory &) = delete;
+    SheetHistory &operator=(const SheetHistory &) = delete;
+
+    // Stores the sheet under a new code (filled in) and returns that code.
+    Result<QString> record(RecordedSheet &sheet);
+    std::optional<RecordedSheet> find(const QString &code);
+    // Newest first, without their items.
+    QList<RecordedSheet> list(int limit = 1000);
+
+    static constexpr int SchemaVersion = 1;
+
+private:
+    explicit SheetHistory(QString connection);
+    Status migrate();
+
+    QString connection_;
+};
+
+// The bank files' sizes and times: a sheet recorded with another stamp was made from another bank.
+QString bankStamp(const QString &bankDir);

@@ -1,0 +1,223 @@
+#include "app/GenerateCommand.h"
+#include "app/GenerateOptions.h"
+#include "app/HistoryCommands.h"
+#include "history/SheetCode.h"
+#include "history/SheetHistory.h"
+#include "history/SheetRecord.h"
+#include "support/DocxReader.h"
+#include "support/TempBank.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestHistory : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void codesRoundTripAndRefuseTypos();
+    void recordAndReadBack();
+    void everySheetCarriesItsCode();
+    void keyOfARecordedSheetAfterTheBankChanged();
+    void twoProgramsWritingAtOnce();
+    void damagedHistoryNeverStopsASheet();
+
+private:
+    struct Run {
+        int status;
+        QString out, err;
+    };
+    Run generate(const QStringList &arguments) const;
+    static docxreader::Document read(const QString &path);
+
+    TempBank bank_;
+    QTemporaryDir work_;
+};
+
+void TestHistory::initTestCase() {
+    QVERIFY(QFile::copy(QStringLiteral(TESSALY_SAMPLE_BANK), bank_.path(u"tk.txt"_s)));
+}
+
+TestHistory::Run TestHistory::generate(const QStringList &arguments) const {
+    const Result<GenerateOptions> options = GenerateOptions::parse(arguments, bank_.dir());
+    if (!options)
+        return {2, QString(), options.error()};
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int status = runGenerate(options.value(), o, e);
+    return {status, out, err};
+}
+
+docxreader::Document TestHistory::read(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return docxreader::parse(docxreader::part(file.readAll(), u"word/document.xml"_s).value_or(QByteArray()))
+        .value();
+}
+
+void TestHistory::codesRoundTripAndRefuseTypos() {
+    static const QString alphabet = u"23456789ABCDEFGHJKLMNPQRSTUVWXYZ"_s;
+    for (int n = 0; n < 50; ++n) {
+        const QString code = sheetcode::make();
+        QVERIFY(QRegularExpression(u"^[2-9A-HJ-NP-Z]{4}-[2-9A-HJ-NP-Z]{2}$"_s).match(code).hasMatch());
+        QCOMPARE(sheetcode::parse(code), std::optional<QString>(code));
+        QCOMPARE(sheetcode::parse(code.toLower().remove(u'-')), std::optional<QString>(code));
+        QCOMPARE(sheetcode::parse(u" "_s + code + u" "_s), std::optional<QString>(code));
+        // Every single wrong character is refused, never taken for another sheet.
+        const QString plain = QString(code).remove(u'-');
+        for (int i = 0; i < plain.size(); ++i)
+            for (QChar c : alphabet)
+                if (c != plain[i]) {
+                    QString typo = plain;
+                    typo[i] = c;
+                    QVERIFY2(!sheetcode::parse(typo), qPrintable(typo));
+                }
+    }
+    for (const QString &bad : {u""_s, u"K7Q2"_s, u"K7Q2-9F1"_s, u"K7O2-9F"_s, u"K712-9F"_s})
+        QVERIFY(!sheetcode::parse(bad));
+}
+
+void TestHistory::recordAndReadBack() {
+    const QString path = work_.filePath(u"read-back.sqlite"_s);
+    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
+    QVERIFY2(history.ok(), qPrintable(history.error()));
+    WorksheetArgs args;
+    args.questionList = u"甲题 乙题 丙题"_s;
+    args.topicCodeList = u"1 2 43"_s;
+    args.answerList = u"1＋1＝2 3 答"_s;
+    args.difficultyList = u"0 2 5"_s;
+    WorksheetSettings settings;
+    settings.grade = 3;
+    settings.mode = codes::QuestionMode::Estimation;
+    settings.blankLines = u"4"_s;
+    settings.paper = u"A3"_s;
+    settings.landscape = true;
+    RecordedSheet sheet = sheetrecord::fromSheet(args, settings, bank_.dir());
+    const Result<QString> code = history.value()->record(sheet);
+    QVERIFY2(code.ok(), qPrintable(code.error()));
+    QVERIFY(sheetcode::parse(code.value()));
+    RecordedSheet second = sheetrecord::fromSheet(args, settings, bank_.dir());
+    QVERIFY(history.value()->record(second).ok());
+    QVERIFY(second.code != sheet.code);
+
+    history = SheetHistory::open(path); // read back through a new connection
+    const std::optional<RecordedSheet> found = history.value()->find(code.value());
+    QVERIFY(found.has_value());
+    QCOMPARE(found->questions, (QStringList{u"甲题"_s, u"乙题"_s, u"丙题"_s}));
+    QCOMPARE(found->answers, (QStringList{u"1＋1＝2"_s, u"3"_s, u"答"_s}));
+    QCOMPARE(found->difficulties, (QStringList{u"0"_s, u"2"_s, u"5"_s}));
+    QCOMPARE(found->topicCodes, (QStringList{u"1"_s, u"2"_s, u"43"_s}));
+    QCOMPARE(found->grade, 3);
+    QCOMPARE(found->mode, u"估算"_s);
+    const WorksheetSettings again = sheetrecord::settingsOf(*found);
+    QCOMPARE(again.blankLines, u"4"_s);
+    QCOMPARE(again.paper, u"A3"_s);
+    QVERIFY(again.landscape);
+    QCOMPARE(sheetrecord::argsOf(*found, true).sheetCode, code.value());
+    const QList<RecordedSheet> listed = history.value()->list();
+    QCOMPARE(listed.size(), 2);
+    QCOMPARE(listed.first().code, second.code); // newest first
+    QVERIFY(!history.value()->find(sheetcode::make()).has_value());
+}
+
+void TestHistory::everySheetCarriesItsCode() {
+    const QString file = work_.filePath(u"codes.sqlite"_s);
+    const QString sheet = work_.filePath(u"coded.docx"_s), key = work_.filePath(u"coded-key.docx"_s);
+    const Run run =
+        generate({u"--count"_s, u"4"_s, u"--history"_s, file, u"--output"_s, sheet, u"--answer-key"_s, key});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    const QString code = QRegularExpression(u"卷号 (\\S{4}-\\S{2})"_s).match(run.out).captured(1);
+    QVERIFY2(sheetcode::parse(code), qPrintable(run.out));
+    QVERIFY(read(sheet).texts().first().endsWith(u"卷号 "_s + code));
+    QVERIFY(read(key).texts().first().endsWith(u"卷号 "_s + code)); // the key says which sheet it answers
+    QCOMPARE(read(sheet).paragraphs.first().runs.last().halfPoints, 18); // small: 9 points
+}
+
+void TestHistory::keyOfARecordedSheetAfterTheBankChanged() {
+    TempBank bank;
+    bank.writeLines(u"tk.txt"_s, {u"原来的第一题|1|1|0|1＋1＝2"_s, u"原来的第二题|1|1|1|2＋2＝4"_s});
+    const QString file = work_.filePath(u"changed.sqlite"_s);
+    const Result<GenerateOptions> options =
+        GenerateOptions::parse({u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"2"_s,
+                                u"--history"_s, file, u"--output"_s, work_.filePath(u"before.docx"_s)},
+                               bank.dir());
+    QVERIFY(options.ok());
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    QCOMPARE(runGenerate(options.value(), o, e), 0);
+    const QString code = QRegularExpression(u"卷号 (\\S{4}-\\S{2})"_s).match(out).captured(1);
+
+    QTest::qWait(20);
+    bank.writeLines(u"tk.txt"_s, {u"换过的题|1|1|0|9"_s});
+    const QString keyPath = work_.filePath(u"later-key.docx"_s);
+    QString kout, kerr;
+    QTextStream ko(&kout), ke(&kerr);
+    QCOMPARE(runKeyCommand({code, u"--history"_s, file, u"--bank-dir"_s, bank.dir(), u"--output"_s, keyPath},
+                           bank.dir(), true, ko, ke),
+             0);
+    QVERIFY2(kerr.contains(u"题库在出这份试卷之后改过"_s), qPrintable(kerr));
+    const QString all = read(keyPath).texts().join(u'\n');
+    QVERIFY(all.contains(u"原来的第一题"_s) && all.contains(u"原来的第二题"_s) &&
+            !all.contains(u"换过的题"_s));
+    QVERIFY(all.contains(u"（答案："_s));
+    // The sheet itself, again.
+    QString sout, serr;
+    QTextStream so(&sout), se(&serr);
+    QCOMPARE(
+        runKeyCommand({code.toLower(), u"--history"_s, file, u"--output"_s, work_.filePath(u"again.docx"_s)},
+                      bank.dir(), false, so, se),
+        0);
+    QVERIFY(!read(work_.filePath(u"again.docx"_s)).texts().join(u'\n').contains(u"（答案："_s));
+    // A typo is refused; a code of no sheet is said so.
+    QString x;
+    QTextStream xo(&x), xe(&x);
+    QString typo = code;
+    typo[0] = typo[0] == u'2' ? u'3' : u'2';
+    QCOMPARE(runKeyCommand({typo, u"--history"_s, file, u"--output"_s, keyPath}, bank.dir(), true, xo, xe),
+             2);
+    QCOMPARE(runKeyCommand({sheetcode::make(), u"--history"_s, file, u"--output"_s, keyPath}, bank.dir(),
+                           true, xo, xe),
+             1);
+}
+
+void TestHistory::twoProgramsWritingAtOnce() {
+    const QString file = work_.filePath(u"shared.sqlite"_s);
+    const QString loop =
+        u"for i in 1 2 3 4 5 6 7 8; do \"$0\" generate --bank-dir \"$1\" --count 5 --history \"$2\" "
+        u"--output \"$3$i.docx\" || exit 1; done"_s;
+    QProcess a, b;
+    for (auto [process, name] : {std::pair{&a, u"a"_s}, std::pair{&b, u"b"_s}})
+        process->start(u"sh"_s, {u"-c"_s, loop, QStringLiteral(TESSALY_PROGRAM), bank_.dir(), file,
+                                 work_.filePath(name)});
+    QVERIFY(a.waitForFinished(120000) && b.waitForFinished(120000));
+    const QByteArray warnings = QByteArray(a.readAllStandardError()) + b.readAllStandardError();
+    QVERIFY2(a.exitCode() == 0 && b.exitCode() == 0, warnings.constData());
+    QVERIFY2(!warnings.contains("出卷记录"), warnings.constData());
+    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(file);
+    QVERIFY(history.ok());
+    QCOMPARE(history.value()->list().size(), 16);
+}
+
+void TestHistory::damagedHistoryNeverStopsASheet() {
+    const QString file = work_.filePath(u"damaged.sqlite"_s);
+    QByteArray garbage(4096, 'x');
+    garbage.prepend("not a database at all");
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(garbage) == garbage.size());
+    damaged.close();
+    const QString sheet = work_.filePath(u"unrecorded.docx"_s);
+    const Run run = generate({u"--count"_s, u"3"_s, u"--history"_s, file, u"--output"_s, sheet});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains(u"没有记入出卷记录"_s), qPrintable(run.err));
+    QVERIFY(!run.out.contains(u"卷号"_s));
+    QVERIFY(QFile::exists(sheet));
+    QVERIFY(damaged.open(QIODevice::ReadOnly));
+    QCOMPARE(damaged.readAll(), garbage); // left for a look, not overwritten
+}
+
+QTEST_GUILESS_MAIN(TestHistory)
+#include "tst_history.moc"
