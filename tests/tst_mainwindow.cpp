@@ -1,5 +1,6 @@
 #include "bank/CodeTables.h"
 #include "generation/RecordingTarget.h"
+#include "history/SheetCode.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/NoticePanel.h"
@@ -24,6 +25,7 @@
 #include "editor/Form3.h"
 
 #include <QDialog>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -104,6 +106,8 @@ private Q_SLOTS:
     void paperChosenInTheDialogIsKept();
     void topicTipsCountTheBank();
     void shortSheetIsSaid();
+    void sheetsAreRecordedAndTheirKeysHadByCode();
+    void damagedHistoryIsSaidOnce();
     void editorQuestionComesOutOnTheNextSheet();
 
 private:
@@ -891,6 +895,90 @@ void TestMainWindow::shortSheetIsSaid() {
     child<QLineEdit>(u"Text1"_s)->setText(u"2"_s);
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     QVERIFY(notices_.texts.isEmpty());
+}
+
+void TestMainWindow::sheetsAreRecordedAndTheirKeysHadByCode() {
+    QTemporaryDir dir;
+    Form1Services services;
+    services.notices = &notices_;
+    services.questions = &questions_;
+    services.programDir = bank_->dir();
+    services.endProgram = [this] { ++endings_; };
+    services.historyFile = dir.filePath(u"history.sqlite"_s);
+    services.makeTarget = [this](NoticeSink &) {
+        auto target = std::make_unique<RecordingTarget>();
+        target_ = target.get();
+        return std::unique_ptr<DocumentTarget>(std::move(target));
+    };
+    form_ = std::make_unique<Form1>(services);
+    child<QLineEdit>(u"Text1"_s)->setText(u"5"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QString code;
+    for (const QString &op : target_->operations())
+        if (op.startsWith(u"type     卷号 "_s))
+            code = op.mid(12);
+    QVERIFY2(sheetcode::parse(code), qPrintable(target_->operations().join(u'|')));
+    QStringList sheetQuestions;
+    for (const QString &p : target_->paragraphs())
+        if (p.contains(u"、"_s))
+            sheetQuestions.append(p);
+    QVERIFY(notices_.texts.isEmpty());
+
+    // Another sheet later; then the first one's key by its code, typed in lower case.
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QTimer::singleShot(0, this, [&code] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->setTextValue(code.toLower());
+        dialog->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(u"Command7"_s), Qt::LeftButton);
+    const QStringList keyParagraphs = target_->paragraphs();
+    QVERIFY(keyParagraphs.first().startsWith(u"Tessaly练习(答案)"_s));
+    QVERIFY(keyParagraphs.first().endsWith(u"卷号 "_s + code));
+    QStringList keyed;
+    for (const QString &p : keyParagraphs)
+        if (p.contains(u"、"_s))
+            keyed.append(p.section(u"　　（答案："_s, 0, 0));
+    QCOMPARE(keyed, sheetQuestions);
+
+    // A code with a typo is refused with a notice.
+    QString typo = code;
+    typo[0] = typo[0] == u'2' ? u'3' : u'2';
+    QTimer::singleShot(0, this, [&typo] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->setTextValue(typo);
+        dialog->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(u"Command7"_s), Qt::LeftButton);
+    QVERIFY(notices_.texts.last().contains(u"不是有效的卷号"_s));
+}
+
+void TestMainWindow::damagedHistoryIsSaidOnce() {
+    QTemporaryDir dir;
+    QFile damaged(dir.filePath(u"history.sqlite"_s));
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(2048, 'z')) == 2048);
+    damaged.close();
+    Form1Services services;
+    services.notices = &notices_;
+    services.questions = &questions_;
+    services.programDir = bank_->dir();
+    services.endProgram = [this] { ++endings_; };
+    services.historyFile = damaged.fileName();
+    services.makeTarget = [this](NoticeSink &) {
+        auto target = std::make_unique<RecordingTarget>();
+        target_ = target.get();
+        return std::unique_ptr<DocumentTarget>(std::move(target));
+    };
+    form_ = std::make_unique<Form1>(services);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts.size(), 1); // told once
+    QVERIFY(notices_.texts[0].startsWith(u"出卷记录无法使用"_s));
+    QVERIFY(target_->operations().contains(u"show"_s)); // the sheets were made all the same
+    QVERIFY(damaged.open(QIODevice::ReadOnly));
+    QCOMPARE(damaged.readAll(), QByteArray(2048, 'z'));
 }
 
 void TestMainWindow::editorOpensOnceAndAfresh() {

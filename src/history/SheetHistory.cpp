@@ -180,10 +180,12 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet) {
     for (qsizetype i = 0; i < sheet.questions.size(); ++i) {
         ids << id;
         positions << i;
-        questions << sheet.questions[i];
-        codes << sheet.topicCodes.value(i);
-        answers << sheet.answers.value(i);
-        difficulties << sheet.difficulties.value(i);
+        // A list shorter than the questions (an answer missing) stores empty texts, never NULL.
+        const auto text = [](const QString &s) { return QVariant(s.isNull() ? u""_s : s); };
+        questions << text(sheet.questions[i]);
+        codes << text(sheet.topicCodes.value(i));
+        answers << text(sheet.answers.value(i));
+        difficulties << text(sheet.difficulties.value(i));
     }
     for (const QVariantList &column : {ids, positions, questions, codes, answers, difficulties})
         item.addBindValue(column);

@@ -1,0 +1,52 @@
+// The cost of recording a sheet of 24 questions in a history that already holds 10,000 sheets, and of
+// finding one sheet by its code there.
+//   bench_history [--quick]
+#include "history/SheetHistory.h"
+#include "history/SheetRecord.h"
+
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const int sheets = app.arguments().contains(u"--quick"_s) ? 1'000 : 10'000;
+    QTemporaryDir dir;
+    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(dir.filePath(u"history.sqlite"_s));
+    if (!history)
+        qFatal("%s", qPrintable(history.error()));
+    const WorksheetArgs args = syntheticWorksheet(24);
+    const WorksheetSettings settings;
+    QElapsedTimer fill;
+    fill.start();
+    QString someCode;
+    for (int i = 0; i < sheets; ++i) {
+        RecordedSheet sheet = sheetrecord::fromSheet(args, settings, dir.path());
+        const Result<QString> code = history.value()->record(sheet);
+        if (!code)
+            qFatal("%s", qPrintable(code.error()));
+        if (i == sheets / 2)
+            someCode = code.value();
+    }
+    std::printf("filled %d sheets of 24 questions in %.1f s\n", sheets, fill.nsecsElapsed() / 1e9);
+    std::vector<double> record, find;
+    for (int r = 0; r < 21; ++r) {
+        RecordedSheet sheet = sheetrecord::fromSheet(args, settings, dir.path());
+        QElapsedTimer t;
+        t.start();
+        history.value()->record(sheet);
+        record.push_back(t.nsecsElapsed() / 1e6);
+        t.restart();
+        if (!history.value()->find(someCode))
+            qFatal("lost a sheet");
+        find.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("with %d sheets recorded: record one more %.2f ms, find one by code %.2f ms (medians)\n",
+                sheets, median(record), median(find));
+    return 0;
+}
