@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessaly check on a synthetic bank of 100,000 lines (each with a worked answer to evaluate).
 //   bench_check [--quick]
 #include "app/CheckCommand.h"

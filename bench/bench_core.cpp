@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the bank loading and the draw on synthetic banks and prints the figures.
 //   bench_core [--quick]
 #include "bank/BankText.h"

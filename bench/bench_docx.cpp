@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times writing the worksheet as a .docx for 24, 1,000 and 10,000 questions, and the same document
 // built by python-docx (bench/docx_python.py) in the same run.
 //   bench_docx [--quick]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of recording a sheet of 24 questions in a history that already holds 10,000 sheets, and of
 // finding one sheet by its code there.
 //   bench_history [--quick]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bank load beside glibc's iconv decoding the same file, and the load's peak memory.
 //   bench_load [--quick]
 // Each peak is measured in a child process of its own (bench_load --peak FILE), so one file's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a worksheet from the writer's first operation to show() in a warm, headless LibreOffice, for
 // each way of filling the document, at 24 and 1,000 questions.
 //   bench_office [--quick]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The largest pause of the caller's event loop while a worksheet goes into a warm, headless
 // LibreOffice (the window would freeze that long), and the whole time, for 1,000, 10,000 and 100,000
 // questions.

@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+# Every source as the project's .clang-format has it.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 cmake --preset testing
 cmake --build --preset testing
 ctest --preset testing

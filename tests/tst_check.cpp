@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CheckCommand.h"
 #include "bank/ArithmeticCheck.h"
 #include "support/TempBank.h"

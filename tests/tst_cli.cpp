@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "documents/TargetChoice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What only a real desktop shows: the window's title as an X server has it, and notices through the
 // desktop's notification service on a session bus of the test's own.
 #include "mainwindow/DesktopNotifications.h"

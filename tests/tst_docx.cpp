@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/DocxTarget.h"
 #include "generation/DocumentWriter.h"
 #include "generation/RecordingTarget.h"
@@ -98,7 +99,7 @@ void TestDocx::formatting() {
     QFETCH(QString, answerFlag);
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
-    DocxTarget target(u"unused.docx"_s);
+    DocxTarget target(u"/nonexistent-folder/never-written.docx"_s); // only read in memory
     DocumentWriter::write(host, target, sampleArgs(answerFlag));
     const docxreader::Document doc = written(target);
     const bool answers = answerFlag == u"1"_s;
@@ -158,13 +159,13 @@ void TestDocx::paragraphsMatchTheWriter() {
     QFETCH(QString, answerFlag);
     ScriptedHost host;
     host.setToday(u"7/12/26"_s);
-    DocxTarget target(u"unused.docx"_s);
+    DocxTarget target(u"/nonexistent-folder/never-written.docx"_s); // only read in memory
     DocumentWriter::write(host, target, sampleArgs(answerFlag));
     QCOMPARE(written(target).texts(), recordedParagraphs(sampleArgs(answerFlag), u"7/12/26"_s));
 }
 
 void TestDocx::halfPointSizes() {
-    DocxTarget target(u"unused.docx"_s);
+    DocxTarget target(u"/nonexistent-folder/never-written.docx"_s); // only read in memory
     target.setFontSize(10.5);
     target.typeText(u"a"_s);
     target.setFontSize(11.3); // rounds to the nearest half point

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/CodeTables.h"
 #include "generation/RecordingTarget.h"
 #include "history/SheetCode.h"

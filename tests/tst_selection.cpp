@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/RecordingTarget.h"
 #include "generation/SelectionRun.h"
 #include "support/ScriptedHost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/WorksheetSettings.h"
 
 std::array<int, codes::TopicSlotCount + 1> WorksheetSettings::defaultTopicBoxes(int grade,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/PageDialog.h"
 
 #include "ui_PageDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/office/UnoReadBack.h"
 
 #include "documents/office/LibreOfficeTargetImpl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // UNO headers and small conversions, for the files of this folder only: nothing outside it includes
