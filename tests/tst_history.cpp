@@ -25,6 +25,8 @@ private Q_SLOTS:
     void keyOfARecordedSheetAfterTheBankChanged();
     void twoProgramsWritingAtOnce();
     void damagedHistoryNeverStopsASheet();
+    void freshQuestionsOverSeveralSheets();
+    void batchOfDistinctSheets();
 
 private:
     struct Run {
@@ -213,11 +215,101 @@ void TestHistory::damagedHistoryNeverStopsASheet() {
     const QString sheet = work_.filePath(u"unrecorded.docx"_s);
     const Run run = generate({u"--count"_s, u"3"_s, u"--history"_s, file, u"--output"_s, sheet});
     QCOMPARE(run.status, 0);
-    QVERIFY2(run.err.contains(u"没有记入出卷记录"_s), qPrintable(run.err));
+    QVERIFY2(run.err.contains(u"不记入出卷记录"_s), qPrintable(run.err));
     QVERIFY(!run.out.contains(u"卷号"_s));
     QVERIFY(QFile::exists(sheet));
     QVERIFY(damaged.open(QIODevice::ReadOnly));
     QCOMPARE(damaged.readAll(), garbage); // left for a look, not overwritten
+}
+
+namespace {
+
+QStringList questionsOf(const docxreader::Document &doc) {
+    QStringList questions;
+    for (const QString &line : doc.texts())
+        if (line.contains(u"、"_s))
+            questions.append(line.section(u"、"_s, 1));
+    return questions;
+}
+
+} // namespace
+
+void TestHistory::freshQuestionsOverSeveralSheets() {
+    TempBank bank;
+    QStringList lines;
+    for (int i = 1; i <= 10; ++i)
+        lines.append(u"第%1道新题|1|1|0|%1"_s.arg(i));
+    bank.writeLines(u"tk.txt"_s, lines);
+    const QString file = work_.filePath(u"fresh.sqlite"_s);
+    const auto sheet = [&](const QString &name, QString *err) {
+        const Result<GenerateOptions> options = GenerateOptions::parse(
+            {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"4"_s, u"--fresh-days"_s,
+             u"7"_s, u"--history"_s, file, u"--output"_s, work_.filePath(name)},
+            bank.dir());
+        QString out;
+        QTextStream o(&out), e(err);
+        if (!options || runGenerate(options.value(), o, e) != 0)
+            qFatal("generate failed: %s", qPrintable(*err));
+        return questionsOf(read(work_.filePath(name)));
+    };
+    QString err1, err2, err3;
+    const QStringList first = sheet(u"fresh1.docx"_s, &err1);
+    const QStringList second = sheet(u"fresh2.docx"_s, &err2);
+    QCOMPARE(first.size(), 4);
+    QCOMPARE(second.size(), 4);
+    for (const QString &q : second)
+        QVERIFY2(!first.contains(q), qPrintable(q));
+    QVERIFY(!err2.contains(u"用过最久"_s));
+    // Two fresh questions are left: they, and two of the first sheet's (the least recently used).
+    const QStringList third = sheet(u"fresh3.docx"_s, &err3);
+    QCOMPARE(third.size(), 4);
+    int fromFirst = 0, fresh = 0;
+    for (const QString &q : third) {
+        QVERIFY(!second.contains(q));
+        fromFirst += first.contains(q);
+        fresh += !first.contains(q);
+    }
+    QCOMPARE(fresh, 2);
+    QCOMPARE(fromFirst, 2);
+    QVERIFY2(err3.contains(u"最近用过的题以外只有 2 道，另用了 2 道用过最久的题"_s), qPrintable(err3));
+}
+
+void TestHistory::batchOfDistinctSheets() {
+    TempBank bank;
+    QStringList lines;
+    for (int i = 1; i <= 10; ++i)
+        lines.append(u"批量第%1题|1|1|0|%1"_s.arg(i));
+    bank.writeLines(u"tk.txt"_s, lines);
+    const QString file = work_.filePath(u"batch.sqlite"_s);
+    const auto batch = [&](int copies, QString *out, QString *err) {
+        const Result<GenerateOptions> options = GenerateOptions::parse(
+            {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"3"_s, u"--copies"_s,
+             QString::number(copies), u"--history"_s, file, u"--output"_s, work_.filePath(u"batch.docx"_s),
+             u"--answer-key"_s, work_.filePath(u"batch-key.docx"_s)},
+            bank.dir());
+        QTextStream o(out), e(err);
+        return options ? runGenerate(options.value(), o, e) : 2;
+    };
+    QString out, err;
+    QCOMPARE(batch(3, &out, &err), 0);
+    QStringList seen;
+    for (int k = 1; k <= 3; ++k) {
+        const QStringList questions = questionsOf(read(work_.filePath(u"batch-%1.docx"_s.arg(k))));
+        QCOMPARE(questions.size(), 3);
+        for (const QString &q : questions)
+            QVERIFY2(!seen.contains(q), qPrintable(q)); // no question shared between the sheets
+        seen += questions;
+        QVERIFY(QFile::exists(work_.filePath(u"batch-key-%1.docx"_s.arg(k))));
+    }
+    QCOMPARE(QRegularExpression(u"卷号 (\\S{4}-\\S{2})"_s).globalMatch(out).hasNext(), true);
+    QVERIFY(err.contains(u"正在出第 3/3 份"_s));
+    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(file);
+    QCOMPARE(history.value()->list().size(), 3);
+
+    // Four sheets of three from ten questions: the fourth cannot be distinct, and says so.
+    QString out4, err4;
+    QCOMPARE(batch(4, &out4, &err4), 0);
+    QVERIFY2(err4.contains(u"第 4 份只有 1 道题与前面各份"_s), qPrintable(err4));
 }
 
 QTEST_GUILESS_MAIN(TestHistory)

@@ -50,6 +50,8 @@ const QList<QCommandLineOption> &allOptions() {
             u"target"_s,
             u"docx（写文件，--output 为 .docx 时的默认）或 libreoffice（在 LibreOffice 中打开新文档；--output 为 .pdf、.odt 时的默认）"_s,
             u"T"_s),
+        option(u"fresh-days"_s, u"避开最近 N 天出过的题（不够时用用过最久的题补足）：1 到 3650"_s, u"N"_s),
+        option(u"copies"_s, u"一次出 N 份互不重复的试卷（各有卷号，文件名加 -1、-2……）：1 到 100"_s, u"N"_s),
         option(u"history"_s, u"出卷记录文件（默认在用户数据文件夹；tessaly.ini 的 history/file）"_s,
                u"FILE"_s),
         option(u"headless"_s,
@@ -257,6 +259,20 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     o.answerKey = parser.value(u"answer-key"_s);
     o.headless = parser.isSet(u"headless"_s);
     o.history = parser.value(u"history"_s);
+    if (parser.isSet(u"fresh-days"_s)) {
+        const std::optional<int> days = integerIn(parser.value(u"fresh-days"_s), 1, 3650);
+        if (!days)
+            return Parsed::failure(
+                u"--fresh-days：“%1”无效，应为 1 到 3650 的天数"_s.arg(parser.value(u"fresh-days"_s)));
+        o.freshDays = *days;
+    }
+    if (parser.isSet(u"copies"_s)) {
+        const std::optional<int> copies = integerIn(parser.value(u"copies"_s), 1, 100);
+        if (!copies)
+            return Parsed::failure(
+                u"--copies：“%1”无效，应为 1 到 100 的整数"_s.arg(parser.value(u"copies"_s)));
+        o.copies = *copies;
+    }
     const auto isDocx = [](const QString &path) { return path.endsWith(u".docx"_s, Qt::CaseInsensitive); };
     if (parser.isSet(u"target"_s)) {
         const std::optional<TargetSettings::Kind> kind =

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QSet>
+#include <algorithm>
 #include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
@@ -37,8 +38,18 @@ QString joined(const QString &list) {
 SelectionRun::SelectionRun(QString bankDir)
     : bankDir_(std::move(bankDir)) {}
 
+QString SelectionRun::avoidKey(QStringView question) {
+    QString key;
+    key.reserve(question.size());
+    for (QChar c : question)
+        if (c != u' ')
+            key += c;
+    return key;
+}
+
 void SelectionRun::filter(SelectionHost &host) {
     candidates_.clear();
+    freshness_ = Freshness{};
     for (const QuestionRecord &record : bank_.records()) {
         host.processEvents();
         if (host.runState().stopRequested())
@@ -47,6 +58,28 @@ void SelectionRun::filter(SelectionHost &host) {
         if (TopicFilter::passes(host, code))
             candidates_.push_back(Candidate{&record, code});
     }
+    if (avoid_.isEmpty())
+        return;
+    // Fresh questions first; the lately used ones only as far as the sheet needs them, oldest first.
+    CandidateList fresh, used;
+    std::vector<qint64> when;
+    for (const Candidate &c : candidates_) {
+        const auto last = avoid_.constFind(avoidKey(c.record->questionText));
+        if (last == avoid_.cend())
+            fresh.push_back(c);
+        else
+            used.push_back(c);
+    }
+    std::stable_sort(used.begin(), used.end(), [this](const Candidate &a, const Candidate &b) {
+        return avoid_.value(avoidKey(a.record->questionText)) <
+               avoid_.value(avoidKey(b.record->questionText));
+    });
+    const qsizetype wanted = host.check29() == 1 ? 1 : integerValue(host.quantityText());
+    freshness_.fresh = static_cast<qsizetype>(fresh.size());
+    const qsizetype missing = std::max<qsizetype>(0, wanted - freshness_.fresh);
+    freshness_.reused = std::min<qsizetype>(missing, static_cast<qsizetype>(used.size()));
+    candidates_ = std::move(fresh);
+    candidates_.insert(candidates_.end(), used.begin(), used.begin() + freshness_.reused);
 }
 
 void SelectionRun::append(RunState &state, const Candidate &candidate) {

@@ -8,6 +8,7 @@
 #include "generation/SelectionHost.h"
 #include "generation/WorksheetArgs.h"
 
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,17 @@ public:
     // Frees the bank and the candidates of the last run (the drawn lists are in the host's state).
     void release();
 
+    // Questions to leave out (fresh questions): their texts (blanks removed) with when they were last
+    // used, in ms since the epoch. Where that leaves fewer candidates than asked, the least recently
+    // used of them come back, the oldest first.
+    void setAvoid(QHash<QString, qint64> lastUsed) { avoid_ = std::move(lastUsed); }
+    struct Freshness {
+        qsizetype fresh = 0;  // candidates not used lately
+        qsizetype reused = 0; // lately used ones taken back to fill the sheet
+    };
+    const Freshness &freshness() const { return freshness_; }
+    static QString avoidKey(QStringView question);
+
     const LoadReport &loadReport() const { return report_; }
     const QuestionBank &bank() const { return bank_; }
     const CandidateList &candidates() const { return candidates_; }
@@ -52,4 +64,6 @@ private:
     LoadReport report_;
     qsizetype draws_ = 0;
     qsizetype drawn_ = 0;
+    QHash<QString, qint64> avoid_;
+    Freshness freshness_;
 };

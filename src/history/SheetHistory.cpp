@@ -251,3 +251,20 @@ QList<RecordedSheet> SheetHistory::list(int limit) {
             sheets.append(summary(q));
     return sheets;
 }
+
+QHash<QString, qint64> SheetHistory::usedSince(const QDateTime &since) {
+    QSqlQuery q(QSqlDatabase::database(connection_));
+    q.prepare(
+        u"SELECT items.question, MAX(sheets.created) FROM items JOIN sheets ON sheets.id = items.sheet_id "
+        u"WHERE sheets.created >= ? GROUP BY items.question"_s);
+    q.addBindValue(since.toUTC().toString(Qt::ISODateWithMs));
+    QHash<QString, qint64> used;
+    if (q.exec())
+        while (q.next()) {
+            QString question = q.value(0).toString();
+            question.remove(u' ');
+            used.insert(question,
+                        QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs).toMSecsSinceEpoch());
+        }
+    return used;
+}

@@ -4,6 +4,7 @@
 #include "bank/Result.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,9 @@ public:
     std::optional<RecordedSheet> find(const QString &code);
     // Newest first, without their items.
     QList<RecordedSheet> list(int limit = 1000);
+    // The questions of the sheets made since then (blanks removed), each with when it was last used (ms
+    // since the epoch): what fresh questions leave out.
+    QHash<QString, qint64> usedSince(const QDateTime &since);
 
     static constexpr int SchemaVersion = 1;
 
