@@ -109,6 +109,7 @@ private Q_SLOTS:
     void shortSheetIsSaid();
     void sheetsAreRecordedAndTheirKeysHadByCode();
     void damagedHistoryIsSaidOnce();
+    void freshQuestionsInTheWindow();
     void editorQuestionComesOutOnTheNextSheet();
 
 private:
@@ -980,6 +981,48 @@ void TestMainWindow::damagedHistoryIsSaidOnce() {
     QVERIFY(target_->operations().contains(u"show"_s)); // the sheets were made all the same
     QVERIFY(damaged.open(QIODevice::ReadOnly));
     QCOMPARE(damaged.readAll(), QByteArray(2048, 'z'));
+}
+
+void TestMainWindow::freshQuestionsInTheWindow() {
+    QStringList lines;
+    for (int i = 1; i <= 6; ++i)
+        lines.append(u"窗口第%1题|1|1|0|%1"_s.arg(i));
+    bank_->writeLines(u"tk.txt"_s, lines);
+    QTemporaryDir dir;
+    Form1Services services;
+    services.notices = &notices_;
+    services.questions = &questions_;
+    services.programDir = bank_->dir();
+    services.endProgram = [this] { ++endings_; };
+    services.historyFile = dir.filePath(u"history.sqlite"_s);
+    services.makeTarget = [this](NoticeSink &) {
+        auto target = std::make_unique<RecordingTarget>();
+        target_ = target.get();
+        return std::unique_ptr<DocumentTarget>(std::move(target));
+    };
+    form_ = std::make_unique<Form1>(services);
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
+    child<QLineEdit>(u"Text1"_s)->setText(u"3"_s);
+    child<QCheckBox>(u"CheckFresh"_s)->setChecked(true);
+    const auto questions = [this] {
+        QStringList q;
+        for (const QString &p : target_->paragraphs())
+            if (p.contains(u"、"_s))
+                q.append(p.section(u"、"_s, 1));
+        return q;
+    };
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    const QStringList first = questions();
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    const QStringList second = questions();
+    QCOMPARE(first.size(), 3);
+    for (const QString &q : second)
+        QVERIFY(!first.contains(q));
+    QVERIFY(notices_.texts.isEmpty());
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts, QStringList{u"最近 7 天没用过的题只有 0 道，另用了 3 道用过最久的题。"_s});
+    // The choice is kept for the next start.
+    QVERIFY(QString::fromUtf8(bank_->readBytes(u"tessaly.ini"_s)).contains(u"fresh=true"_s));
 }
 
 void TestMainWindow::editorOpensOnceAndAfresh() {

@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFontMetrics>
 #include <QInputDialog>
@@ -27,6 +28,7 @@
 #include <QResizeEvent>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTimer>
 #include <unistd.h>
 
@@ -156,7 +158,17 @@ Form1::Form1(Form1Services services, QWidget *parent)
         paper_ = PageLayout::paperFromName(ini.value(u"page/paper"_s, u"A4"_s).toString())
                      .value_or(PageLayout::Paper::A4);
         landscape_ = ini.value(u"page/landscape"_s, false).toBool();
+        ui_->CheckFresh->setChecked(ini.value(u"history/fresh"_s, false).toBool());
+        ui_->SpinFresh->setValue(ini.value(u"history/freshDays"_s, 7).toInt());
     }
+    // The fresh-question choice is kept for the next start.
+    const auto keepFresh = [this] {
+        QSettings ini(services_.programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
+        ini.setValue(u"history/fresh"_s, ui_->CheckFresh->isChecked());
+        ini.setValue(u"history/freshDays"_s, ui_->SpinFresh->value());
+    };
+    connect(ui_->CheckFresh, &QCheckBox::toggled, this, keepFresh);
+    connect(ui_->SpinFresh, &QSpinBox::valueChanged, this, keepFresh);
     connect(module3_, &Module3::leftClicked, this, [this] {
         showNormal();
         show();
@@ -443,7 +455,19 @@ void Form1::runFromButton() {
         return; // a second click cannot start a second run on the same state
     running_ = true;
     ui_->Command1->setEnabled(false);
+    // Fresh questions: the sheets of the last days are left out where the bank allows.
+    QHash<QString, qint64> avoid;
+    if (ui_->CheckFresh->isChecked())
+        if (SheetHistory *sheets = history())
+            avoid = sheets->usedSince(QDateTime::currentDateTime().addDays(-ui_->SpinFresh->value()));
+    run_.setAvoid(avoid);
     const WorksheetArgs args = run_.select(*this);
+    if (run_.freshness().reused > 0)
+        notices_->ShowNotice(
+            u"最近 %1 天没用过的题只有 %2 道，另用了 %3 道用过最久的题。"_s.arg(ui_->SpinFresh->value())
+                .arg(run_.freshness().fresh)
+                .arg(run_.freshness().reused),
+            noticeTitle(), 1);
     // A sheet shorter than asked is said so, where it would otherwise be silently short.
     const qsizetype asked = static_cast<qsizetype>(numberValue(args.quantity));
     const qsizetype drawn = DocumentWriter::splitList(args.questionList).size();
