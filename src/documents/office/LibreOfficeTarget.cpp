@@ -379,3 +379,20 @@ void LibreOfficeTarget::closeDocument() {
     // The references stay: any further call meets the disposed document and fails like it would if
     // the user had closed it.
 }
+
+void LibreOfficeTarget::warmUpWriter(const std::shared_ptr<OfficeConnection> &office) {
+    LibreOfficeTarget target(office, Method::LoadDocx);
+    target.newDocument();
+    target.setFontName(u"宋体"_s);
+    target.typeText(u"Tessaly练习"_s);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"warm.docx"_s);
+    if (!dir.isValid() || !target.d_->docx.saveTo(path))
+        return;
+    try {
+        target.d_->document = loadHidden(*target.d_, fileUrl(path), true);
+    } catch (const css::uno::Exception &) {
+        return; // the first sheet pays then, nothing worse
+    }
+    target.closeDocument();
+}

@@ -51,6 +51,9 @@ public:
     Status exportTo(const QString &path);
     // Closes the document without saving (tests, and a command line that only exports).
     void closeDocument();
+    // Loads a one-line sheet hidden and closes it again: the office's first document (Writer, the .docx
+    // import, the fonts) costs a few hundred milliseconds that the user's first sheet then does not pay.
+    static void warmUpWriter(const std::shared_ptr<OfficeConnection> &office);
 
     struct Impl;
     Impl &impl() { return *d_; }
