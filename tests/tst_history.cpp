@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -305,6 +306,30 @@ void TestHistory::batchOfDistinctSheets() {
     QVERIFY(err.contains(u"正在出第 3/3 份"_s));
     Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(file);
     QCOMPARE(history.value()->list().size(), 3);
+
+    // In one file: three sheets, each on a page of its own (a new section per heading), codes on each.
+    QString outOne, errOne;
+    {
+        const Result<GenerateOptions> options = GenerateOptions::parse(
+            {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"3"_s, u"--copies"_s, u"3"_s,
+             u"--one-file"_s, u"--history"_s, file, u"--output"_s, work_.filePath(u"all.docx"_s)},
+            bank.dir());
+        QVERIFY2(options.ok(), qPrintable(options.error()));
+        QTextStream o(&outOne), e(&errOne);
+        QCOMPARE(runGenerate(options.value(), o, e), 0);
+    }
+    const docxreader::Document all = read(work_.filePath(u"all.docx"_s));
+    const QStringList allQuestions = questionsOf(all);
+    QCOMPARE(allQuestions.size(), 9);
+    QCOMPARE(QSet<QString>(allQuestions.begin(), allQuestions.end()).size(), 9);
+    int titles = 0;
+    for (const QString &line : all.texts())
+        titles += line.startsWith(u"Tessaly练习"_s) && line.contains(u"卷号"_s);
+    QCOMPARE(titles, 3);
+    QCOMPARE(all.sections.size(), 6);          // heading and questions, three times
+    QCOMPARE(all.sections[2].type, QString()); // the second sheet's heading starts a new page
+    QCOMPARE(all.sections[3].type, u"continuous"_s);
+    QVERIFY(!QFile::exists(work_.filePath(u"all-1.docx"_s)));
 
     // Four sheets of three from ten questions: the fourth cannot be distinct, and says so.
     QString out4, err4;

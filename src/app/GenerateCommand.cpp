@@ -132,6 +132,9 @@ int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &e
 
     CommandLineHost host(options.settings, err);
     SelectionRun run(options.bankDir);
+    // --one-file: every copy in one document (and every key in another), a new page for each sheet.
+    std::unique_ptr<DocxTarget> oneSheet, oneKey;
+    const int files = options.oneFile ? 1 : options.copies;
     for (int copy = 1; copy <= options.copies; ++copy) {
         if (options.copies > 1)
             err << u"正在出第 %1/%2 份……"_s.arg(copy).arg(options.copies) << Qt::endl;
@@ -180,8 +183,31 @@ int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &e
         };
         WorksheetArgs key = args;
         key.answerFlag = u"1"_s;
-        const QString output = copyPath(options.output, copy, options.copies);
-        const QString answerKey = copyPath(options.answerKey, copy, options.copies);
+        const QString output = copyPath(options.output, copy, files);
+        const QString answerKey = copyPath(options.answerKey, copy, files);
+
+        if (options.oneFile) {
+            const auto add = [&](std::unique_ptr<DocxTarget> &target, const QString &path,
+                                 const WorksheetArgs &a) {
+                if (!target)
+                    target = std::make_unique<DocxTarget>(path);
+                else
+                    target->keepSheetAndStartAnother();
+                DocumentWriter::write(host, *target, a);
+                if (target->failed())
+                    err << target->failure() << Qt::endl;
+                return !target->failed();
+            };
+            if (!add(oneSheet, output, args))
+                return 1;
+            report(what, output);
+            if (!answerKey.isEmpty()) {
+                if (!add(oneKey, answerKey, key))
+                    return 1;
+                report(u"答案版"_s, answerKey);
+            }
+            continue;
+        }
 
         if (options.target == TargetSettings::Kind::LibreOffice) {
             TargetSettings target = TargetSettings::read(options.programDir);

@@ -52,6 +52,7 @@ const QList<QCommandLineOption> &allOptions() {
             u"T"_s),
         option(u"fresh-days"_s, u"避开最近 N 天出过的题（不够时用用过最久的题补足）：1 到 3650"_s, u"N"_s),
         option(u"copies"_s, u"一次出 N 份互不重复的试卷（各有卷号，文件名加 -1、-2……）：1 到 100"_s, u"N"_s),
+        option(u"one-file"_s, u"与 --copies 一起用：各份试卷写进同一个文件，每份另起一页"_s),
         option(u"history"_s, u"出卷记录文件（默认在用户数据文件夹；tessaly.ini 的 history/file）"_s,
                u"FILE"_s),
         option(u"headless"_s,
@@ -308,6 +309,9 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         if (o.output.isEmpty() && o.headless)
             return Parsed::failure(u"--headless：不显示窗口时须用 --output 给出要导出的文件"_s);
     }
+    o.oneFile = parser.isSet(u"one-file"_s);
+    if (o.oneFile && o.target != TargetSettings::Kind::Docx)
+        return Parsed::failure(u"--one-file：只能用于写 .docx 文件（docx 目标）"_s);
     if (!o.answerKey.isEmpty() &&
         QFileInfo(o.answerKey).absoluteFilePath() == QFileInfo(o.output).absoluteFilePath())
         return Parsed::failure(u"--answer-key：不能与 --output 是同一个文件"_s);

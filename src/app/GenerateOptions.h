@@ -21,9 +21,10 @@ struct GenerateOptions {
     // docx: write files; libreoffice: type into LibreOffice (and export by the output's extension).
     TargetSettings::Kind target = TargetSettings::Kind::Docx;
     bool headless = false;
-    QString history;   // the history file; empty: SheetHistory::defaultPath
-    int freshDays = 0; // leave out the questions of the sheets of the last days (0: none)
-    int copies = 1;    // sheets with no question shared between them where the bank allows
+    QString history;      // the history file; empty: SheetHistory::defaultPath
+    int freshDays = 0;    // leave out the questions of the sheets of the last days (0: none)
+    int copies = 1;       // sheets with no question shared between them where the bank allows
+    bool oneFile = false; // the copies in one document, a page break between sheets
 
     // Parses the arguments after "generate". A failure's message is one line naming the option and the
     // values it accepts. programDir is the program's folder, the default bank folder.

@@ -52,6 +52,11 @@ void DocxTarget::newDocument() {
     questionsFrom_ = -1;
 }
 
+void DocxTarget::keepSheetAndStartAnother() {
+    finished_.push_back(Sheet{std::move(paragraphs_), format_, marginPoints_, layout_, questionsFrom_});
+    newDocument();
+}
+
 void DocxTarget::beginQuestions() {
     questionsFrom_ = static_cast<qsizetype>(paragraphs_.size()) - 1;
     paragraphs_.back().question = true;
@@ -147,71 +152,38 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
         w.writeEndElement();
     };
 
-    // A section of its own for the heading (one column) when the questions flow in columns: its
-    // properties stand in the last heading paragraph, and the questions' section follows on the same page.
-    const bool twoSections =
-        questionsFrom_ > 0 && questionsFrom_ < static_cast<qsizetype>(paragraphs_.size());
-    const auto writeSection = [&](int columns, bool continuous) {
-        w.writeStartElement(W, u"sectPr"_s);
-        if (continuous) {
-            w.writeEmptyElement(W, u"type"_s);
-            w.writeAttribute(W, u"val"_s, u"continuous"_s);
-        }
-        w.writeEmptyElement(W, u"pgSz"_s);
-        w.writeAttribute(W, u"w"_s, QString::number(layout_.widthTwips()));
-        w.writeAttribute(W, u"h"_s, QString::number(layout_.heightTwips()));
-        if (layout_.landscape)
-            w.writeAttribute(W, u"orient"_s, u"landscape"_s);
-        const QString margin = QString::number(marginPoints_ * 20);
-        w.writeEmptyElement(W, u"pgMar"_s);
-        w.writeAttribute(W, u"top"_s, margin);
-        w.writeAttribute(W, u"right"_s, margin);
-        w.writeAttribute(W, u"bottom"_s, margin);
-        w.writeAttribute(W, u"left"_s, margin);
-        w.writeAttribute(W, u"header"_s, u"851"_s);
-        w.writeAttribute(W, u"footer"_s, u"992"_s);
-        w.writeAttribute(W, u"gutter"_s, u"0"_s);
-        w.writeEmptyElement(W, u"cols"_s);
-        w.writeAttribute(W, u"num"_s, QString::number(columns));
-        w.writeAttribute(W, u"space"_s, QString::number(ColumnGapTwips));
-        w.writeEndElement(); // sectPr
-    };
-
-    for (std::size_t i = 0; i < paragraphs_.size(); ++i) {
-        const Paragraph &p = paragraphs_[i];
-        // The last paragraph was never ended; its mark has the formatting current now.
-        const Format mark = i + 1 == paragraphs_.size() ? format_ : p.mark;
-        w.writeStartElement(W, u"p"_s);
-        // Paragraph properties in schema order: keepNext, keepLines, spacing, jc, rPr, sectPr.
-        w.writeStartElement(W, u"pPr"_s);
-        if (p.keepNext)
-            w.writeEmptyElement(W, u"keepNext"_s);
-        if (p.keepLines)
-            w.writeEmptyElement(W, u"keepLines"_s);
-        if (p.question && layout_.lineSpacing > 0) {
-            // At least this much: a large font still gets the room it needs.
-            w.writeEmptyElement(W, u"spacing"_s);
-            w.writeAttribute(W, u"line"_s, QString::number(qRound(layout_.lineSpacing * 20)));
-            w.writeAttribute(W, u"lineRule"_s, u"atLeast"_s);
-        }
-        w.writeEmptyElement(W, u"jc"_s);
-        w.writeAttribute(W, u"val"_s, p.alignment == Alignment::Center ? u"center"_s : u"left"_s);
-        writeFormat(mark);
-        w.writeEndElement(); // pPr
-        for (const Run &run : p.runs) {
-            w.writeStartElement(W, u"r"_s);
-            writeFormat(run.format);
-            w.writeStartElement(W, u"t"_s);
-            w.writeAttribute(u"xml:space"_s, u"preserve"_s);
-            w.writeCharacters(run.text);
-            w.writeEndElement(); // t
-            w.writeEndElement(); // r
-        }
-        w.writeEndElement(); // p
-        if (twoSections && static_cast<qsizetype>(i) + 1 == questionsFrom_) {
-            // The heading's section ends in a paragraph of its own, a point high: LibreOffice turns an
-            // empty section-end paragraph into the break alone, Word shows it as a line; either way
-            // the sheet's own paragraphs stay as the writer made them.
+    const auto writeSheet = [&](const SheetView &v, bool last) {
+        // A section of its own for the heading (one column) when the questions flow in columns: its
+        // properties stand in the last heading paragraph, and the questions' section follows on the same
+        // page.
+        const bool twoSections =
+            v.questionsFrom > 0 && v.questionsFrom < static_cast<qsizetype>(v.paragraphs->size());
+        const auto writeSection = [&w, &v](int columns, bool continuous) {
+            w.writeStartElement(W, u"sectPr"_s);
+            if (continuous) {
+                w.writeEmptyElement(W, u"type"_s);
+                w.writeAttribute(W, u"val"_s, u"continuous"_s);
+            }
+            w.writeEmptyElement(W, u"pgSz"_s);
+            w.writeAttribute(W, u"w"_s, QString::number(v.layout.widthTwips()));
+            w.writeAttribute(W, u"h"_s, QString::number(v.layout.heightTwips()));
+            if (v.layout.landscape)
+                w.writeAttribute(W, u"orient"_s, u"landscape"_s);
+            const QString margin = QString::number(v.marginPoints * 20);
+            w.writeEmptyElement(W, u"pgMar"_s);
+            w.writeAttribute(W, u"top"_s, margin);
+            w.writeAttribute(W, u"right"_s, margin);
+            w.writeAttribute(W, u"bottom"_s, margin);
+            w.writeAttribute(W, u"left"_s, margin);
+            w.writeAttribute(W, u"header"_s, u"851"_s);
+            w.writeAttribute(W, u"footer"_s, u"992"_s);
+            w.writeAttribute(W, u"gutter"_s, u"0"_s);
+            w.writeEmptyElement(W, u"cols"_s);
+            w.writeAttribute(W, u"num"_s, QString::number(columns));
+            w.writeAttribute(W, u"space"_s, QString::number(ColumnGapTwips));
+            w.writeEndElement(); // sectPr
+        };
+        const auto sectionEnd = [&w, &writeSection](int columns, bool continuous) {
             w.writeStartElement(W, u"p"_s);
             w.writeStartElement(W, u"pPr"_s);
             w.writeEmptyElement(W, u"spacing"_s);
@@ -223,13 +195,61 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             w.writeEmptyElement(W, u"sz"_s);
             w.writeAttribute(W, u"val"_s, u"2"_s);
             w.writeEndElement(); // rPr
-            writeSection(1, false);
+            writeSection(columns, continuous);
             w.writeEndElement(); // pPr
             w.writeEndElement(); // p
-        }
-    }
+        };
 
-    writeSection(twoSections || questionsFrom_ == 0 ? layout_.columns : 1, twoSections);
+        for (std::size_t i = 0; i < v.paragraphs->size(); ++i) {
+            const Paragraph &p = (*v.paragraphs)[i];
+            // The last paragraph was never ended; its mark has the formatting current now.
+            const Format mark = i + 1 == v.paragraphs->size() ? v.format : p.mark;
+            w.writeStartElement(W, u"p"_s);
+            // Paragraph properties in schema order: keepNext, keepLines, spacing, jc, rPr, sectPr.
+            w.writeStartElement(W, u"pPr"_s);
+            if (p.keepNext)
+                w.writeEmptyElement(W, u"keepNext"_s);
+            if (p.keepLines)
+                w.writeEmptyElement(W, u"keepLines"_s);
+            if (p.question && v.layout.lineSpacing > 0) {
+                // At least this much: a large font still gets the room it needs.
+                w.writeEmptyElement(W, u"spacing"_s);
+                w.writeAttribute(W, u"line"_s, QString::number(qRound(v.layout.lineSpacing * 20)));
+                w.writeAttribute(W, u"lineRule"_s, u"atLeast"_s);
+            }
+            w.writeEmptyElement(W, u"jc"_s);
+            w.writeAttribute(W, u"val"_s, p.alignment == Alignment::Center ? u"center"_s : u"left"_s);
+            writeFormat(mark);
+            w.writeEndElement(); // pPr
+            for (const Run &run : p.runs) {
+                w.writeStartElement(W, u"r"_s);
+                writeFormat(run.format);
+                w.writeStartElement(W, u"t"_s);
+                w.writeAttribute(u"xml:space"_s, u"preserve"_s);
+                w.writeCharacters(run.text);
+                w.writeEndElement(); // t
+                w.writeEndElement(); // r
+            }
+            w.writeEndElement(); // p
+            // The heading's section ends in a paragraph of its own, a point high: LibreOffice turns an
+            // empty section-end paragraph into the break alone, Word shows it as a line; either way the
+            // sheet's own paragraphs stay as the writer made them.
+            if (twoSections && static_cast<qsizetype>(i) + 1 == v.questionsFrom)
+                sectionEnd(1, false);
+        }
+
+        // The questions' section: the body's own at the end of the document; for a sheet with more after
+        // it, in a paragraph of its own (the next sheet's heading section then starts a new page).
+        if (last)
+            writeSection(twoSections || v.questionsFrom == 0 ? v.layout.columns : 1, twoSections);
+        else
+            sectionEnd(twoSections || v.questionsFrom == 0 ? v.layout.columns : 1, twoSections);
+    };
+    for (const Sheet &sheet : finished_)
+        writeSheet(
+            SheetView{&sheet.paragraphs, sheet.format, sheet.marginPoints, sheet.layout, sheet.questionsFrom},
+            false);
+    writeSheet(SheetView{&paragraphs_, format_, marginPoints_, layout_, questionsFrom_}, true);
 
     w.writeEndElement(); // body
     w.writeEndElement(); // document

@@ -41,6 +41,9 @@ public:
     QByteArray documentXml() const;
     // The whole package, as show() writes it.
     Result<QByteArray> package() const;
+    // Keeps the sheet written so far and starts another in the same document, on a new page: several
+    // sheets in one file. The next newDocument() begins the new sheet; show() writes them all.
+    void keepSheetAndStartAnother();
     // Writes the package to a file (temporary name, then rename), whatever path() says.
     Status saveTo(const QString &path) const;
 
@@ -65,6 +68,22 @@ private:
     };
 
     bool writeDocumentXml(QByteArray *xml) const;
+
+    struct Sheet {
+        std::vector<Paragraph> paragraphs;
+        Format format;
+        int marginPoints;
+        PageLayout layout;
+        qsizetype questionsFrom;
+    };
+    struct SheetView {
+        const std::vector<Paragraph> *paragraphs;
+        Format format;
+        int marginPoints;
+        PageLayout layout;
+        qsizetype questionsFrom;
+    };
+    std::vector<Sheet> finished_;
 
     QString path_;
     QStringList warnings_;
