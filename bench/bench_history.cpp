@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The cost of recording a sheet of 24 questions in a history that already holds 10,000 sheets, and of
-// finding one sheet by its code there.
+// The cost of recording a sheet of 24 questions in a history that already holds 10,000 sheets (made ten
+// a day over the last thousand days), of finding one sheet by its code there, and of the fresh-question
+// look-up of the last 7 and the last 365 days.
 //   bench_history [--quick]
 #include "history/SheetHistory.h"
 #include "history/SheetRecord.h"
@@ -8,6 +9,7 @@
 #include "BenchSupport.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -28,6 +30,7 @@ int main(int argc, char **argv) {
     QString someCode;
     for (int i = 0; i < sheets; ++i) {
         RecordedSheet sheet = sheetrecord::fromSheet(args, settings, dir.path());
+        sheet.created = QDateTime::currentDateTime().addSecs(-static_cast<qint64>(i) * 8640);
         const Result<QString> code = history.value()->record(sheet);
         if (!code)
             qFatal("%s", qPrintable(code.error()));
@@ -49,5 +52,17 @@ int main(int argc, char **argv) {
     }
     std::printf("with %d sheets recorded: record one more %.2f ms, find one by code %.2f ms (medians)\n",
                 sheets, median(record), median(find));
+    for (int days : {7, 365}) {
+        std::vector<double> lookups;
+        qsizetype found = 0;
+        for (int r = 0; r < 11; ++r) {
+            QElapsedTimer t;
+            t.start();
+            found = history.value()->usedSince(QDateTime::currentDateTime().addDays(-days)).size();
+            lookups.push_back(t.nsecsElapsed() / 1e6);
+        }
+        std::printf("fresh questions, last %d days (%lld distinct questions): %.2f ms (median)\n", days,
+                    static_cast<long long>(found), median(lookups));
+    }
     return 0;
 }
