@@ -30,7 +30,8 @@ double sheet(const TargetSettings &settings, std::shared_ptr<OfficeConnection> *
     const double ms = t.nsecsElapsed() / 1e6;
     if (chosen.target->failed() || !chosen.office)
         qFatal("no office: %s", qPrintable(chosen.target->failure()));
-    *office = chosen.office;
+    if (!*office)
+        *office = chosen.office; // the connection that started the office, which ends it
     return ms;
 }
 
