@@ -16,6 +16,8 @@ packages=(
   xvfb x11-utils
   # a private session bus for the test of desktop notifications
   dbus-daemon
+  # checks of the installed desktop entry and AppStream metadata
+  appstream desktop-file-utils
   # .docx output
   libzip-dev zipcmp
   # the CSV import of questions

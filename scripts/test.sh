@@ -9,6 +9,12 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 cmake --preset testing
 cmake --build --preset testing
 ctest --preset testing
+# The install: desktop entry and AppStream metadata valid, in a staging folder.
+stage=$(mktemp -d)
+cmake --install build/testing --prefix "$stage/usr"
+desktop-file-validate "$stage/usr/share/applications/org.tessaly.Tessaly.desktop"
+appstreamcli validate --no-net "$stage/usr/share/metainfo/org.tessaly.Tessaly.metainfo.xml"
+rm -rf "$stage"
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
