@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/office/LibreOfficeTarget.h"
 
+#include "bank/AtomicFile.h"
 #include "documents/office/LibreOfficeTargetImpl.h"
 
 #include <com/sun/star/awt/FontWeight.hpp>
@@ -25,7 +26,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <exception>
 #include <thread>
 
@@ -361,10 +364,12 @@ Status LibreOfficeTarget::exportTo(const QString &path) {
         QFile::remove(partial);
         return Status::failure(u"无法导出 %1：%2"_s.arg(path, describe(e)));
     }
-    QFile::remove(target.absoluteFilePath());
-    if (!QFile::rename(partial, target.absoluteFilePath())) {
+    // One rename over the old file: it stays whole until the new one is complete (never removed first).
+    if (::rename(QFile::encodeName(partial).constData(),
+                 QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+        const int error = errno;
         QFile::remove(partial);
-        return Status::failure(u"无法写入文件 %1"_s.arg(path));
+        return Status::failure(u"无法写入文件 %1：%2"_s.arg(path, systemErrorText(error)));
     }
     return succeeded();
 }
