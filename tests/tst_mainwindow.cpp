@@ -121,7 +121,9 @@ private:
     }
     QCheckBox *box(int slot) const { return form_->topicBox(slot); }
     QList<int> enabledSlots() const;
-    void makeForm(std::optional<DownloadSettings> download);
+    // The window's services with this test's fakes: recorded notices and answers, a recording target.
+    Form1Services testServices();
+    void makeForm(std::optional<DownloadSettings> download, const QString &historyFile = {});
     QList<int> tickedSlots() const;
 
     std::unique_ptr<TempBank> bank_;
@@ -138,22 +140,28 @@ void TestMainWindow::init() {
     makeForm(std::nullopt);
 }
 
-void TestMainWindow::makeForm(std::optional<DownloadSettings> download) {
-    form_.reset();
-    notices_ = RecordingNotices();
-    questions_ = ScriptedQuestions();
-    endings_ = 0;
+Form1Services TestMainWindow::testServices() {
     Form1Services services;
     services.notices = &notices_;
     services.questions = &questions_;
     services.programDir = bank_->dir();
     services.endProgram = [this] { ++endings_; };
-    services.download = download;
     services.makeTarget = [this](NoticeSink &) {
         auto target = std::make_unique<RecordingTarget>();
         target_ = target.get();
         return std::unique_ptr<DocumentTarget>(std::move(target));
     };
+    return services;
+}
+
+void TestMainWindow::makeForm(std::optional<DownloadSettings> download, const QString &historyFile) {
+    form_.reset();
+    notices_ = RecordingNotices();
+    questions_ = ScriptedQuestions();
+    endings_ = 0;
+    Form1Services services = testServices();
+    services.download = download;
+    services.historyFile = historyFile;
     form_ = std::make_unique<Form1>(services);
 }
 
@@ -757,11 +765,7 @@ private:
 void TestMainWindow::clicksDuringARunAreDropped() {
     QPushButton *run = nullptr;
     int targets = 0;
-    Form1Services services;
-    services.notices = &notices_;
-    services.questions = &questions_;
-    services.programDir = bank_->dir();
-    services.endProgram = [this] { ++endings_; };
+    Form1Services services = testServices();
     services.makeTarget = [&targets, &run](NoticeSink &) -> std::unique_ptr<DocumentTarget> {
         ++targets;
         return std::make_unique<ClickAtShow>(run);
@@ -901,18 +905,7 @@ void TestMainWindow::shortSheetIsSaid() {
 
 void TestMainWindow::sheetsAreRecordedAndTheirKeysHadByCode() {
     QTemporaryDir dir;
-    Form1Services services;
-    services.notices = &notices_;
-    services.questions = &questions_;
-    services.programDir = bank_->dir();
-    services.endProgram = [this] { ++endings_; };
-    services.historyFile = dir.filePath(u"history.sqlite"_s);
-    services.makeTarget = [this](NoticeSink &) {
-        auto target = std::make_unique<RecordingTarget>();
-        target_ = target.get();
-        return std::unique_ptr<DocumentTarget>(std::move(target));
-    };
-    form_ = std::make_unique<Form1>(services);
+    makeForm(std::nullopt, dir.filePath(u"history.sqlite"_s));
     child<QLineEdit>(u"Text1"_s)->setText(u"5"_s);
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     QString code;
@@ -962,18 +955,7 @@ void TestMainWindow::damagedHistoryIsSaidOnce() {
     QFile damaged(dir.filePath(u"history.sqlite"_s));
     QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(2048, 'z')) == 2048);
     damaged.close();
-    Form1Services services;
-    services.notices = &notices_;
-    services.questions = &questions_;
-    services.programDir = bank_->dir();
-    services.endProgram = [this] { ++endings_; };
-    services.historyFile = damaged.fileName();
-    services.makeTarget = [this](NoticeSink &) {
-        auto target = std::make_unique<RecordingTarget>();
-        target_ = target.get();
-        return std::unique_ptr<DocumentTarget>(std::move(target));
-    };
-    form_ = std::make_unique<Form1>(services);
+    makeForm(std::nullopt, damaged.fileName());
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     QCOMPARE(notices_.texts.size(), 1); // told once
@@ -989,18 +971,7 @@ void TestMainWindow::freshQuestionsInTheWindow() {
         lines.append(u"窗口第%1题|1|1|0|%1"_s.arg(i));
     bank_->writeLines(u"tk.txt"_s, lines);
     QTemporaryDir dir;
-    Form1Services services;
-    services.notices = &notices_;
-    services.questions = &questions_;
-    services.programDir = bank_->dir();
-    services.endProgram = [this] { ++endings_; };
-    services.historyFile = dir.filePath(u"history.sqlite"_s);
-    services.makeTarget = [this](NoticeSink &) {
-        auto target = std::make_unique<RecordingTarget>();
-        target_ = target.get();
-        return std::unique_ptr<DocumentTarget>(std::move(target));
-    };
-    form_ = std::make_unique<Form1>(services);
+    makeForm(std::nullopt, dir.filePath(u"history.sqlite"_s));
     child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
     child<QLineEdit>(u"Text1"_s)->setText(u"3"_s);
     child<QCheckBox>(u"CheckFresh"_s)->setChecked(true);

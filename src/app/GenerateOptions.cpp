@@ -2,6 +2,7 @@
 #include "app/GenerateOptions.h"
 
 #include "bank/CodeTables.h"
+#include "editor/EntryValues.h"
 #include "generation/PageLayout.h"
 
 #include <QCommandLineParser>
@@ -61,15 +62,6 @@ const QList<QCommandLineOption> &allOptions() {
     return options;
 }
 
-std::optional<int> gradeFrom(const QString &text) {
-    bool ok = false;
-    const int number = text.toInt(&ok);
-    if (ok)
-        return number >= 0 && number < codes::GradeCount ? std::optional<int>(number) : std::nullopt;
-    const qsizetype index = codes::gradeNames().indexOf(text);
-    return index >= 0 ? std::optional<int>(static_cast<int>(index)) : std::nullopt;
-}
-
 std::optional<codes::QuestionMode> modeFrom(const QString &text) {
     using M = codes::QuestionMode;
     const QString lower = text.toLower();
@@ -84,25 +76,16 @@ std::optional<codes::QuestionMode> modeFrom(const QString &text) {
     return codes::modeFromName(text);
 }
 
-QString withoutBlanks(QString text) {
-    text.remove(u' ');
-    return text;
-}
-
-// Slot 1..40 for a number or a topic name of the mode's list, 0 for the unclassified box.
+// Slot 1..40 for a number, or what the editor and `tessaly add` take for a name (a topic of the mode's
+// list, unclassified or 未归类题 for the unclassified box, 0).
 std::optional<int> slotFrom(const QString &item, codes::QuestionMode mode) {
     bool ok = false;
     const int number = item.toInt(&ok);
     if (ok)
         return number >= 1 && number <= codes::TopicSlotCount ? std::optional<int>(number) : std::nullopt;
-    if (item.compare(u"unclassified"_s, Qt::CaseInsensitive) == 0 || item == codes::unclassifiedName())
-        return 0;
-    const QStringList &names =
-        codes::usesOlympiadList(mode) ? codes::olympiadTopicNames() : codes::textbookTopicNames();
-    for (qsizetype i = 0; i < names.size(); ++i)
-        if (withoutBlanks(names[i]) == withoutBlanks(item))
-            return static_cast<int>(i) + 1;
-    return std::nullopt;
+    if (item.trimmed().isEmpty())
+        return std::nullopt;
+    return entryvalues::topicSlot(item, codes::usesOlympiadList(mode));
 }
 
 std::optional<int> integerIn(const QString &text, int low, int high) {
@@ -161,7 +144,7 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     o.bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : programDir;
 
     if (parser.isSet(u"grade"_s)) {
-        const std::optional<int> grade = gradeFrom(parser.value(u"grade"_s));
+        const std::optional<int> grade = entryvalues::grade(parser.value(u"grade"_s));
         if (!grade)
             return Parsed::failure(u"--grade：“%1”无效，应为 0 到 6 或 %2"_s.arg(
                 parser.value(u"grade"_s), codes::gradeNames().join(u'、')));

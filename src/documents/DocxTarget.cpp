@@ -152,24 +152,26 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
         w.writeEndElement();
     };
 
-    const auto writeSheet = [&](const SheetView &v, bool last) {
+    const auto writeSheet = [&](const std::vector<Paragraph> &paragraphs, const Format &format,
+                                int marginPoints, const PageLayout &layout, qsizetype questionsFrom,
+                                bool last) {
         // A section of its own for the heading (one column) when the questions flow in columns: its
         // properties stand in the last heading paragraph, and the questions' section follows on the same
         // page.
         const bool twoSections =
-            v.questionsFrom > 0 && v.questionsFrom < static_cast<qsizetype>(v.paragraphs->size());
-        const auto writeSection = [&w, &v](int columns, bool continuous) {
+            questionsFrom > 0 && questionsFrom < static_cast<qsizetype>(paragraphs.size());
+        const auto writeSection = [&w, &layout, &marginPoints](int columns, bool continuous) {
             w.writeStartElement(W, u"sectPr"_s);
             if (continuous) {
                 w.writeEmptyElement(W, u"type"_s);
                 w.writeAttribute(W, u"val"_s, u"continuous"_s);
             }
             w.writeEmptyElement(W, u"pgSz"_s);
-            w.writeAttribute(W, u"w"_s, QString::number(v.layout.widthTwips()));
-            w.writeAttribute(W, u"h"_s, QString::number(v.layout.heightTwips()));
-            if (v.layout.landscape)
+            w.writeAttribute(W, u"w"_s, QString::number(layout.widthTwips()));
+            w.writeAttribute(W, u"h"_s, QString::number(layout.heightTwips()));
+            if (layout.landscape)
                 w.writeAttribute(W, u"orient"_s, u"landscape"_s);
-            const QString margin = QString::number(v.marginPoints * 20);
+            const QString margin = QString::number(marginPoints * 20);
             w.writeEmptyElement(W, u"pgMar"_s);
             w.writeAttribute(W, u"top"_s, margin);
             w.writeAttribute(W, u"right"_s, margin);
@@ -200,10 +202,10 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             w.writeEndElement(); // p
         };
 
-        for (std::size_t i = 0; i < v.paragraphs->size(); ++i) {
-            const Paragraph &p = (*v.paragraphs)[i];
+        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+            const Paragraph &p = paragraphs[i];
             // The last paragraph was never ended; its mark has the formatting current now.
-            const Format mark = i + 1 == v.paragraphs->size() ? v.format : p.mark;
+            const Format mark = i + 1 == paragraphs.size() ? format : p.mark;
             w.writeStartElement(W, u"p"_s);
             // Paragraph properties in schema order: keepNext, keepLines, spacing, jc, rPr, sectPr.
             w.writeStartElement(W, u"pPr"_s);
@@ -211,10 +213,10 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
                 w.writeEmptyElement(W, u"keepNext"_s);
             if (p.keepLines)
                 w.writeEmptyElement(W, u"keepLines"_s);
-            if (p.question && v.layout.lineSpacing > 0) {
+            if (p.question && layout.lineSpacing > 0) {
                 // At least this much: a large font still gets the room it needs.
                 w.writeEmptyElement(W, u"spacing"_s);
-                w.writeAttribute(W, u"line"_s, QString::number(qRound(v.layout.lineSpacing * 20)));
+                w.writeAttribute(W, u"line"_s, QString::number(qRound(layout.lineSpacing * 20)));
                 w.writeAttribute(W, u"lineRule"_s, u"atLeast"_s);
             }
             w.writeEmptyElement(W, u"jc"_s);
@@ -234,22 +236,21 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             // The heading's section ends in a paragraph of its own, a point high: LibreOffice turns an
             // empty section-end paragraph into the break alone, Word shows it as a line; either way the
             // sheet's own paragraphs stay as the writer made them.
-            if (twoSections && static_cast<qsizetype>(i) + 1 == v.questionsFrom)
+            if (twoSections && static_cast<qsizetype>(i) + 1 == questionsFrom)
                 sectionEnd(1, false);
         }
 
         // The questions' section: the body's own at the end of the document; for a sheet with more after
         // it, in a paragraph of its own (the next sheet's heading section then starts a new page).
         if (last)
-            writeSection(twoSections || v.questionsFrom == 0 ? v.layout.columns : 1, twoSections);
+            writeSection(twoSections || questionsFrom == 0 ? layout.columns : 1, twoSections);
         else
-            sectionEnd(twoSections || v.questionsFrom == 0 ? v.layout.columns : 1, twoSections);
+            sectionEnd(twoSections || questionsFrom == 0 ? layout.columns : 1, twoSections);
     };
     for (const Sheet &sheet : finished_)
-        writeSheet(
-            SheetView{&sheet.paragraphs, sheet.format, sheet.marginPoints, sheet.layout, sheet.questionsFrom},
-            false);
-    writeSheet(SheetView{&paragraphs_, format_, marginPoints_, layout_, questionsFrom_}, true);
+        writeSheet(sheet.paragraphs, sheet.format, sheet.marginPoints, sheet.layout, sheet.questionsFrom,
+                   false);
+    writeSheet(paragraphs_, format_, marginPoints_, layout_, questionsFrom_, true);
 
     w.writeEndElement(); // body
     w.writeEndElement(); // document

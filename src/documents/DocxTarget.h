@@ -76,13 +76,6 @@ private:
         PageLayout layout;
         qsizetype questionsFrom;
     };
-    struct SheetView {
-        const std::vector<Paragraph> *paragraphs;
-        Format format;
-        int marginPoints;
-        PageLayout layout;
-        qsizetype questionsFrom;
-    };
     std::vector<Sheet> finished_;
 
     QString path_;

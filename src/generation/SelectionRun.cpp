@@ -62,7 +62,6 @@ void SelectionRun::filter(SelectionHost &host) {
         return;
     // Fresh questions first; the lately used ones only as far as the sheet needs them, oldest first.
     CandidateList fresh, used;
-    std::vector<qint64> when;
     for (const Candidate &c : candidates_) {
         const auto last = avoid_.constFind(avoidKey(c.record->questionText));
         if (last == avoid_.cend())

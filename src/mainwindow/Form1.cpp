@@ -478,9 +478,10 @@ void Form1::runFromButton() {
                              noticeTitle(), 1);
     // Recorded with a code printed on the sheet; a history that cannot be kept never stops the sheet.
     WorksheetArgs sheetArgs = args;
+    const WorksheetSettings settings = currentSettings();
     if (!state_.stopRequested())
         if (SheetHistory *sheets = history()) {
-            RecordedSheet record = sheetrecord::fromSheet(args, currentSettings(), services_.programDir);
+            RecordedSheet record = sheetrecord::fromSheet(args, settings, services_.programDir);
             if (const Result<QString> code = sheets->record(record))
                 sheetArgs.sheetCode = code.value();
             else
@@ -488,8 +489,7 @@ void Form1::runFromButton() {
         }
     lastTarget_ = services_.makeTarget(*notices_);
     // What the writer reads, as it reads it now: the answer key of this sheet repeats exactly this.
-    lastSheet_ = LastSheet{sheetArgs, option1(),    option2(),   option4(),
-                           check18(), combo6Text(), paperText(), landscape()};
+    lastSheet_ = LastSheet{sheetArgs, settings};
     DocumentWriter::write(*this, *lastTarget_, sheetArgs);
     ui_->Command5->setEnabled(true);
     // The bank and the candidates of a large run are not kept until the next one.
@@ -564,62 +564,27 @@ void Form1::downloadFromButton() {
     downloadBank();
 }
 
-namespace {
-
-// The window as it was when the last sheet was made: the key of that sheet gets the same marks, blank
-// lines, title and paper, whatever the controls show now. Events and the stop flag are the window's.
-class LastSheetHost : public WriterHost {
-public:
-    LastSheetHost(WriterHost &window, bool o1, bool o2, bool o4, int c18, QString c6, QString paper,
-                  bool land)
-        : window_(window)
-        , o1_(o1)
-        , o2_(o2)
-        , o4_(o4)
-        , c18_(c18)
-        , c6_(std::move(c6))
-        , paper_(std::move(paper))
-        , landscape_(land) {}
-    bool option1() override { return o1_; }
-    bool option2() override { return o2_; }
-    bool option4() override { return o4_; }
-    int check18() override { return c18_; }
-    QString combo6Text() override { return c6_; }
-    QString paperText() override { return paper_; }
-    bool landscape() override { return landscape_; }
-    RunState &runState() override { return window_.runState(); }
-    void processEvents() override { window_.processEvents(); }
-    QString todayText() override { return window_.todayText(); }
-    void endProgress() override { window_.endProgress(); }
-
-private:
-    WriterHost &window_;
-    bool o1_, o2_, o4_;
-    int c18_;
-    QString c6_, paper_;
-    bool landscape_;
-};
-
-} // namespace
-
-void Form1::answerKeyOfLastSheet() {
-    if (running_ || !lastSheet_)
-        return;
+void Form1::typeAnswerKey(const WorksheetSettings &settings, WorksheetArgs args, const QString &today) {
     running_ = true;
     ui_->Command1->setEnabled(false);
     ui_->Command5->setEnabled(false);
     state_.qt = 0;
-    const LastSheet &sheet = *lastSheet_;
-    WorksheetArgs key = sheet.args;
-    key.answerFlag = u"1"_s;
-    LastSheetHost host(*this, sheet.option1, sheet.option2, sheet.option4, sheet.check18, sheet.combo6,
-                       sheet.paper, sheet.landscape);
+    // The sheet's own settings (marks, blank lines, title, paper), whatever the controls show now.
+    SettingsHost recorded(settings);
+    recorded.setToday(today);
+    args.answerFlag = u"1"_s;
     lastTarget_ = services_.makeTarget(*notices_);
-    DocumentWriter::write(host, *lastTarget_, key);
+    DocumentWriter::write(recorded, *lastTarget_, args);
     QCoreApplication::processEvents(); // clicks made meanwhile are dropped, as after a run
     running_ = false;
     ui_->Command1->setEnabled(true);
-    ui_->Command5->setEnabled(true);
+    ui_->Command5->setEnabled(lastSheet_.has_value());
+}
+
+void Form1::answerKeyOfLastSheet() {
+    if (running_ || !lastSheet_)
+        return;
+    typeAnswerKey(lastSheet_->settings, lastSheet_->args, todayText());
 }
 
 SheetHistory *Form1::history() {
@@ -683,15 +648,8 @@ void Form1::answerKeyByCode() {
     }
     if (bankStamp(services_.programDir) != sheet->bankStamp)
         notices_->ShowNotice(u"题库在出这份试卷之后改过；答案照当时记录的题目写出。"_s, noticeTitle(), 1);
-    running_ = true;
-    ui_->Command1->setEnabled(false);
-    SettingsHost recorded(sheetrecord::settingsOf(*sheet));
-    recorded.setToday(sheetDate(sheet->created.date()));
-    lastTarget_ = services_.makeTarget(*notices_);
-    DocumentWriter::write(recorded, *lastTarget_, sheetrecord::argsOf(*sheet, true));
-    QCoreApplication::processEvents();
-    running_ = false;
-    ui_->Command1->setEnabled(true);
+    typeAnswerKey(sheetrecord::settingsOf(*sheet), sheetrecord::argsOf(*sheet, true),
+                  sheetDate(sheet->created.date()));
 }
 
 void Form1::pageSettings() {

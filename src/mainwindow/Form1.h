@@ -157,16 +157,14 @@ private:
     QPointer<Form3> editor_; // null once the user closed it
     std::map<const QLineEdit *, QElapsedTimer> lastTyped_;
     bool realTarget_ = false;
-    // The last sheet as the writer made it: its lists and every setting it read, for its answer key.
+    // The last sheet as the writer made it: its lists and the settings it was made with, for its key.
     struct LastSheet {
         WorksheetArgs args;
-        bool option1 = false, option2 = false, option4 = false;
-        int check18 = 0;
-        QString combo6;
-        QString paper;
-        bool landscape = false;
+        WorksheetSettings settings;
     };
     std::optional<LastSheet> lastSheet_;
+    // Types the answer version of a sheet made earlier, with the settings it was made with.
+    void typeAnswerKey(const WorksheetSettings &settings, WorksheetArgs args, const QString &today);
     std::unique_ptr<TopicCounts> topicCounts_;
     std::unique_ptr<SheetHistory> history_;
     bool historyFailed_ = false; // said once, then sheets go on unrecorded
