@@ -43,7 +43,7 @@ int main(int argc, char **argv) {
         QTextStream o(&out), e(&err);
         QElapsedTimer t;
         t.start();
-        runCheckCommand({u"--bank-dir"_s, dir.path()}, dir.path(), o, e);
+        runCheckCommand({u"--bank-dir"_s, dir.path()}, UserFiles::inFolder(dir.path()), o, e);
         times.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("tessaly check, %d lines (%.1f MB): %.0f ms (median of %zu)\n", lines,

@@ -33,7 +33,7 @@ private:
 TestCheck::Run TestCheck::check(const QStringList &arguments, const QString &dir) {
     QString out, err;
     QTextStream o(&out), e(&err);
-    const int status = runCheckCommand(arguments, dir, o, e);
+    const int status = runCheckCommand(arguments, UserFiles::inFolder(dir), o, e);
     return {status, out, err};
 }
 

@@ -57,7 +57,7 @@ void TestCli::initTestCase() {
 }
 
 TestCli::Outcome TestCli::generate(const QStringList &arguments) const {
-    const Result<GenerateOptions> options = GenerateOptions::parse(arguments, bankDir_);
+    const Result<GenerateOptions> options = GenerateOptions::parse(arguments, UserFiles::inFolder(bankDir_));
     if (!options)
         return {2, QString(), options.error()};
     QString out, err;
@@ -78,7 +78,8 @@ docxreader::Document TestCli::read(const QString &path) {
 }
 
 void TestCli::defaults() {
-    const Result<GenerateOptions> parsed = GenerateOptions::parse({u"--output"_s, u"a.docx"_s}, u"/bank"_s);
+    const Result<GenerateOptions> parsed =
+        GenerateOptions::parse({u"--output"_s, u"a.docx"_s}, UserFiles::inFolder(u"/bank"_s));
     QVERIFY(parsed.ok());
     const GenerateOptions &o = parsed.value();
     QCOMPARE(o.bankDir, u"/bank"_s);
@@ -401,8 +402,8 @@ void TestCli::settingsFiles() {
     }
     if (!variable.isEmpty())
         qputenv(variable.constData(), value);
-    const TargetSettings target = TargetSettings::read(dir.path());
-    const DownloadSettings download = DownloadSettings::read(dir.path());
+    const TargetSettings target = TargetSettings::read(dir.filePath(u"tessaly.ini"_s));
+    const DownloadSettings download = DownloadSettings::read(dir.filePath(u"tessaly.ini"_s));
     if (!variable.isEmpty())
         qunsetenv(variable.constData());
     QCOMPARE(int(target.kind), kind);

@@ -380,7 +380,7 @@ void TestDownload::unreadableOldBankIsNotReplaced() {
     QTextStream in(&noInput), out(&outText), err(&errText);
     QCOMPARE(
         runDownloadCommand({u"--server"_s, server_->baseUrl(), u"--bank-dir"_s, bank_->dir(), u"--yes"_s},
-                           bank_->dir(), in, out, err),
+                           UserFiles::inFolder(bank_->dir()), in, out, err),
         1);
     QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
 }
@@ -467,7 +467,7 @@ void TestDownload::commandLine() {
     QTextStream in(&noInput), out(&outText), err(&errText);
     QCOMPARE(
         runDownloadCommand({u"--server"_s, server_->baseUrl(), u"--bank-dir"_s, bank_->dir(), u"--yes"_s},
-                           bank_->dir(), in, out, err),
+                           UserFiles::inFolder(bank_->dir()), in, out, err),
         0);
     QVERIFY(outText.contains(u"6年级题库下载成功，正在下载7年级题库……"_s));
     QVERIFY(outText.contains(u"下载任务结束！"_s));
@@ -476,7 +476,7 @@ void TestDownload::commandLine() {
     // Without --yes and with nothing typed, the answer is No: nothing is fetched.
     const int requests = static_cast<int>(server_->requests().size());
     QCOMPARE(runDownloadCommand({u"--server"_s, server_->baseUrl(), u"--bank-dir"_s, bank_->dir()},
-                                bank_->dir(), in, out, err),
+                                UserFiles::inFolder(bank_->dir()), in, out, err),
              1);
     QCOMPARE(server_->requests().size(), requests);
 
@@ -485,9 +485,10 @@ void TestDownload::commandLine() {
     const QString nowhere = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
     closed.close();
     QCOMPARE(runDownloadCommand({u"--server"_s, nowhere, u"--bank-dir"_s, bank_->dir(), u"--yes"_s},
-                                bank_->dir(), in, out, err),
+                                UserFiles::inFolder(bank_->dir()), in, out, err),
              1);
-    QCOMPARE(runDownloadCommand({u"--server"_s, u"::"_s}, bank_->dir(), in, out, err), 2);
+    QCOMPARE(runDownloadCommand({u"--server"_s, u"::"_s}, UserFiles::inFolder(bank_->dir()), in, out, err),
+             2);
 }
 
 void TestDownload::realStaticWebServer() {

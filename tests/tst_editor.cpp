@@ -104,8 +104,8 @@ QStringList TestEditor::submit() {
 TestEditor::Run TestEditor::add(const QStringList &arguments) const {
     QString out, err;
     QTextStream o(&out), e(&err);
-    const int status =
-        runAddCommand(QStringList{u"--bank-dir"_s, bank_->dir()} + arguments, bank_->dir(), o, e);
+    const int status = runAddCommand(QStringList{u"--bank-dir"_s, bank_->dir()} + arguments,
+                                     UserFiles::inFolder(bank_->dir()), o, e);
     return {status, out, err};
 }
 

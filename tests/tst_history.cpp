@@ -46,7 +46,8 @@ void TestHistory::initTestCase() {
 }
 
 TestHistory::Run TestHistory::generate(const QStringList &arguments) const {
-    const Result<GenerateOptions> options = GenerateOptions::parse(arguments, bank_.dir());
+    const Result<GenerateOptions> options =
+        GenerateOptions::parse(arguments, UserFiles::inFolder(bank_.dir()));
     if (!options)
         return {2, QString(), options.error()};
     QString out, err;
@@ -148,7 +149,7 @@ void TestHistory::keyOfARecordedSheetAfterTheBankChanged() {
     const Result<GenerateOptions> options =
         GenerateOptions::parse({u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"2"_s,
                                 u"--history"_s, file, u"--output"_s, work_.filePath(u"before.docx"_s)},
-                               bank.dir());
+                               UserFiles::inFolder(bank.dir()));
     QVERIFY(options.ok());
     QString out, err;
     QTextStream o(&out), e(&err);
@@ -161,7 +162,7 @@ void TestHistory::keyOfARecordedSheetAfterTheBankChanged() {
     QString kout, kerr;
     QTextStream ko(&kout), ke(&kerr);
     QCOMPARE(runKeyCommand({code, u"--history"_s, file, u"--bank-dir"_s, bank.dir(), u"--output"_s, keyPath},
-                           bank.dir(), true, ko, ke),
+                           UserFiles::inFolder(bank.dir()), true, ko, ke),
              0);
     QVERIFY2(kerr.contains(u"题库在出这份试卷之后改过"_s), qPrintable(kerr));
     const QString all = read(keyPath).texts().join(u'\n');
@@ -173,7 +174,7 @@ void TestHistory::keyOfARecordedSheetAfterTheBankChanged() {
     QTextStream so(&sout), se(&serr);
     QCOMPARE(
         runKeyCommand({code.toLower(), u"--history"_s, file, u"--output"_s, work_.filePath(u"again.docx"_s)},
-                      bank.dir(), false, so, se),
+                      UserFiles::inFolder(bank.dir()), false, so, se),
         0);
     QVERIFY(!read(work_.filePath(u"again.docx"_s)).texts().join(u'\n').contains(u"（答案："_s));
     // A typo is refused; a code of no sheet is said so.
@@ -181,10 +182,11 @@ void TestHistory::keyOfARecordedSheetAfterTheBankChanged() {
     QTextStream xo(&x), xe(&x);
     QString typo = code;
     typo[0] = typo[0] == u'2' ? u'3' : u'2';
-    QCOMPARE(runKeyCommand({typo, u"--history"_s, file, u"--output"_s, keyPath}, bank.dir(), true, xo, xe),
+    QCOMPARE(runKeyCommand({typo, u"--history"_s, file, u"--output"_s, keyPath},
+                           UserFiles::inFolder(bank.dir()), true, xo, xe),
              2);
-    QCOMPARE(runKeyCommand({sheetcode::make(), u"--history"_s, file, u"--output"_s, keyPath}, bank.dir(),
-                           true, xo, xe),
+    QCOMPARE(runKeyCommand({sheetcode::make(), u"--history"_s, file, u"--output"_s, keyPath},
+                           UserFiles::inFolder(bank.dir()), true, xo, xe),
              1);
 }
 
@@ -246,7 +248,7 @@ void TestHistory::freshQuestionsOverSeveralSheets() {
         const Result<GenerateOptions> options = GenerateOptions::parse(
             {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"4"_s, u"--fresh-days"_s,
              u"7"_s, u"--history"_s, file, u"--output"_s, work_.filePath(name)},
-            bank.dir());
+            UserFiles::inFolder(bank.dir()));
         QString out;
         QTextStream o(&out), e(err);
         if (!options || runGenerate(options.value(), o, e) != 0)
@@ -287,7 +289,7 @@ void TestHistory::batchOfDistinctSheets() {
             {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"3"_s, u"--copies"_s,
              QString::number(copies), u"--history"_s, file, u"--output"_s, work_.filePath(u"batch.docx"_s),
              u"--answer-key"_s, work_.filePath(u"batch-key.docx"_s)},
-            bank.dir());
+            UserFiles::inFolder(bank.dir()));
         QTextStream o(out), e(err);
         return options ? runGenerate(options.value(), o, e) : 2;
     };
@@ -313,7 +315,7 @@ void TestHistory::batchOfDistinctSheets() {
         const Result<GenerateOptions> options = GenerateOptions::parse(
             {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"3"_s, u"--copies"_s, u"3"_s,
              u"--one-file"_s, u"--history"_s, file, u"--output"_s, work_.filePath(u"all.docx"_s)},
-            bank.dir());
+            UserFiles::inFolder(bank.dir()));
         QVERIFY2(options.ok(), qPrintable(options.error()));
         QTextStream o(&outOne), e(&errOne);
         QCOMPARE(runGenerate(options.value(), o, e), 0);

@@ -356,7 +356,7 @@ void TestLibreOffice::commandLineExportsPdf() {
     const Result<GenerateOptions> options = GenerateOptions::parse(
         {u"--bank-dir"_s, bank, u"--grade"_s, u"2"_s, u"--count"_s, u"5"_s, u"--seed"_s, u"9"_s,
          u"--target"_s, u"libreoffice"_s, u"--headless"_s, u"--output"_s, pdf, u"--answer-key"_s, odt},
-        bank);
+        UserFiles::inFolder(bank));
     qunsetenv("TESSALY_OFFICE_PIPE");
     QVERIFY2(options.ok(), qPrintable(options.error()));
     QString out, err;

@@ -144,7 +144,7 @@ Form1Services TestMainWindow::testServices() {
     Form1Services services;
     services.notices = &notices_;
     services.questions = &questions_;
-    services.programDir = bank_->dir();
+    services.files = UserFiles::inFolder(bank_->dir());
     services.endProgram = [this] { ++endings_; };
     services.makeTarget = [this](NoticeSink &) {
         auto target = std::make_unique<RecordingTarget>();

@@ -21,7 +21,9 @@ QList<QCommandLineOption> options() {
             QCommandLineOption(u"mode"_s, u"题型：列式计算（默认）或 奥数（textbook、olympiad）"_s, u"M"_s),
             QCommandLineOption(u"topic"_s, u"专题：1 到 40 或该题型的专题名称；不给出为未归类题"_s, u"T"_s),
             QCommandLineOption(u"difficulty"_s, u"难度：0 到 5、★ 到 ★★★★★ 或 基础题，默认 0"_s, u"D"_s),
-            QCommandLineOption(u"bank-dir"_s, u"zbtk.txt 所在的文件夹，默认为程序所在文件夹"_s, u"DIR"_s),
+            QCommandLineOption(u"bank-dir"_s,
+                               u"zbtk.txt 所在的文件夹，默认为用户的题库文件夹（tessaly --help 列出）"_s,
+                               u"DIR"_s),
             QCommandLineOption(
                 u"from"_s, u"从 CSV 文件导入多道题（表头：题目、计算步骤、范围、专题、难度，可选 题型）"_s,
                 u"FILE"_s)};
@@ -36,8 +38,7 @@ QString addHelpText() {
            optionHelpLines(options());
 }
 
-int runAddCommand(const QStringList &arguments, const QString &programDir, QTextStream &out,
-                  QTextStream &err) {
+int runAddCommand(const QStringList &arguments, const UserFiles &files, QTextStream &out, QTextStream &err) {
     QCommandLineParser parser;
     parser.addOptions(options());
     const auto bad = [&err](const QString &message) {
@@ -48,7 +49,7 @@ int runAddCommand(const QStringList &arguments, const QString &programDir, QText
         return bad(parserErrorText(parser, options()));
     if (!parser.positionalArguments().isEmpty())
         return bad(u"多余的参数：%1"_s.arg(parser.positionalArguments().join(u' ')));
-    const QString bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : programDir;
+    const QString bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : files.bankDir;
     if (!QFileInfo(bankDir).isDir())
         return bad(u"--bank-dir：文件夹“%1”不存在"_s.arg(QDir::toNativeSeparators(bankDir)));
     const QString bankFile = QDir::toNativeSeparators(BankLoader::userBankPath(bankDir));

@@ -26,8 +26,10 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 QList<QCommandLineOption> options() {
-    return {QCommandLineOption(u"bank-dir"_s, u"tk.txt 与 zbtk.txt 所在的文件夹，默认为程序所在文件夹"_s,
-                               u"DIR"_s),
+    return {QCommandLineOption(
+                u"bank-dir"_s,
+                u"tk.txt 与 zbtk.txt 所在的文件夹，默认为用户的题库文件夹（tessaly --help 列出）"_s,
+                u"DIR"_s),
             QCommandLineOption(u"format"_s, u"报告格式：text（默认）或 json"_s, u"F"_s)};
 }
 
@@ -137,7 +139,7 @@ QString checkHelpText() {
            optionHelpLines(options());
 }
 
-int runCheckCommand(const QStringList &arguments, const QString &programDir, QTextStream &out,
+int runCheckCommand(const QStringList &arguments, const UserFiles &files, QTextStream &out,
                     QTextStream &err) {
     QCommandLineParser parser;
     parser.addOptions(options());
@@ -150,12 +152,12 @@ int runCheckCommand(const QStringList &arguments, const QString &programDir, QTe
         err << u"tessaly check：--format：“%1”无效，应为 text 或 json"_s.arg(format) << Qt::endl;
         return 2;
     }
-    const QString dir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : programDir;
-    QStringList files;
+    const QString dir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : files.bankDir;
+    QStringList bankFiles;
     for (const QString &path : {BankLoader::downloadedBankPath(dir), BankLoader::userBankPath(dir)})
         if (QFileInfo(path).isFile())
-            files.append(path);
-    if (files.isEmpty()) {
+            bankFiles.append(path);
+    if (bankFiles.isEmpty()) {
         err << u"题库不存在：%1 中既没有 tk.txt 也没有 zbtk.txt"_s.arg(QDir::toNativeSeparators(dir))
             << Qt::endl;
         return 1;
@@ -164,7 +166,7 @@ int runCheckCommand(const QStringList &arguments, const QString &programDir, QTe
     QList<Finding> findings;
     QHash<QString, Place> exact, similar;
     Counts counts;
-    for (const QString &path : files)
+    for (const QString &path : bankFiles)
         checkFile(path, findings, exact, similar, counts);
 
     if (format == u"json"_s) {
@@ -190,7 +192,7 @@ int runCheckCommand(const QStringList &arguments, const QString &programDir, QTe
                                      {u"total"_s, total}});
         }
         QJsonArray checked;
-        for (const QString &path : files)
+        for (const QString &path : bankFiles)
             checked.append(QFileInfo(path).fileName());
         out << QString::fromUtf8(
             QJsonDocument(QJsonObject{{u"files"_s, checked}, {u"findings"_s, found}, {u"counts"_s, table}})

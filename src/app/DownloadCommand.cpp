@@ -80,7 +80,9 @@ QList<QCommandLineOption> options() {
             u"server"_s,
             u"下载服务器的地址（默认取 tessaly.ini 的 download/server 或环境变量 TESSALY_DOWNLOAD_SERVER）"_s,
             u"URL"_s),
-        QCommandLineOption(u"bank-dir"_s, u"写入 tk.txt 的文件夹，默认为程序所在文件夹"_s, u"DIR"_s),
+        QCommandLineOption(u"bank-dir"_s,
+                           u"写入 tk.txt 的文件夹，默认为用户的题库文件夹（tessaly --help 列出）"_s,
+                           u"DIR"_s),
         QCommandLineOption(u"yes"_s, u"不询问，直接下载"_s)};
 }
 
@@ -91,7 +93,7 @@ QString downloadHelpText() {
            optionHelpLines(options());
 }
 
-int runDownloadCommand(const QStringList &arguments, const QString &programDir, QTextStream &in,
+int runDownloadCommand(const QStringList &arguments, const UserFiles &files, QTextStream &in,
                        QTextStream &out, QTextStream &err) {
     QCommandLineParser parser;
     parser.addOptions(options());
@@ -99,7 +101,7 @@ int runDownloadCommand(const QStringList &arguments, const QString &programDir, 
         err << u"tessaly download："_s << parserErrorText(parser, options()) << Qt::endl;
         return 2;
     }
-    DownloadSettings settings = DownloadSettings::read(programDir);
+    DownloadSettings settings = DownloadSettings::read(files.settingsFile);
     if (parser.isSet(u"server"_s)) {
         settings.server = parser.value(u"server"_s).trimmed();
         while (settings.server.endsWith(u'/'))
@@ -114,7 +116,7 @@ int runDownloadCommand(const QStringList &arguments, const QString &programDir, 
     if (settings.server.isEmpty())
         err << u"提示：没有设置下载服务器（--server、tessaly.ini 的 download/server 或 TESSALY_DOWNLOAD_SERVER）"_s
             << Qt::endl;
-    const QString bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : programDir;
+    const QString bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : files.bankDir;
 
     QNetworkAccessManager network;
     CommandLineDownloadHost host(parser.isSet(u"yes"_s), in, out);

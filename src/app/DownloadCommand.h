@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/UserFiles.h"
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -8,6 +10,6 @@
 // printing the status texts as they change. Returns 0 when a new bank was written, 1 when the bank stayed
 // as it was (no usable grade, a write that failed, another download running), 130 when Ctrl+C stopped
 // it, 2 for bad options.
-int runDownloadCommand(const QStringList &arguments, const QString &programDir, QTextStream &in,
+int runDownloadCommand(const QStringList &arguments, const UserFiles &files, QTextStream &in,
                        QTextStream &out, QTextStream &err);
 QString downloadHelpText();

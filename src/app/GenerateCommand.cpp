@@ -121,7 +121,7 @@ int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &e
 
     // Every sheet is recorded and carries its code; a history that cannot be kept never stops a sheet.
     const QString historyPath =
-        options.history.isEmpty() ? SheetHistory::defaultPath(options.programDir) : options.history;
+        options.history.isEmpty() ? SheetHistory::defaultPath(options.files) : options.history;
     Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(historyPath);
     if (!history)
         err << u"提示：试卷不记入出卷记录（%1）"_s.arg(history.error()) << Qt::endl;
@@ -210,7 +210,7 @@ int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &e
         }
 
         if (options.target == TargetSettings::Kind::LibreOffice) {
-            TargetSettings target = TargetSettings::read(options.programDir);
+            TargetSettings target = TargetSettings::read(options.files.settingsFile);
             target.office.headless = options.headless;
             QList<OfficeSheet> sheets{{&args, output}};
             if (!answerKey.isEmpty())

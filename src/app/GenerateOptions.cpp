@@ -21,7 +21,9 @@ QCommandLineOption option(const QString &name, const QString &description, const
 
 const QList<QCommandLineOption> &allOptions() {
     static const QList<QCommandLineOption> options = {
-        option(u"bank-dir"_s, u"题库文件夹（tk.txt 与 zbtk.txt 所在处），默认为程序所在文件夹"_s, u"DIR"_s),
+        option(u"bank-dir"_s,
+               u"题库文件夹（tk.txt 与 zbtk.txt 所在处），默认为用户的题库文件夹（tessaly --help 列出）"_s,
+               u"DIR"_s),
         option(u"grade"_s, u"范围：0 到 6（0 = 小学阶段综合），或年级名称，默认 0"_s, u"N"_s),
         option(
             u"mode"_s,
@@ -129,7 +131,7 @@ QString parserErrorText(const QCommandLineParser &parser, const QList<QCommandLi
     return u"选项有误；%1"_s.arg(accepted);
 }
 
-Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, const QString &programDir) {
+Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, const UserFiles &files) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(allOptions());
@@ -140,8 +142,8 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         return Parsed::failure(u"多余的参数：%1"_s.arg(parser.positionalArguments().join(u' ')));
 
     GenerateOptions o;
-    o.programDir = programDir;
-    o.bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : programDir;
+    o.files = files;
+    o.bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : files.bankDir;
 
     if (parser.isSet(u"grade"_s)) {
         const std::optional<int> grade = entryvalues::grade(parser.value(u"grade"_s));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bank/Result.h"
+#include "bank/UserFiles.h"
 #include "documents/TargetChoice.h"
 #include "generation/WorksheetSettings.h"
 
@@ -12,7 +13,7 @@
 
 // The options of `tessaly generate`, checked and turned into worksheet settings.
 struct GenerateOptions {
-    QString programDir; // tessaly.ini is read from here
+    UserFiles files; // tessaly.ini, the default bank folder and the history
     QString bankDir;
     WorksheetSettings settings;
     std::optional<std::uint64_t> seed;
@@ -27,8 +28,8 @@ struct GenerateOptions {
     bool oneFile = false; // the copies in one document, a page break between sheets
 
     // Parses the arguments after "generate". A failure's message is one line naming the option and the
-    // values it accepts. programDir is the program's folder, the default bank folder.
-    static Result<GenerateOptions> parse(const QStringList &arguments, const QString &programDir);
+    // values it accepts.
+    static Result<GenerateOptions> parse(const QStringList &arguments, const UserFiles &files);
     static QString helpText();
 };
 

@@ -25,8 +25,10 @@ QCommandLineOption historyOption() {
 
 QList<QCommandLineOption> keyOptions() {
     return {QCommandLineOption(u"output"_s, u"要写入的 .docx 文件"_s, u"FILE"_s), historyOption(),
-            QCommandLineOption(u"bank-dir"_s, u"比较题库是否改过时用的题库文件夹，默认为程序所在文件夹"_s,
-                               u"DIR"_s)};
+            QCommandLineOption(
+                u"bank-dir"_s,
+                u"比较题库是否改过时用的题库文件夹，默认为用户的题库文件夹（tessaly --help 列出）"_s,
+                u"DIR"_s)};
 }
 
 } // namespace
@@ -38,7 +40,7 @@ QString historyHelpText() {
            optionHelpLines(keyOptions());
 }
 
-int runKeyCommand(const QStringList &arguments, const QString &programDir, bool answers, QTextStream &out,
+int runKeyCommand(const QStringList &arguments, const UserFiles &files, bool answers, QTextStream &out,
                   QTextStream &err) {
     const QString command = answers ? u"tessaly key"_s : u"tessaly sheet"_s;
     QCommandLineParser parser;
@@ -59,7 +61,7 @@ int runKeyCommand(const QStringList &arguments, const QString &programDir, bool 
         return bad(u"--output：必须给出要写入的 .docx 文件"_s);
 
     const QString path =
-        parser.isSet(u"history"_s) ? parser.value(u"history"_s) : SheetHistory::defaultPath(programDir);
+        parser.isSet(u"history"_s) ? parser.value(u"history"_s) : SheetHistory::defaultPath(files);
     Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
     if (!history) {
         err << history.error() << Qt::endl;
@@ -70,7 +72,7 @@ int runKeyCommand(const QStringList &arguments, const QString &programDir, bool 
         err << u"出卷记录里没有卷号为 %1 的试卷"_s.arg(*code) << Qt::endl;
         return 1;
     }
-    const QString bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : programDir;
+    const QString bankDir = parser.isSet(u"bank-dir"_s) ? parser.value(u"bank-dir"_s) : files.bankDir;
     if (bankStamp(bankDir) != sheet->bankStamp)
         err << u"提示：题库在出这份试卷之后改过；这里照记录的题目写出，与现在的题库无关。"_s << Qt::endl;
 
@@ -87,7 +89,7 @@ int runKeyCommand(const QStringList &arguments, const QString &programDir, bool 
     return 0;
 }
 
-int runHistoryCommand(const QStringList &arguments, const QString &programDir, QTextStream &out,
+int runHistoryCommand(const QStringList &arguments, const UserFiles &files, QTextStream &out,
                       QTextStream &err) {
     QCommandLineParser parser;
     parser.addOption(historyOption());
@@ -96,7 +98,7 @@ int runHistoryCommand(const QStringList &arguments, const QString &programDir, Q
         return 2;
     }
     const QString path =
-        parser.isSet(u"history"_s) ? parser.value(u"history"_s) : SheetHistory::defaultPath(programDir);
+        parser.isSet(u"history"_s) ? parser.value(u"history"_s) : SheetHistory::defaultPath(files);
     Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
     if (!history) {
         err << history.error() << Qt::endl;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/UserFiles.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -9,8 +11,8 @@
 // `tessaly sheet CODE --output FILE` (the sheet again, exactly as recorded) and `tessaly history` (the
 // recorded sheets, newest first). Each takes --history FILE. Exit status 0 done, 1 no such sheet or
 // nothing written, 2 a bad option or a code that is no code.
-int runKeyCommand(const QStringList &arguments, const QString &programDir, bool answers, QTextStream &out,
+int runKeyCommand(const QStringList &arguments, const UserFiles &files, bool answers, QTextStream &out,
                   QTextStream &err);
-int runHistoryCommand(const QStringList &arguments, const QString &programDir, QTextStream &out,
+int runHistoryCommand(const QStringList &arguments, const UserFiles &files, QTextStream &out,
                       QTextStream &err);
 QString historyHelpText();

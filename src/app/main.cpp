@@ -5,11 +5,14 @@
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "app/HistoryCommands.h"
+#include "bank/UserFiles.h"
+#include "history/SheetHistory.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QIcon>
 #include <QTextStream>
 
@@ -17,7 +20,32 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString usage() {
+// The folders the user's files are in, for the help text, so a user can find the bank to edit it.
+QString fileLocations(const UserFiles &files) {
+    const QString history = SheetHistory::defaultPath(files);
+    return u"文件位置%1：\n  题库（tk.txt、zbtk.txt）：%2\n  设置（tessaly.ini）：%3\n  出卷记录：%4\n\n"_s
+        .arg(files.portable ? u"（便携：程序文件夹）"_s : QString(), QDir::toNativeSeparators(files.bankDir),
+             QDir::toNativeSeparators(files.settingsFile), QDir::toNativeSeparators(history));
+}
+
+// The first start of an installed program: the user's bank folder is made and given the sample bank.
+// A command told to use another bank folder leaves the user's folder alone.
+void prepareDefaultFolders(const UserFiles &files, const QStringList &arguments, QTextStream &err) {
+    for (QString argument : arguments) {
+        while (argument.startsWith(u'-'))
+            argument.remove(0, 1);
+        if (argument == u"bank-dir"_s || argument.startsWith(u"bank-dir="_s))
+            return;
+    }
+    const Result<FirstStart> prepared =
+        prepareUserFiles(files, installedSampleBank(QCoreApplication::applicationDirPath()));
+    if (!prepared)
+        err << u"提示："_s << prepared.error() << Qt::endl;
+    else if (prepared.value().sampleCopied)
+        err << u"提示：已把示例题库复制到 %1"_s.arg(QDir::toNativeSeparators(files.bankDir)) << Qt::endl;
+}
+
+QString usage(const UserFiles &files) {
     return u"Tessaly：小学数学解决问题练习卷\n\n"
            u"  tessaly                      打开主窗口\n"
            u"  tessaly generate [选项]      不开窗口，直接生成试卷\n"
@@ -26,8 +54,8 @@ QString usage() {
            u"  tessaly check [选项]         检查题库并列出题量\n"
            u"  tessaly key 卷号 --output F  以前某份试卷的答案版（sheet：试卷本身；history：出卷记录）\n"
            u"  tessaly --help               显示本说明\n\n"_s +
-           GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s + addHelpText() + u"\n"_s +
-           checkHelpText();
+           fileLocations(files) + GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s +
+           addHelpText() + u"\n"_s + checkHelpText();
 }
 
 int openMainWindow(int argc, char **argv) {
@@ -37,8 +65,14 @@ int openMainWindow(int argc, char **argv) {
     // window's caption is to be exactly its caption.
     installChineseTranslations(app);
     QApplication::setWindowIcon(QIcon(u":/images/tessaly.png"_s));
-    Form1 window;
+    Form1Services services;
+    services.files = UserFiles::locate(QCoreApplication::applicationDirPath());
+    const Result<FirstStart> prepared =
+        prepareUserFiles(services.files, installedSampleBank(QCoreApplication::applicationDirPath()));
+    Form1 window(std::move(services));
     window.show();
+    if (!prepared)
+        window.notices().ShowNotice(prepared.error(), window.caption(), 1);
     return app.exec();
 }
 
@@ -54,18 +88,21 @@ int main(int argc, char **argv) {
     QTextStream err(stderr);
 
     const QStringList args = app.arguments().mid(1);
+    const UserFiles files = UserFiles::locate(QCoreApplication::applicationDirPath());
     if (args.first() == u"--help"_s || args.first() == u"-h"_s) {
-        out << usage();
+        out << usage(files);
         return 0;
     }
+    const QStringList commands{u"generate"_s, u"download"_s, u"add"_s, u"check"_s, u"key"_s, u"sheet"_s};
+    if (commands.contains(args.first()) && !args.contains(u"--help"_s))
+        prepareDefaultFolders(files, args, err);
     if (args.first() == u"generate"_s) {
         const QStringList rest = args.mid(1);
         if (rest.contains(u"--help"_s)) {
             out << GenerateOptions::helpText();
             return 0;
         }
-        const Result<GenerateOptions> options =
-            GenerateOptions::parse(rest, QCoreApplication::applicationDirPath());
+        const Result<GenerateOptions> options = GenerateOptions::parse(rest, files);
         if (!options) {
             err << u"tessaly generate："_s << options.error() << Qt::endl;
             return 2;
@@ -79,7 +116,7 @@ int main(int argc, char **argv) {
             return 0;
         }
         QTextStream in(stdin);
-        return runDownloadCommand(rest, QCoreApplication::applicationDirPath(), in, out, err);
+        return runDownloadCommand(rest, files, in, out, err);
     }
     if (args.first() == u"add"_s) {
         const QStringList rest = args.mid(1);
@@ -87,7 +124,7 @@ int main(int argc, char **argv) {
             out << addHelpText();
             return 0;
         }
-        return runAddCommand(rest, QCoreApplication::applicationDirPath(), out, err);
+        return runAddCommand(rest, files, out, err);
     }
     if (args.first() == u"key"_s || args.first() == u"sheet"_s || args.first() == u"history"_s) {
         const QStringList rest = args.mid(1);
@@ -96,9 +133,8 @@ int main(int argc, char **argv) {
             return 0;
         }
         if (args.first() == u"history"_s)
-            return runHistoryCommand(rest, QCoreApplication::applicationDirPath(), out, err);
-        return runKeyCommand(rest, QCoreApplication::applicationDirPath(), args.first() == u"key"_s, out,
-                             err);
+            return runHistoryCommand(rest, files, out, err);
+        return runKeyCommand(rest, files, args.first() == u"key"_s, out, err);
     }
     if (args.first() == u"check"_s) {
         const QStringList rest = args.mid(1);
@@ -106,7 +142,7 @@ int main(int argc, char **argv) {
             out << checkHelpText();
             return 0;
         }
-        return runCheckCommand(rest, QCoreApplication::applicationDirPath(), out, err);
+        return runCheckCommand(rest, files, out, err);
     }
     err << u"未知的命令“%1”；用 tessaly --help 查看用法"_s.arg(args.first()) << Qt::endl;
     return 2;

@@ -25,9 +25,9 @@ std::optional<TargetSettings::Kind> TargetSettings::kindFromName(const QString &
     return std::nullopt;
 }
 
-TargetSettings TargetSettings::read(const QString &programDir) {
+TargetSettings TargetSettings::read(const QString &settingsFile) {
     TargetSettings s;
-    const QSettings ini(programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
+    const QSettings ini(settingsFile, QSettings::IniFormat);
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const auto setting = [&](const QString &key, const QString &variable) {
         return env.contains(variable) ? env.value(variable) : ini.value(key).toString();

@@ -17,10 +17,10 @@ struct TargetSettings {
     OfficeOptions office;
     QString folder; // where .docx files are saved; empty: the documents folder's "Tessaly"
 
-    // From tessaly.ini beside the program ([document] target = auto | libreoffice | docx, folder = ...;
+    // From tessaly.ini ([document] target = auto | libreoffice | docx, folder = ...;
     // [office] pipe, profile, search), overridden by TESSALY_TARGET, TESSALY_DOCUMENTS_DIR,
     // TESSALY_OFFICE_PIPE, TESSALY_OFFICE_PROFILE and TESSALY_OFFICE_SEARCH (folders joined by ':').
-    static TargetSettings read(const QString &programDir);
+    static TargetSettings read(const QString &settingsFile);
     static std::optional<Kind> kindFromName(const QString &name);
 };
 

@@ -20,14 +20,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-DownloadSettings DownloadSettings::read(const QString &programDir) {
+DownloadSettings DownloadSettings::read(const QString &settingsFile) {
     DownloadSettings s;
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     s.server = env.contains(u"TESSALY_DOWNLOAD_SERVER"_s)
                    ? env.value(u"TESSALY_DOWNLOAD_SERVER"_s)
-                   : QSettings(programDir + u"/tessaly.ini"_s, QSettings::IniFormat)
-                         .value(u"download/server"_s)
-                         .toString();
+                   : QSettings(settingsFile, QSettings::IniFormat).value(u"download/server"_s).toString();
     s.server = s.server.trimmed();
     while (s.server.endsWith(u'/'))
         s.server.chop(1);

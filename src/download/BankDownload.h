@@ -15,7 +15,8 @@ struct DownloadSettings {
     int pageTimeoutMs = 30000;
     // Far above any real grade page; a page past it is refused, so memory stays bounded.
     qint64 pageLimitBytes = 64 * 1024 * 1024;
-    static DownloadSettings read(const QString &programDir);
+    // From tessaly.ini ([download] server), overridden by TESSALY_DOWNLOAD_SERVER.
+    static DownloadSettings read(const QString &settingsFile);
     // The page of grade g: base + "/xx/" + g + "nj.asp".
     QUrl pageUrl(int grade) const;
     // The page the window opens at start-up; its reply is not used.

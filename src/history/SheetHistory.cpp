@@ -11,7 +11,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QThread>
 #include <QVariant>
 
@@ -26,15 +25,10 @@ QString describe(const QSqlError &error) {
 
 } // namespace
 
-QString SheetHistory::defaultPath(const QString &programDir) {
-    const QSettings ini(programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
+QString SheetHistory::defaultPath(const UserFiles &files) {
+    const QSettings ini(files.settingsFile, QSettings::IniFormat);
     const QString configured = ini.value(u"history/file"_s).toString();
-    if (!configured.isEmpty())
-        return configured;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath() + u"/.local/share/Tessaly"_s;
-    return folder + u"/history.sqlite"_s;
+    return configured.isEmpty() ? files.dataDir + u"/history.sqlite"_s : configured;
 }
 
 QString bankStamp(const QString &bankDir) {

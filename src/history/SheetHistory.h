@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bank/Result.h"
+#include "bank/UserFiles.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -29,9 +30,9 @@ struct RecordedSheet {
 // once both succeed. A file that cannot be opened or is damaged is reported and left as it is.
 class SheetHistory {
 public:
-    // Where the history lives: the file given, else tessaly.ini's [history] file, else the per-user
-    // data folder.
-    static QString defaultPath(const QString &programDir);
+    // Where the history lives: tessaly.ini's [history] file, else history.sqlite in the user's data
+    // folder (beside the program when it is portable).
+    static QString defaultPath(const UserFiles &files);
 
     static Result<std::unique_ptr<SheetHistory>> open(const QString &path);
     ~SheetHistory();

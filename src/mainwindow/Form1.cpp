@@ -6,6 +6,7 @@
 #include "bank/CodeTables.h"
 #include "bank/LoadHost.h"
 #include "bank/NumberValue.h"
+#include "bank/SettingsWrite.h"
 #include "documents/TargetChoice.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
@@ -59,17 +60,25 @@ static void initResources() {
     Q_INIT_RESOURCE(resources);
 }
 
+namespace {
+
+Form1Services withUserFiles(Form1Services services) {
+    if (services.files.bankDir.isEmpty())
+        services.files = UserFiles::locate(QCoreApplication::applicationDirPath());
+    return services;
+}
+
+} // namespace
+
 Form1::Form1(Form1Services services, QWidget *parent)
     : QWidget(parent)
     , ui_(std::make_unique<Ui::Form1>())
-    , services_(std::move(services))
+    , services_(withUserFiles(std::move(services)))
     , module3_(nullptr)
     , timer1_(new QTimer(this))
     , timer2_(new QTimer(this))
-    , run_(services_.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : services_.programDir)
+    , run_(services_.files.bankDir)
     , network_(new QNetworkAccessManager(this)) {
-    if (services_.programDir.isEmpty())
-        services_.programDir = QCoreApplication::applicationDirPath();
     initResources();
     ui_->setupUi(this);
     // 全选 and 未归类题 sit on the frame's top edge: keep them above it so all of them takes clicks.
@@ -83,9 +92,9 @@ Form1::Form1(Form1Services services, QWidget *parent)
     // The real word processor is reached ahead of the first worksheet, once the window is up.
     realTarget_ = !services_.makeTarget;
     if (!services_.makeTarget) {
-        const QString programDir = services_.programDir;
-        services_.makeTarget = [programDir](NoticeSink &notices) -> std::unique_ptr<DocumentTarget> {
-            TargetSettings settings = TargetSettings::read(programDir);
+        const QString settingsFile = services_.files.settingsFile;
+        services_.makeTarget = [settingsFile](NoticeSink &notices) -> std::unique_ptr<DocumentTarget> {
+            TargetSettings settings = TargetSettings::read(settingsFile);
             // A starting office takes a second or two, a long sheet many: the window keeps drawing and
             // takes its clicks meanwhile.
             settings.office.idle = [] { QCoreApplication::processEvents(); };
@@ -103,7 +112,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
         };
 
     downloadSettings_ =
-        services_.download ? *services_.download : DownloadSettings::read(services_.programDir);
+        services_.download ? *services_.download : DownloadSettings::read(services_.files.settingsFile);
     network_->setObjectName(u"WebBrowser1"_s);
 
     timer1_->setObjectName(u"Timer1"_s);
@@ -154,7 +163,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
     connect(ui_->Command7, &QPushButton::clicked, this, &Form1::answerKeyByCode);
     {
         // The paper is the one setting kept between runs of the program.
-        const QSettings ini(services_.programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
+        const QSettings ini(services_.files.settingsFile, QSettings::IniFormat);
         paper_ = PageLayout::paperFromName(ini.value(u"page/paper"_s, u"A4"_s).toString())
                      .value_or(PageLayout::Paper::A4);
         landscape_ = ini.value(u"page/landscape"_s, false).toBool();
@@ -163,9 +172,9 @@ Form1::Form1(Form1Services services, QWidget *parent)
     }
     // The fresh-question choice is kept for the next start.
     const auto keepFresh = [this] {
-        QSettings ini(services_.programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
-        ini.setValue(u"history/fresh"_s, ui_->CheckFresh->isChecked());
-        ini.setValue(u"history/freshDays"_s, ui_->SpinFresh->value());
+        keepSettings({{u"history/fresh"_s, ui_->CheckFresh->isChecked()},
+                      {u"history/freshDays"_s, ui_->SpinFresh->value()}},
+                     u"“避开最近出过的题”"_s);
     };
     connect(ui_->CheckFresh, &QCheckBox::toggled, this, keepFresh);
     connect(ui_->SpinFresh, &QSpinBox::valueChanged, this, keepFresh);
@@ -194,7 +203,8 @@ QString Form1::caption() const {
 void Form1::startUp() {
     setWindowTitle(caption());
     if (realTarget_)
-        QTimer::singleShot(0, this, [this] { warmUpOffice(TargetSettings::read(services_.programDir)); });
+        QTimer::singleShot(0, this,
+                           [this] { warmUpOffice(TargetSettings::read(services_.files.settingsFile)); });
     requestStartPage(*network_, downloadSettings_);
     ui_->Combo1->clear();
     ui_->Combo1->addItems({u"宋体"_s, u"楷体"_s, u"黑体"_s});
@@ -395,7 +405,7 @@ void Form1::setCaptions(bool olympiad) {
 
 void Form1::updateTopicTips() {
     if (!topicCounts_)
-        topicCounts_ = std::make_unique<TopicCounts>(services_.programDir);
+        topicCounts_ = std::make_unique<TopicCounts>(services_.files.bankDir);
     const bool olympiad = ui_->Option1->isChecked();
     const int grade = std::max(ui_->Combo2->currentIndex(), 0);
     const QString where = grade == 0 ? u"题库中"_s : u"题库中%1"_s.arg(codes::gradeNames().at(grade));
@@ -481,7 +491,7 @@ void Form1::runFromButton() {
     const WorksheetSettings settings = currentSettings();
     if (!state_.stopRequested())
         if (SheetHistory *sheets = history()) {
-            RecordedSheet record = sheetrecord::fromSheet(args, settings, services_.programDir);
+            RecordedSheet record = sheetrecord::fromSheet(args, settings, services_.files.bankDir);
             if (const Result<QString> code = sheets->record(record))
                 sheetArgs.sheetCode = code.value();
             else
@@ -551,7 +561,7 @@ void Form1::downloadBank() {
     if (downloading_)
         return;
     downloading_ = true;
-    BankDownload download(*network_, downloadSettings_, services_.programDir);
+    BankDownload download(*network_, downloadSettings_, services_.files.bankDir);
     lastDownload_ = download.run(*this);
     downloading_ = false;
 }
@@ -590,8 +600,8 @@ void Form1::answerKeyOfLastSheet() {
 SheetHistory *Form1::history() {
     if (history_ || historyFailed_)
         return history_.get();
-    const QString path = services_.historyFile.isEmpty() ? SheetHistory::defaultPath(services_.programDir)
-                                                         : services_.historyFile;
+    const QString path =
+        services_.historyFile.isEmpty() ? SheetHistory::defaultPath(services_.files) : services_.historyFile;
     Result<std::unique_ptr<SheetHistory>> opened = SheetHistory::open(path);
     if (opened) {
         history_ = std::move(opened).value();
@@ -646,7 +656,7 @@ void Form1::answerKeyByCode() {
         notices_->ShowNotice(u"出卷记录里没有卷号为 %1 的试卷。"_s.arg(*code), noticeTitle(), 1);
         return;
     }
-    if (bankStamp(services_.programDir) != sheet->bankStamp)
+    if (bankStamp(services_.files.bankDir) != sheet->bankStamp)
         notices_->ShowNotice(u"题库在出这份试卷之后改过；答案照当时记录的题目写出。"_s, noticeTitle(), 1);
     typeAnswerKey(sheetrecord::settingsOf(*sheet), sheetrecord::argsOf(*sheet, true),
                   sheetDate(sheet->created.date()));
@@ -658,20 +668,20 @@ void Form1::pageSettings() {
         return;
     paper_ = dialog.paper();
     landscape_ = dialog.landscape();
-    QSettings ini(services_.programDir + u"/tessaly.ini"_s, QSettings::IniFormat);
-    ini.setValue(u"page/paper"_s, PageLayout::paperName(paper_));
-    ini.setValue(u"page/landscape"_s, landscape_);
-    ini.sync();
-    if (ini.status() != QSettings::NoError)
-        notices_->ShowNotice(
-            u"纸张设置只用于这次运行：无法写入 %1"_s.arg(QDir::toNativeSeparators(ini.fileName())),
-            noticeTitle(), 1);
+    keepSettings({{u"page/paper"_s, PageLayout::paperName(paper_)}, {u"page/landscape"_s, landscape_}},
+                 u"纸张设置"_s);
+}
+
+void Form1::keepSettings(const QList<std::pair<QString, QVariant>> &values, const QString &what) {
+    const Status kept = writeSettings(services_.files.settingsFile, values);
+    if (!kept)
+        notices_->ShowNotice(u"%1只用于这次运行：%2"_s.arg(what, kept.error()), noticeTitle(), 1);
 }
 
 void Form1::openEditor() {
     // One editor at a time: a second press brings the open one to the front with what it holds.
     if (!editor_) {
-        editor_ = new Form3(services_.programDir, this);
+        editor_ = new Form3(services_.files.bankDir, this);
         connect(editor_, &Form3::noticeRequested, this, &Form1::showNotice);
     }
     editor_->show();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bank/TopicCounts.h"
+#include "bank/UserFiles.h"
 #include "download/BankDownload.h"
 #include "download/DownloadHost.h"
 #include "editor/Form3.h"
@@ -18,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
+#include <QVariant>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -40,7 +42,7 @@ struct Form1Services {
     Questions *questions = nullptr;                                          // default: message boxes
     std::function<std::unique_ptr<DocumentTarget>(NoticeSink &)> makeTarget; // default: the target choice
     std::function<void()> endProgram;                                        // default: quit at once
-    QString programDir;                       // default: the program's folder (bank, tessaly.ini)
+    UserFiles files;                          // default: UserFiles::locate (bank, tessaly.ini, history)
     std::optional<DownloadSettings> download; // default: from tessaly.ini and the environment
     QString historyFile;                      // default: SheetHistory::defaultPath
 };
@@ -134,6 +136,9 @@ private:
     // The field has the focus and was typed in during the last TypingPauseMs.
     bool beingTyped(const QLineEdit *field) const;
     void fitQuantity();
+    // Keeps settings in tessaly.ini for the next start; when that fails, says that what (the user's
+    // words for the setting) holds for this run only.
+    void keepSettings(const QList<std::pair<QString, QVariant>> &values, const QString &what);
     // Each topic box's tooltip ends with how many questions the bank holds for it at the chosen grade.
     void updateTopicTips();
 

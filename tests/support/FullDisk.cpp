@@ -39,6 +39,10 @@ bool FullDisk::fill(const QString &name, qint64 leftBytes) {
     return freeBytes() < leftBytes;
 }
 
+bool FullDisk::makeReadOnly() {
+    return mounted_ && QProcess::execute(u"mount"_s, {u"-o"_s, u"remount,ro"_s, dir_.path()}) == 0;
+}
+
 QStringList FullDisk::entries() const {
     QStringList names =
         QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);

@@ -19,6 +19,8 @@ public:
     // Fills the disk until fewer than `leftBytes` bytes are free, with a file of the given name.
     bool fill(const QString &name, qint64 leftBytes);
     qint64 freeBytes() const;
+    // Mounts the file system again read-only: a folder no one, root included, can write to.
+    bool makeReadOnly();
     // The names in the folder, sorted, without the filler.
     QStringList entries() const;
 
