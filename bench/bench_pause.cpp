@@ -66,7 +66,7 @@ int main(int argc, char **argv) {
     const auto measure = [&](int count) {
         PauseMeter meter;
         MeteredHost host(meter);
-        LibreOfficeTarget target(office.value(), LibreOfficeTarget::Method::LoadDocx);
+        LibreOfficeTarget target(office.value());
         target.setWaitHooks({[&meter] { meter.turn(); }});
         const WorksheetArgs args = syntheticWorksheet(count);
         meter.start();

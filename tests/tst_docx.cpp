@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/DocxTarget.h"
 #include "generation/DocumentWriter.h"
-#include "generation/RecordingTarget.h"
 #include "support/DocxReader.h"
+#include "support/RecordingTarget.h"
 #include "support/ScriptedHost.h"
 
 #include <QDir>

@@ -5,11 +5,11 @@
 #include "documents/office/LibreOfficeTarget.h"
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeWarmUp.h"
-#include "documents/office/UnoReadBack.h"
 #include "generation/DocumentWriter.h"
-#include "generation/RecordingTarget.h"
 #include "support/DocxReader.h"
+#include "support/RecordingTarget.h"
 #include "support/ScriptedHost.h"
+#include "support/UnoReadBack.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -123,23 +123,16 @@ void TestLibreOffice::cleanupTestCase() {
 }
 
 void TestLibreOffice::typedDocument_data() {
-    QTest::addColumn<int>("method");
     QTest::addColumn<QString>("answerFlag");
-    using M = LibreOfficeTarget::Method;
-    for (const auto &[name, method] :
-         {std::pair{"load docx", M::LoadDocx}, std::pair{"typed, batched", M::TypeBatched},
-          std::pair{"typed, one call each", M::TypePlain}}) {
-        QTest::addRow("%s, worksheet", name) << int(method) << u"0"_s;
-        QTest::addRow("%s, answers", name) << int(method) << u"1"_s;
-    }
+    QTest::newRow("worksheet") << u"0"_s;
+    QTest::newRow("answers") << u"1"_s;
 }
 
 void TestLibreOffice::typedDocument() {
-    QFETCH(int, method);
     QFETCH(QString, answerFlag);
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
-    LibreOfficeTarget target(office_, static_cast<LibreOfficeTarget::Method>(method));
+    LibreOfficeTarget target(office_);
     DocumentWriter::write(host, target, sample(answerFlag));
     QVERIFY2(!target.failed(), qPrintable(target.failure()));
 
@@ -195,7 +188,7 @@ void TestLibreOffice::stopMidwayStillShows() {
         if (n == 6)
             host.runState().qt = 1;
     };
-    LibreOfficeTarget target(office_, LibreOfficeTarget::Method::TypeBatched);
+    LibreOfficeTarget target(office_);
     DocumentWriter::write(host, target, sample(u"0"_s, 5));
     QVERIFY(!target.failed());
     const std::optional<unoreadback::Document> doc = unoreadback::read(target);
@@ -211,7 +204,7 @@ void TestLibreOffice::windowWorksWhileTheOfficeLoads() {
     // The caller's events run while the office loads the sheet, and the sheet arrives whole.
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
-    LibreOfficeTarget target(office_, LibreOfficeTarget::Method::LoadDocx);
+    LibreOfficeTarget target(office_);
     int idles = 0;
     target.setWaitHooks({[&idles] { ++idles; }});
     DocumentWriter::write(host, target, sample(u"0"_s, 200));
@@ -265,7 +258,7 @@ void TestLibreOffice::officeFailingWhileTyping() {
     Result<std::shared_ptr<OfficeConnection>> ending =
         OfficeConnection::connect(options(pipe_ + u"_ending"_s));
     QVERIFY2(ending.ok(), qPrintable(ending.error()));
-    auto office = std::make_unique<LibreOfficeTarget>(ending.value(), LibreOfficeTarget::Method::TypePlain);
+    auto office = std::make_unique<LibreOfficeTarget>(ending.value());
     LibreOfficeTarget *typing = office.get();
     QStringList notices, opened;
     FallbackTarget target(

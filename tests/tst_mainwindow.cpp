@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/CodeTables.h"
-#include "generation/RecordingTarget.h"
 #include "history/SheetCode.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/NoticePanel.h"
 #include "mainwindow/Translations.h"
+#include "support/RecordingTarget.h"
 #include "support/TempBank.h"
 #include "support/TestHttpServer.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "generation/RecordingTarget.h"
 #include "generation/SelectionRun.h"
+#include "support/RecordingTarget.h"
 #include "support/ScriptedHost.h"
 #include "support/TempBank.h"
 

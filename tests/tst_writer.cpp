@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/DocumentWriter.h"
-#include "generation/RecordingTarget.h"
+#include "support/RecordingTarget.h"
 #include "support/ScriptedHost.h"
 
 #include <QtTest>

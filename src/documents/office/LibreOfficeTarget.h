@@ -11,20 +11,14 @@
 // The worksheet in a new Writer document of a running LibreOffice. The document is made hidden and
 // becomes visible, in front, at show(); it stays open, untitled and unsaved, and the office is never
 // ended here.
-//
-// Three ways to fill it, all keeping that contract:
-// - LoadDocx: build the .docx in memory and load it as a template in one call (the fastest);
-// - TypeBatched: type through a text cursor with the controllers locked, whole runs of text in one
-//   insertString and all pending properties in one setPropertyValues;
-// - TypePlain: one call per operation, for comparison.
+// The sheet is built as a .docx in memory and loaded as a template in one call (much faster than typing
+// it through the office's text API, which the benchmarks compare).
 class LibreOfficeTarget : public DocumentTarget {
 public:
-    enum class Method { LoadDocx, TypeBatched, TypePlain };
-
-    LibreOfficeTarget(std::shared_ptr<OfficeConnection> office, Method method = Method::LoadDocx);
+    explicit LibreOfficeTarget(std::shared_ptr<OfficeConnection> office);
     ~LibreOfficeTarget() override;
 
-    // While the office loads the sheet (LoadDocx), the call runs on a thread of its own and the
+    // While the office loads the sheet, the call runs on a thread of its own and the
     // caller's thread calls idle() every few milliseconds: a window keeps drawing and takes clicks.
     struct WaitHooks {
         std::function<void()> idle;
@@ -37,8 +31,6 @@ public:
     void setFontName(const QString &name) override;
     void setFontSize(double points) override;
     void setAlignment(Alignment alignment) override;
-    // The page layout, the questions' section and the keep flags reach the office through the .docx it
-    // loads (LoadDocx, the program's way); the two typed ways, kept to compare speeds, leave them out.
     void setPageLayout(const PageLayout &layout) override;
     void beginQuestions() override;
     void setKeep(bool withNext, bool together) override;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "generation/RecordingTarget.h"
+#include "support/RecordingTarget.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "documents/office/UnoReadBack.h"
+#include "support/UnoReadBack.h"
 
 #include "documents/office/LibreOfficeTargetImpl.h"
 
