@@ -18,6 +18,8 @@ packages=(
   dbus-daemon
   # checks of the installed desktop entry and AppStream metadata
   appstream desktop-file-utils
+  # the .deb: cpack's dependency list from the linked libraries (dpkg-shlibdeps), and man for its check
+  dpkg-dev file man-db
   # .docx output
   libzip-dev zipcmp
   # the CSV import of questions

@@ -15,6 +15,9 @@ cmake --install build/testing --prefix "$stage/usr"
 desktop-file-validate "$stage/usr/share/applications/org.tessaly.Tessaly.desktop"
 appstreamcli validate --no-net "$stage/usr/share/metainfo/org.tessaly.Tessaly.metainfo.xml"
 rm -rf "$stage"
+# The .deb of that build, installed with apt and tried as a user would (then removed).
+(cd build/testing && cpack -G DEB)
+./scripts/check-package.sh build/testing/tessaly_*.deb
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
