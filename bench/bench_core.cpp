@@ -101,6 +101,7 @@ int main(int argc, char **argv) {
     std::printf("\n%-10s %14s %14s\n", "quantity", "draw ms", "us/question");
     for (int quantity : {1'000, 10'000}) {
         std::vector<double> draws;
+        draws.reserve(repeats);
         for (int r = 0; r < repeats; ++r)
             draws.push_back(timeRun(dir, QString::number(quantity)).draw);
         const double d = median(draws);

@@ -74,6 +74,7 @@ int main(int argc, char **argv) {
         int column = 0;
         for (int count : {24, 1000}) {
             std::vector<double> times;
+            times.reserve(repeats);
             for (int r = 0; r < repeats; ++r)
                 times.push_back(timeOne(m.way, syntheticWorksheet(count)));
             figures[column++] = median(times);

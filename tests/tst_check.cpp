@@ -49,6 +49,12 @@ void TestCheck::arithmetic_data() {
         << u"256－38＝218（人）256＋218＝475（人）"_s << QStringList{u"256+218＝475 → 474"_s};
     QTest::newRow("decimals exactly") << u"0.1＋0.2＝0.3"_s << QStringList{};
     QTest::newRow("decimal wrong") << u"2.5×4＝11"_s << QStringList{u"2.5×4＝11 → 10"_s};
+    // Leading zeros are decimal digits, never an octal number: 0.25 is a quarter, and 0.8 or 09 are
+    // numbers, not a crash of the whole check.
+    QTest::newRow("leading zeros") << u"0.25×4＝1"_s << QStringList{};
+    QTest::newRow("leading zero with 8 and 9") << u"0.8＋0.9＝1.7"_s << QStringList{};
+    QTest::newRow("zero-padded whole number") << u"09＋1＝10"_s << QStringList{};
+    QTest::newRow("leading zero wrong") << u"0.08×100＝9"_s << QStringList{u"0.08×100＝9 → 8"_s};
     QTest::newRow("fractions in words") << u"7分之5＋7分之1＝7分之6"_s << QStringList{};
     QTest::newRow("fraction wrong") << u"9分之4＋9分之1＝9分之6"_s
                                     << QStringList{u"9分之4+9分之1＝9分之6 → 5/9"_s};
@@ -103,7 +109,7 @@ void TestCheck::plantedFaultsAreFound() {
     QCOMPARE(run.status, 1);
     const QJsonObject report = QJsonDocument::fromJson(run.out.toUtf8()).object();
     QStringList found;
-    for (const QJsonValue &f : report[u"findings"_s].toArray())
+    for (const QJsonValueConstRef f : report[u"findings"_s].toArray())
         found.append(u"%1:%2:%3"_s.arg(f[u"file"_s].toString())
                          .arg(f[u"line"_s].toInt())
                          .arg(f[u"kind"_s].toString()));
@@ -115,13 +121,13 @@ void TestCheck::plantedFaultsAreFound() {
     QVERIFY2(!found.contains(u"tk.txt:1:记录"_s) && !found.contains(u"tk.txt:8:重复"_s),
              qPrintable(found.join(u' ')));
     // Each finding carries its line's text.
-    for (const QJsonValue &f : report[u"findings"_s].toArray())
+    for (const QJsonValueConstRef f : report[u"findings"_s].toArray())
         if (f[u"line"_s].toInt() == 10)
             QVERIFY(f[u"text"_s].toString().startsWith(u"算错了"_s));
     // The counts: grade 1, topic 1, difficulty 0 holds 好题一, 好 题 二, 好题二, 没有答案 and the garbled
     // line.
     bool counted = false;
-    for (const QJsonValue &c : report[u"counts"_s].toArray())
+    for (const QJsonValueConstRef c : report[u"counts"_s].toArray())
         if (c[u"grade"_s].toInt() == 1 && c[u"code"_s].toInt() == 1) {
             QCOMPARE(c[u"difficulty"_s].toArray().at(0).toInt(), 5);
             QCOMPARE(c[u"topic"_s].toString(), u"求和"_s);

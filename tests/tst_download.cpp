@@ -344,7 +344,7 @@ void TestDownload::fullDiskKeepsTheBank() {
         server_->setPage(u"/xx/%1nj.asp"_s.arg(g),
                          {200, "text/html; charset=gbk", gbk(u"<body>1"_s + records + u"</body>"_s)});
     }
-    QVERIFY(disk.fill(u"filler"_s, 40 * 1024));
+    QVERIFY(disk.fill(u"filler"_s, qint64{40} * 1024));
 
     DownloadSettings settings;
     settings.server = server_->baseUrl();
@@ -390,7 +390,7 @@ void TestDownload::endlessPageIsRefused() {
     bank_->writeLines(u"tk.txt"_s, {u"旧二|2|1|0|a"_s});
     DownloadSettings settings;
     settings.server = server_->baseUrl();
-    settings.pageLimitBytes = 4 * 1024 * 1024;
+    settings.pageLimitBytes = qint64{4} * 1024 * 1024;
     BankDownload download(network_, settings, bank_->dir());
     RecordingHost host;
     const DownloadOutcome outcome = download.run(host);

@@ -160,7 +160,7 @@ void TestMainWindow::makeForm(std::optional<DownloadSettings> download, const QS
     questions_ = ScriptedQuestions();
     endings_ = 0;
     Form1Services services = testServices();
-    services.download = download;
+    services.download = std::move(download);
     services.historyFile = historyFile;
     form_ = std::make_unique<Form1>(services);
 }
@@ -851,7 +851,7 @@ void TestMainWindow::answerKeyOfTheSheetJustMade() {
 }
 
 void TestMainWindow::paperChosenInTheDialogIsKept() {
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(0, this, [] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         dialog->findChild<QComboBox *>(u"paperBox"_s)->setCurrentText(u"A3"_s);

@@ -137,7 +137,7 @@ void TestUserFiles::firstStartOnAFullDisk() {
         QSKIP("needs root to mount a small file system");
     QTemporaryDir work;
     const QString sample = work.filePath(u"tk.txt"_s);
-    QVERIFY(writeBytes(sample, QByteArray(200 * 1024, 'a'))); // larger than the disk
+    QVERIFY(writeBytes(sample, QByteArray(qsizetype{200} * 1024, 'a'))); // larger than the disk
     const Result<FirstStart> prepared = prepareUserFiles(UserFiles::inFolder(disk.dir()), sample);
     QVERIFY(!prepared.ok());
     QVERIFY2(prepared.error().contains(u"磁盘已满"_s), qPrintable(prepared.error()));

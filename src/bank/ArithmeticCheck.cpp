@@ -139,7 +139,7 @@ private:
             return v ? std::optional<mpq_class>(-*v) : std::nullopt;
         }
         if (eat(u'(')) {
-            const std::optional<mpq_class> v = expression();
+            std::optional<mpq_class> v = expression();
             if (!v || !eat(u')'))
                 return std::nullopt;
             return v;
@@ -167,7 +167,7 @@ private:
             return std::nullopt;
         std::string digits = t_.sliced(start, i_ - start).toString().toStdString();
         mpz_class denominator = 1;
-        if (i_ + 1 < t_.size() && t_[i_] == u'.' && t_[i_ + 1].isDigit()) {
+        if (i_ + 1 < t_.size() && t_[i_] == u'.' && t_[i_ + 1].isDigit() && t_[i_ + 1].unicode() < 128) {
             ++i_;
             const qsizetype fraction = i_;
             while (i_ < t_.size() && t_[i_].isDigit() && t_[i_].unicode() < 128)
@@ -176,7 +176,9 @@ private:
             for (qsizetype k = fraction; k < i_; ++k)
                 denominator *= 10;
         }
-        mpq_class value(mpz_class(digits), denominator);
+        // Base 10 said outright: GMP's default base takes a leading 0 for octal, which would read 0.25 as
+        // 21/100 and throw on 0.8.
+        mpq_class value(mpz_class(digits, 10), denominator);
         value.canonicalize();
         return value;
     }

@@ -65,7 +65,8 @@ double commonShare(QStringView text) {
 bool iconvInto(const char *encoding, QByteArrayView bytes, QString &text) {
     iconv_t cd =
         ::iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", encoding);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    // iconv_open's failure value is (iconv_t)-1 by its definition.
+    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
         return false;
     const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
     text.resize(bytes.size());
@@ -92,7 +93,7 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes) {
 // Chinese is the file's, and GB18030, the bank's own encoding, wins a tie. A sample at the start decides,
 // so a large file is not decoded twice.
 bool utf8ReadsBetter(QByteArrayView bytes) {
-    const QByteArrayView sample = bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024));
+    const QByteArrayView sample = bytes.first(std::min<qsizetype>(bytes.size(), qsizetype{64} * 1024));
     // Stateful decoders: a character cut by the sample's end is no error.
     QStringDecoder gb("GB18030");
     const QString asGb = gb(sample);

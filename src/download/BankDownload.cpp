@@ -64,7 +64,7 @@ QString BankDownload::statusText(int grade, PageFault fault) const {
         return g + u"年级题库下载成功，正在下载"_s + QString::number(grade + 1) + u"年级题库……"_s;
     case PageFault::TooLarge:
         return g + u"年级题库页面过大（超过%1MB），已停止接收，下载不成功！"_s.arg(settings_.pageLimitBytes /
-                                                                                   (1024 * 1024));
+                                                                                   (qint64{1024} * 1024));
     case PageFault::Incomplete:
         return g + u"年级题库页面没有完整收到（连接中断），下载不成功！"_s;
     case PageFault::BadEncoding:
@@ -91,7 +91,7 @@ BankDownload::Page BankDownload::fetchPage(DownloadHost &host, int grade) {
                                                                         r->deleteLater();
                                                                     });
     // Qt keeps at most this much unread; the loop below drains it, so memory stays bounded.
-    reply->setReadBufferSize(1024 * 1024);
+    reply->setReadBufferSize(qint64{1024} * 1024);
     // Wait for the page, letting events run; the stop click ends the wait at once, and a page that has
     // not answered in time counts as not usable.
     QByteArray body;

@@ -14,7 +14,7 @@ struct DownloadSettings {
     QString server;
     int pageTimeoutMs = 30000;
     // Far above any real grade page; a page past it is refused, so memory stays bounded.
-    qint64 pageLimitBytes = 64 * 1024 * 1024;
+    qint64 pageLimitBytes = qint64{64} * 1024 * 1024;
     // From tessaly.ini ([download] server), overridden by TESSALY_DOWNLOAD_SERVER.
     static DownloadSettings read(const QString &settingsFile);
     // The page of grade g: base + "/xx/" + g + "nj.asp".

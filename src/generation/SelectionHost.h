@@ -22,7 +22,8 @@ public:
     virtual QString columnsText() = 0;     // Text2
     virtual QString fontSizeText() = 0;    // Text3
     virtual QString fontNameText() = 0;    // Combo1
-    virtual int check19() = 0;             // 答案
+    // The control names are the form's own; 答案 (Check19) is not a misspelt 星级 (Check18).
+    virtual int check19() = 0; // NOLINT(bugprone-virtual-near-miss)
     // Timer2 on, just before the draw.
     virtual void startProgress() = 0;
 

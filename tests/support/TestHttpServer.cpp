@@ -21,7 +21,7 @@ QString TestHttpServer::baseUrl() const {
 }
 
 void TestHttpServer::answer(QTcpSocket *socket) {
-    const QByteArray request = socket->peek(64 * 1024);
+    const QByteArray request = socket->peek(qint64{64} * 1024);
     if (!request.contains("\r\n\r\n"))
         return; // the rest of the request is still on its way
     socket->readAll();
@@ -55,10 +55,11 @@ void TestHttpServer::answer(QTcpSocket *socket) {
     }
     if (page.mode == Mode::Endless) {
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + page.contentType + "\r\n\r\n1");
-        const QByteArray block(64 * 1024, 'x');
+        const QByteArray block(qsizetype{64} * 1024, 'x');
         // Keep about a megabyte on its way; the client's reading makes room for more.
         const auto more = [socket, block] {
-            while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 1024 * 1024)
+            while (socket->state() == QAbstractSocket::ConnectedState &&
+                   socket->bytesToWrite() < qint64{1024} * 1024)
                 socket->write(block);
         };
         connect(socket, &QTcpSocket::bytesWritten, socket, more);
