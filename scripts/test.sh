@@ -1,23 +1,35 @@
 #!/usr/bin/env bash
-# Installs what the project needs, builds the testing preset and runs the whole test suite, then the
-# same suite under the address and undefined-behaviour sanitizers.
+# What CI runs (.ci/run): installs what the project needs, checks the formatting, builds the testing
+# preset (assertions on) and runs the whole suite, installs into a staging folder and validates the
+# desktop entry and metadata, builds the .deb and tries it installed, runs clang-tidy, runs the suite
+# again under the address and undefined-behaviour sanitizers, and gives each fuzz target a smoke run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+start=$SECONDS
+step() { echo "== $1 ($((SECONDS - start)) s)"; }
 ./scripts/install-deps.sh
-# Every source as the project's .clang-format has it.
+step "formatting"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+step "testing build and suite"
 cmake --preset testing
 cmake --build --preset testing
 ctest --preset testing
-# The install: desktop entry and AppStream metadata valid, in a staging folder.
+step "install into a staging folder"
 stage=$(mktemp -d)
 cmake --install build/testing --prefix "$stage/usr"
 desktop-file-validate "$stage/usr/share/applications/org.tessaly.Tessaly.desktop"
 appstreamcli validate --no-net "$stage/usr/share/metainfo/org.tessaly.Tessaly.metainfo.xml"
 rm -rf "$stage"
-# The .deb of that build, installed with apt and tried as a user would (then removed).
+step "the .deb, installed with apt and tried, then removed"
+rm -f build/testing/tessaly_*.deb
 (cd build/testing && cpack -G DEB)
 ./scripts/check-package.sh build/testing/tessaly_*.deb
+step "clang-tidy"
+./scripts/tidy.sh build/testing
+step "sanitizers build and suite"
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
+step "fuzz smoke runs"
+./scripts/fuzz.sh
+step "all passed"
