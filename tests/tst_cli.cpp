@@ -268,8 +268,9 @@ void TestCli::fullDiskKeepsTheOldSheet() {
     QVERIFY(disk.fill(u"filler"_s, 2048));
     // Through the real program, as a user's script would run it.
     QProcess p;
-    p.start(QStringLiteral(TESSALY_PROGRAM), {u"generate"_s, u"--bank-dir"_s, bankDir_, u"--count"_s,
-                                              u"300"_s, u"--repeats"_s, u"--output"_s, output});
+    p.start(QStringLiteral(TESSALY_PROGRAM),
+            {u"generate"_s, u"--bank-dir"_s, bankDir_, u"--count"_s, u"300"_s, u"--repeats"_s, u"--history"_s,
+             work_.filePath(u"history.sqlite"_s), u"--output"_s, output});
     QVERIFY(p.waitForFinished(60000));
     const QString err = QString::fromUtf8(p.readAllStandardError());
     QCOMPARE(p.exitCode(), 1);
@@ -362,8 +363,8 @@ void TestCli::program() {
     QVERIFY(!err.contains(u'\n'));
 
     const QString output = work_.filePath(u"program.docx"_s);
-    p.start(QStringLiteral(TESSALY_PROGRAM),
-            {u"generate"_s, u"--bank-dir"_s, bankDir_, u"--output"_s, output});
+    p.start(QStringLiteral(TESSALY_PROGRAM), {u"generate"_s, u"--bank-dir"_s, bankDir_, u"--history"_s,
+                                              work_.filePath(u"history.sqlite"_s), u"--output"_s, output});
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains(u"24 道题"_s));

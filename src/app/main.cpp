@@ -55,7 +55,7 @@ QString usage(const UserFiles &files) {
            u"  tessaly key 卷号 --output F  以前某份试卷的答案版（sheet：试卷本身；history：出卷记录）\n"
            u"  tessaly --help               显示本说明\n\n"_s +
            fileLocations(files) + GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s +
-           addHelpText() + u"\n"_s + checkHelpText();
+           addHelpText() + u"\n"_s + checkHelpText() + u"\n"_s + historyHelpText();
 }
 
 int openMainWindow(int argc, char **argv) {
