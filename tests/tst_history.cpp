@@ -127,6 +127,22 @@ void TestHistory::recordAndReadBack() {
     QCOMPARE(listed.size(), 2);
     QCOMPARE(listed.first().code, second.code); // newest first
     QVERIFY(!history.value()->find(sheetcode::make()).has_value());
+
+    // The fresh-question look-up: each question with the time of the newest sheet that printed it, to
+    // the millisecond, and nothing from before the window.
+    RecordedSheet older = sheetrecord::fromSheet(args, settings, bank_.dir());
+    older.created = QDateTime::currentDateTimeUtc().addDays(-20);
+    older.questions = QStringList{u"旧题"_s, u"甲题"_s, u"乙题"_s};
+    QVERIFY(history.value()->record(older).ok());
+    const QHash<QString, qint64> used = history.value()->usedSince(QDateTime::currentDateTime().addDays(-10));
+    QCOMPARE(used.size(), 3);
+    QVERIFY(!used.contains(u"旧题"_s));
+    QCOMPARE(used.value(u"甲题"_s),
+             found->created.toMSecsSinceEpoch() > listed.first().created.toMSecsSinceEpoch()
+                 ? found->created.toMSecsSinceEpoch()
+                 : listed.first().created.toMSecsSinceEpoch());
+    QCOMPARE(history.value()->usedSince(QDateTime::currentDateTime().addDays(-30)).value(u"旧题"_s),
+             older.created.toMSecsSinceEpoch());
 }
 
 void TestHistory::everySheetCarriesItsCode() {
