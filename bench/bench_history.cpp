@@ -34,8 +34,9 @@ int main(int argc, char **argv) {
     for (int i = 0; i < sheets; ++i) {
         RecordedSheet sheet = sheetrecord::fromSheet(args, settings, dir.path());
         for (int q = 0; q < sheet.questions.size(); ++q)
-            sheet.questions[q] = u"第%1题：小明有一些苹果，妈妈又给了他几个，小明现在一共有多少个苹果？"_s.arg(
-                (i * 7919 + q * 104729) % BankSize);
+            sheet.questions[q] =
+                u"第%1题：小明有一些苹果，妈妈又给了他几个，小明现在一共有多少个苹果？"_s.arg(
+                    (i * 7919 + q * 104729) % BankSize);
         sheet.created = QDateTime::currentDateTime().addSecs(-static_cast<qint64>(i) * 8640);
         const Result<QString> code = history.value()->record(sheet);
         if (!code)
