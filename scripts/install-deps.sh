@@ -14,7 +14,7 @@ packages=(
   qt6-translations-l10n
   # a real X server and its tools for the tests that need one (window titles, the tray)
   xvfb x11-utils
-  # a private session bus for the test of desktop notifications
+  # a private D-Bus message bus for the test of desktop notifications
   dbus-daemon
   # checks of the installed desktop entry and AppStream metadata
   appstream desktop-file-utils

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What only a real desktop shows: the window's title as an X server has it, and notices through the
-// desktop's notification service on a session bus of the test's own.
+// desktop's notification service on a D-Bus message bus of the test's own.
 #include "mainwindow/DesktopNotifications.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/NoticePanel.h"
@@ -57,7 +57,7 @@ void TestDesktop::initTestCase() {
     QVERIFY(bus_.waitForStarted(10000));
     QTRY_VERIFY_WITH_TIMEOUT(bus_.canReadLine(), 10000);
     address_ = QString::fromUtf8(bus_.readLine()).trimmed();
-    // Read when the session bus is first used, which is after this.
+    // Read when the bus is first used, which is after this.
     qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
 }
 

@@ -5,6 +5,7 @@
 #include "editor/EditorEntry.h"
 #include "editor/Form3.h"
 #include "editor/QuestionImport.h"
+#include "support/Controls.h"
 #include "support/FullDisk.h"
 #include "support/TempBank.h"
 
@@ -59,12 +60,7 @@ private Q_SLOTS:
     void importWithABadRowAddsNothing();
 
 private:
-    template <typename T> T *child(const QString &name) const {
-        T *w = form_->findChild<T *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
+    template <typename T> T *child(const QString &name) const { return control<T>(form_.get(), name); }
     QList<int> enabledSlots() const;
     QStringList submit();
     struct Run {

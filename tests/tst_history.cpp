@@ -261,14 +261,12 @@ void TestHistory::freshQuestionsOverSeveralSheets() {
     bank.writeLines(u"tk.txt"_s, lines);
     const QString file = work_.filePath(u"fresh.sqlite"_s);
     const auto sheet = [&](const QString &name, QString *err) {
-        const Result<GenerateOptions> options = GenerateOptions::parse(
-            {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"4"_s, u"--fresh-days"_s,
-             u"7"_s, u"--history"_s, file, u"--output"_s, work_.filePath(name)},
-            UserFiles::inFolder(bank.dir()));
-        QString out;
-        QTextStream o(&out), e(err);
-        if (!options || runGenerate(options.value(), o, e) != 0)
-            qFatal("generate failed: %s", qPrintable(*err));
+        const Run run =
+            generate({u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"4"_s,
+                      u"--fresh-days"_s, u"7"_s, u"--history"_s, file, u"--output"_s, work_.filePath(name)});
+        *err = run.err;
+        if (run.status != 0)
+            qFatal("generate failed: %s", qPrintable(run.err));
         return questionsOf(read(work_.filePath(name)));
     };
     QString err1, err2, err3;
@@ -301,13 +299,13 @@ void TestHistory::batchOfDistinctSheets() {
     bank.writeLines(u"tk.txt"_s, lines);
     const QString file = work_.filePath(u"batch.sqlite"_s);
     const auto batch = [&](int copies, QString *out, QString *err) {
-        const Result<GenerateOptions> options = GenerateOptions::parse(
-            {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"3"_s, u"--copies"_s,
-             QString::number(copies), u"--history"_s, file, u"--output"_s, work_.filePath(u"batch.docx"_s),
-             u"--answer-key"_s, work_.filePath(u"batch-key.docx"_s)},
-            UserFiles::inFolder(bank.dir()));
-        QTextStream o(out), e(err);
-        return options ? runGenerate(options.value(), o, e) : 2;
+        const Run run = generate({u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"3"_s,
+                                  u"--copies"_s, QString::number(copies), u"--history"_s, file, u"--output"_s,
+                                  work_.filePath(u"batch.docx"_s), u"--answer-key"_s,
+                                  work_.filePath(u"batch-key.docx"_s)});
+        *out = run.out;
+        *err = run.err;
+        return run.status;
     };
     QString out, err;
     QCOMPARE(batch(3, &out, &err), 0);
@@ -326,16 +324,10 @@ void TestHistory::batchOfDistinctSheets() {
     QCOMPARE(history.value()->list().size(), 3);
 
     // In one file: three sheets, each on a page of its own (a new section per heading), codes on each.
-    QString outOne, errOne;
-    {
-        const Result<GenerateOptions> options = GenerateOptions::parse(
-            {u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"3"_s, u"--copies"_s, u"3"_s,
-             u"--one-file"_s, u"--history"_s, file, u"--output"_s, work_.filePath(u"all.docx"_s)},
-            UserFiles::inFolder(bank.dir()));
-        QVERIFY2(options.ok(), qPrintable(options.error()));
-        QTextStream o(&outOne), e(&errOne);
-        QCOMPARE(runGenerate(options.value(), o, e), 0);
-    }
+    const Run one = generate({u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"3"_s,
+                              u"--copies"_s, u"3"_s, u"--one-file"_s, u"--history"_s, file, u"--output"_s,
+                              work_.filePath(u"all.docx"_s)});
+    QVERIFY2(one.status == 0, qPrintable(one.err));
     const docxreader::Document all = read(work_.filePath(u"all.docx"_s));
     const QStringList allQuestions = questionsOf(all);
     QCOMPARE(allQuestions.size(), 9);

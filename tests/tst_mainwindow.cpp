@@ -5,6 +5,7 @@
 #include "mainwindow/Module3.h"
 #include "mainwindow/NoticePanel.h"
 #include "mainwindow/Translations.h"
+#include "support/Controls.h"
 #include "support/RecordingTarget.h"
 #include "support/TempBank.h"
 #include "support/TestHttpServer.h"
@@ -113,12 +114,7 @@ private Q_SLOTS:
     void editorQuestionComesOutOnTheNextSheet();
 
 private:
-    template <typename T> T *child(const QString &name) const {
-        T *w = form_->findChild<T *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
+    template <typename T> T *child(const QString &name) const { return control<T>(form_.get(), name); }
     QCheckBox *box(int slot) const { return form_->topicBox(slot); }
     QList<int> enabledSlots() const;
     // The window's services with this test's fakes: recorded notices and answers, a recording target.

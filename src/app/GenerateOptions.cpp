@@ -90,10 +90,20 @@ std::optional<int> slotFrom(const QString &item, codes::QuestionMode mode) {
     return entryvalues::topicSlot(item, codes::usesOlympiadList(mode));
 }
 
-std::optional<int> integerIn(const QString &text, int low, int high) {
+// An option that takes a whole number from low to high: nothing when it is not given, a failure that
+// names the option and its range when its value is not such a number. unit names the number ("整数").
+Result<std::optional<int>> integerOption(const QCommandLineParser &parser, const QString &name, int low,
+                                         int high, const QString &unit = u"整数"_s) {
+    using Read = Result<std::optional<int>>;
+    if (!parser.isSet(name))
+        return Read::success(std::nullopt);
+    const QString text = parser.value(name);
     bool ok = false;
     const int value = text.toInt(&ok);
-    return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
+    if (!ok || value < low || value > high)
+        return Read::failure(u"--%1：“%2”无效，应为 %3 到 %4 的%5"_s.arg(name, text, QString::number(low),
+                                                                         QString::number(high), unit));
+    return Read::success(value);
 }
 
 } // namespace
@@ -178,13 +188,11 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         }
     }
 
-    if (parser.isSet(u"count"_s)) {
-        const std::optional<int> count = integerIn(parser.value(u"count"_s), 1, 100000);
-        if (!count)
-            return Parsed::failure(
-                u"--count：“%1”无效，应为 1 到 100000 的整数"_s.arg(parser.value(u"count"_s)));
-        o.settings.quantity = QString::number(*count);
-    }
+    const Result<std::optional<int>> count = integerOption(parser, u"count"_s, 1, 100000);
+    if (!count)
+        return Parsed::failure(count.error());
+    if (count.value())
+        o.settings.quantity = QString::number(*count.value());
     o.settings.repeats = parser.isSet(u"repeats"_s);
 
     if (parser.isSet(u"font"_s)) {
@@ -200,20 +208,16 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
             return Parsed::failure(u"--size：“%1”无效，应为 1 到 1638 的数字"_s.arg(parser.value(u"size"_s)));
         o.settings.fontSize = QString::number(size);
     }
-    if (parser.isSet(u"blank-lines"_s)) {
-        const std::optional<int> blanks = integerIn(parser.value(u"blank-lines"_s), 0, 8);
-        if (!blanks)
-            return Parsed::failure(
-                u"--blank-lines：“%1”无效，应为 0 到 8 的整数"_s.arg(parser.value(u"blank-lines"_s)));
-        o.settings.blankLines = QString::number(*blanks);
-    }
-    if (parser.isSet(u"columns"_s)) {
-        const std::optional<int> columns = integerIn(parser.value(u"columns"_s), 1, 10);
-        if (!columns)
-            return Parsed::failure(
-                u"--columns：“%1”无效，应为 1 到 10 的整数"_s.arg(parser.value(u"columns"_s)));
-        o.settings.columns = QString::number(*columns);
-    }
+    const Result<std::optional<int>> blanks = integerOption(parser, u"blank-lines"_s, 0, 8);
+    if (!blanks)
+        return Parsed::failure(blanks.error());
+    if (blanks.value())
+        o.settings.blankLines = QString::number(*blanks.value());
+    const Result<std::optional<int>> columns = integerOption(parser, u"columns"_s, 1, 10);
+    if (!columns)
+        return Parsed::failure(columns.error());
+    if (columns.value())
+        o.settings.columns = QString::number(*columns.value());
     if (parser.isSet(u"line-spacing"_s)) {
         bool ok = false;
         const double spacing = parser.value(u"line-spacing"_s).toDouble(&ok);
@@ -245,20 +249,16 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     o.answerKey = parser.value(u"answer-key"_s);
     o.headless = parser.isSet(u"headless"_s);
     o.history = parser.value(u"history"_s);
-    if (parser.isSet(u"fresh-days"_s)) {
-        const std::optional<int> days = integerIn(parser.value(u"fresh-days"_s), 1, 3650);
-        if (!days)
-            return Parsed::failure(
-                u"--fresh-days：“%1”无效，应为 1 到 3650 的天数"_s.arg(parser.value(u"fresh-days"_s)));
-        o.freshDays = *days;
-    }
-    if (parser.isSet(u"copies"_s)) {
-        const std::optional<int> copies = integerIn(parser.value(u"copies"_s), 1, 100);
-        if (!copies)
-            return Parsed::failure(
-                u"--copies：“%1”无效，应为 1 到 100 的整数"_s.arg(parser.value(u"copies"_s)));
-        o.copies = *copies;
-    }
+    const Result<std::optional<int>> days = integerOption(parser, u"fresh-days"_s, 1, 3650, u"天数"_s);
+    if (!days)
+        return Parsed::failure(days.error());
+    if (days.value())
+        o.freshDays = *days.value();
+    const Result<std::optional<int>> copies = integerOption(parser, u"copies"_s, 1, 100);
+    if (!copies)
+        return Parsed::failure(copies.error());
+    if (copies.value())
+        o.copies = *copies.value();
     const auto isDocx = [](const QString &path) { return path.endsWith(u".docx"_s, Qt::CaseInsensitive); };
     if (parser.isSet(u"target"_s)) {
         const std::optional<TargetSettings::Kind> kind =

@@ -31,6 +31,20 @@ QList<QCommandLineOption> keyOptions() {
                 u"DIR"_s)};
 }
 
+// The history the --history option names, else the user's; null, with the reason said, when it cannot
+// be opened.
+std::unique_ptr<SheetHistory> openHistory(const QCommandLineParser &parser, const UserFiles &files,
+                                          QTextStream &err) {
+    const QString path =
+        parser.isSet(u"history"_s) ? parser.value(u"history"_s) : SheetHistory::defaultPath(files);
+    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
+    if (!history) {
+        err << history.error() << Qt::endl;
+        return nullptr;
+    }
+    return std::move(history).value();
+}
+
 } // namespace
 
 QString historyHelpText() {
@@ -60,14 +74,10 @@ int runKeyCommand(const QStringList &arguments, const UserFiles &files, bool ans
     if (!output.endsWith(u".docx"_s, Qt::CaseInsensitive))
         return bad(u"--output：必须给出要写入的 .docx 文件"_s);
 
-    const QString path =
-        parser.isSet(u"history"_s) ? parser.value(u"history"_s) : SheetHistory::defaultPath(files);
-    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
-    if (!history) {
-        err << history.error() << Qt::endl;
+    const std::unique_ptr<SheetHistory> history = openHistory(parser, files, err);
+    if (!history)
         return 1;
-    }
-    const std::optional<RecordedSheet> sheet = history.value()->find(*code);
+    const std::optional<RecordedSheet> sheet = history->find(*code);
     if (!sheet) {
         err << u"出卷记录里没有卷号为 %1 的试卷"_s.arg(*code) << Qt::endl;
         return 1;
@@ -97,14 +107,10 @@ int runHistoryCommand(const QStringList &arguments, const UserFiles &files, QTex
         err << u"tessaly history："_s << parserErrorText(parser, {historyOption()}) << Qt::endl;
         return 2;
     }
-    const QString path =
-        parser.isSet(u"history"_s) ? parser.value(u"history"_s) : SheetHistory::defaultPath(files);
-    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
-    if (!history) {
-        err << history.error() << Qt::endl;
+    const std::unique_ptr<SheetHistory> history = openHistory(parser, files, err);
+    if (!history)
         return 1;
-    }
-    for (const RecordedSheet &s : history.value()->list())
+    for (const RecordedSheet &s : history->list())
         out << s.code << u"  "_s << s.created.toString(u"yyyy-MM-dd HH:mm"_s) << u"  "_s
             << codes::gradeNames().value(s.grade) << u"  "_s << s.mode << u"  "_s << s.quantity << u" 道题"_s
             << Qt::endl;

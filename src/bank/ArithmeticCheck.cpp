@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/ArithmeticCheck.h"
 
+#include "bank/BankText.h"
+
 #include <gmpxx.h>
 #include <optional>
 
@@ -245,12 +247,7 @@ std::optional<QString> remainderMistake(QStringView left, QStringView right) {
 
 // A step as the bank writes it: full-width signs.
 QString shownStep(const QString &left, const QString &right) {
-    QString step = left + u'=' + right;
-    step.replace(u'+', u'＋');
-    step.replace(u'-', u'－');
-    step.replace(u'*', u'×');
-    step.replace(u'/', u'÷');
-    step.replace(u'=', u'＝');
+    QString step = banktext::fullWidthSigns(left + u'=' + right);
     step.replace(u'(', u'（');
     step.replace(u')', u'）');
     return step;

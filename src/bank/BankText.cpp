@@ -160,6 +160,24 @@ bool isBlankLine(QStringView line) {
     return true;
 }
 
+QString withoutBlanks(QString text) {
+    text.remove(u'\t');
+    text.remove(u' ');
+    text.remove(QChar(0x3000));
+    text.remove(u'\r');
+    text.remove(u'\n');
+    return text;
+}
+
+QString fullWidthSigns(QString text) {
+    text.replace(u'+', u'＋');
+    text.replace(u'-', u'－');
+    text.replace(u'*', u'×');
+    text.replace(u'/', u'÷');
+    text.replace(u'=', u'＝');
+    return text;
+}
+
 Status appendLine(const QString &path, QStringView line) {
     return appendLines(path, QStringList{line.toString()});
 }

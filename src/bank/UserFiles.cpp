@@ -51,10 +51,6 @@ UserFiles UserFiles::locate(const QString &programDir) {
     return files;
 }
 
-QString UserFiles::settingsDir() const {
-    return QFileInfo(settingsFile).absolutePath();
-}
-
 QString installedSampleBank(const QString &programDir) {
     const QString besideProgram = QDir(programDir).absoluteFilePath(u"../share/tessaly/tk.txt"_s);
     if (QFileInfo(besideProgram).isFile())

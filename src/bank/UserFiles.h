@@ -20,8 +20,6 @@ struct UserFiles {
     static UserFiles locate(const QString &programDir);
     // Everything in one folder (a portable program folder, or a test's).
     static UserFiles inFolder(const QString &dir);
-
-    QString settingsDir() const;
 };
 
 // Where an installed program finds the sample bank: <prefix>/share/tessaly beside <prefix>/bin, else

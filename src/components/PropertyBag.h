@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVariant>
 
-// Where a control keeps its design-time properties between sessions (a form file, say). Reading gives
+// Where a control keeps its design-time properties between runs (a form file, say). Reading gives
 // the stored value, or the default when there is none; writing passes the default too, so a bag may
 // leave out values that equal it.
 class PropertyBag {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "download/PageText.h"
 
+#include "bank/BankText.h"
+
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -63,18 +65,7 @@ bool usable(const QString &pageText) {
 }
 
 QString normalised(QString text) {
-    text.remove(u'\t');
-    text.remove(u' ');
-    text.remove(QChar(0x3000));
-    // Every line break goes, lone ones too: a break inside a record would split it in the bank.
-    text.remove(u'\r');
-    text.remove(u'\n');
-    text.replace(u'+', u'＋');
-    text.replace(u'-', u'－');
-    text.replace(u'*', u'×');
-    text.replace(u'/', u'÷');
-    text.replace(u'=', u'＝');
-    return text;
+    return banktext::fullWidthSigns(banktext::withoutBlanks(std::move(text)));
 }
 
 bool complete(const QString &normalisedText) {

@@ -12,12 +12,7 @@ namespace editorentry {
 namespace {
 
 QString withoutBlanksAndBreaks(QString text) {
-    text.remove(u'\t');
-    text.remove(u' ');
-    text.remove(QChar(0x3000));
-    text.remove(u"\r\n"_s);
-    text.remove(u'\r');
-    text.remove(u'\n');
+    text = banktext::withoutBlanks(std::move(text));
     // The separator of the record's fields, typed by the user, is kept as text.
     text.replace(u'|', u'｜');
     return text;
@@ -30,13 +25,7 @@ QString cleanQuestion(QString text) {
 }
 
 QString cleanSteps(QString text) {
-    text = withoutBlanksAndBreaks(std::move(text));
-    text.replace(u'+', u'＋');
-    text.replace(u'-', u'－');
-    text.replace(u'*', u'×');
-    text.replace(u'/', u'÷');
-    text.replace(u'=', u'＝');
-    return text;
+    return banktext::fullWidthSigns(withoutBlanksAndBreaks(std::move(text)));
 }
 
 int topicCode(bool olympiad, int slot) {

@@ -3,11 +3,11 @@
 
 #include <QString>
 
-// The desktop's notification service (freedesktop notifications over the session bus), for desktops
-// that show notices but have no tray.
+// The desktop's notification service (freedesktop notifications over the desktop user's D-Bus), for
+// desktops that show notices but have no tray.
 class DesktopNotifications {
 public:
-    // A service answers on the session bus now.
+    // A service answers on the desktop user's D-Bus now.
     static bool available();
     // Sends the notice without waiting for the answer.
     static void notify(const QString &title, const QString &text);
