@@ -5,6 +5,7 @@
 #include "bank/ArithmeticCheck.h"
 #include "bank/BankCheck.h"
 #include "bank/BankLoader.h"
+#include "bank/BankRecord.h"
 #include "bank/BankText.h"
 
 #include <QByteArray>
@@ -37,10 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const bankcheck::Problem &problem : bankcheck::problems(*text))
         (void)bankcheck::describe(QStringLiteral("tk.txt"), problem);
     banktext::forEachLine(*text, [](QStringView line) {
-        QStringView grade;
-        bool hasGrade = false;
-        const QuestionRecord record = BankLoader::parseLine(line, &grade, &hasGrade);
-        (void)arithmeticcheck::mistakes(record.answerText);
+        const BankRecord parsed = bankrecord::parse(line);
+        (void)bankrecord::problems(parsed);
+        (void)arithmeticcheck::mistakes(parsed.record.answerText);
     });
     return 0;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AddCommand.h"
 #include "bank/BankLoader.h"
+#include "bank/BankRecord.h"
 #include "bank/CodeTables.h"
 #include "editor/EditorEntry.h"
 #include "editor/Form3.h"
@@ -262,10 +263,8 @@ void TestEditor::cleaning() {
     QCOMPARE(bank_->readBytes(u"zbtk.txt"_s), gbk(cleanQuestion + u"|1|0|0|"_s + cleanSteps + u"##\r\n"_s));
     // The loader reads it back as one record of five fields.
     QCOMPARE(editorentry::cleanQuestion(question), cleanQuestion);
-    QStringView grade;
-    bool hasGrade = false;
     const QString line = cleanQuestion + u"|1|0|0|"_s + cleanSteps + u"##"_s;
-    const QuestionRecord record = BankLoader::parseLine(line, &grade, &hasGrade);
+    const QuestionRecord record = bankrecord::parse(line).record;
     QCOMPARE(record.questionText.toString(), cleanQuestion);
     QCOMPARE(record.answerText.toString(), cleanSteps);
 }

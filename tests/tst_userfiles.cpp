@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bank/SettingsWrite.h"
-#include "bank/UserFiles.h"
+#include "common/SettingsWrite.h"
+#include "common/UserFiles.h"
 #include "support/FullDisk.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 
 #include "app/GenerateOptions.h"
 #include "bank/ArithmeticCheck.h"
-#include "bank/BankCheck.h"
+#include "bank/BankRecord.h"
 #include "bank/BankLoader.h"
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
@@ -79,44 +79,40 @@ void checkFile(const QString &path, QList<Finding> &findings, QHash<QString, Pla
 
     for (const encodingcheck::LineFinding &f : encodingcheck::findings(bytes))
         findings.append({name, f.line, u"编码"_s, f.message, lineText(f.line)});
-    for (const bankcheck::Problem &p : bankcheck::problems(*decoded))
-        findings.append({name, p.line, u"记录"_s, p.message, lineText(p.line)});
-
+    // One parse a line: the record findings (listed first, as the report has always put them), the
+    // duplicates, the arithmetic and the table.
+    QList<Finding> later;
     for (int number = 1; number <= lines.size(); ++number) {
         const QString &line = lines[number - 1];
         if (banktext::isBlankLine(line))
             continue;
-        const QList<QStringView> fields = QStringView(line).split(u'|');
-        if (fields.size() < 5)
+        const BankRecord r = bankrecord::parse(line);
+        for (const QString &message : bankrecord::problems(r))
+            findings.append({name, number, u"记录"_s, message, line});
+        if (r.fieldCount < 5)
             continue;
-        const QString question = fields[0].toString();
+        const QString question = r.record.questionText.toString();
         if (!question.trimmed().isEmpty()) {
             if (const auto same = exact.constFind(question); same != exact.cend())
-                findings.append({name, number, u"重复"_s,
+                later.append({name, number, u"重复"_s,
                                  u"与 %1 第%2行的题目完全相同"_s.arg(same->file).arg(same->line), line});
             else if (const auto like = similar.constFind(duplicatecheck::comparable(question));
                      like != similar.cend())
-                findings.append(
+                later.append(
                     {name, number, u"重复"_s,
                      u"与 %1 第%2行的题目相同（去掉空白、统一全角半角后）"_s.arg(like->file).arg(like->line),
                      line});
             exact.insert(question, {name, number});
             similar.insert(duplicatecheck::comparable(question), {name, number});
         }
-        QStringView answer = fields[4];
-        if (answer.endsWith(u"##"))
-            answer.chop(2);
-        for (const arithmeticcheck::Mistake &m : arithmeticcheck::mistakes(answer))
-            findings.append(
+        for (const arithmeticcheck::Mistake &m : arithmeticcheck::mistakes(r.record.answerText))
+            later.append(
                 {name, number, u"计算"_s, u"计算步骤“%1”不对：左边等于 %2"_s.arg(m.step, m.expected), line});
-        bool gradeOk = false, codeOk = false, difficultyOk = false;
-        const int grade = fields[1].trimmed().toInt(&gradeOk);
-        const int code = fields[2].trimmed().toInt(&codeOk);
-        const int difficulty = fields[3].trimmed().toInt(&difficultyOk);
-        if (gradeOk && codeOk && difficultyOk && grade >= 0 && grade <= 6 && difficulty >= 0 &&
-            difficulty <= 5 && ((code >= 0 && code <= 80) || code == 99))
-            ++counts[{grade, code}][static_cast<size_t>(difficulty)];
+        const int code = r.topicCode;
+        if (r.grade >= 0 && r.difficulty >= 0 && ((code >= 0 && code <= 80) || code == 99))
+            ++counts[{r.grade, code}][static_cast<size_t>(r.difficulty)];
     }
+    findings += later;
 }
 
 QString topicName(int code) {

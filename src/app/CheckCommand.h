@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "bank/UserFiles.h"
+#include "common/UserFiles.h"
 
 #include <QString>
 #include <QStringList>

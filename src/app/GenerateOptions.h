@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "bank/Result.h"
-#include "bank/UserFiles.h"
+#include "common/Result.h"
+#include "common/UserFiles.h"
 #include "documents/TargetChoice.h"
 #include "generation/WorksheetSettings.h"
 

@@ -5,7 +5,7 @@
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "app/HistoryCommands.h"
-#include "bank/UserFiles.h"
+#include "common/UserFiles.h"
 #include "history/SheetHistory.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Translations.h"

@@ -2,6 +2,7 @@
 #include "bank/ArithmeticCheck.h"
 
 #include "bank/BankText.h"
+#include "bank/TextNormal.h"
 
 #include <gmpxx.h>
 #include <optional>
@@ -247,7 +248,7 @@ std::optional<QString> remainderMistake(QStringView left, QStringView right) {
 
 // A step as the bank writes it: full-width signs.
 QString shownStep(const QString &left, const QString &right) {
-    QString step = banktext::fullWidthSigns(left + u'=' + right);
+    QString step = textnormal::fullWidthSigns(left + u'=' + right);
     step.replace(u'(', u'（');
     step.replace(u')', u'）');
     return step;

@@ -2,17 +2,18 @@
 #include "bank/BankLoader.h"
 
 #include "bank/BankText.h"
-#include "bank/NumberValue.h"
+#include "common/BankFileNames.h"
+#include "bank/BankRecord.h"
 
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
 QString BankLoader::downloadedBankPath(const QString &dir) {
-    return dir + u"/tk.txt"_s;
+    return bankfiles::downloadedBankPath(dir);
 }
 QString BankLoader::userBankPath(const QString &dir) {
-    return dir + u"/zbtk.txt"_s;
+    return bankfiles::userBankPath(dir);
 }
 
 namespace {
@@ -23,29 +24,6 @@ bool isBankFile(const QString &path) {
 }
 
 } // namespace
-
-QuestionRecord BankLoader::parseLine(QStringView line, QStringView *grade, bool *hasGrade) {
-    QStringView fields[5];
-    int count = 0;
-    qsizetype start = 0;
-    while (count < 5) {
-        const qsizetype bar = line.indexOf(u'|', start);
-        if (bar < 0) {
-            fields[count++] = line.sliced(start);
-            break;
-        }
-        fields[count++] = line.sliced(start, bar - start);
-        start = bar + 1;
-    }
-    *hasGrade = count > 1;
-    *grade = fields[1];
-
-    QStringView answer = fields[4];
-    // The editor ends its lines with "##"; that mark is not part of the answer.
-    if (answer.endsWith(u"##"))
-        answer.chop(2);
-    return QuestionRecord{fields[0], fields[2], fields[3], answer};
-}
 
 bool BankLoader::addLines(LoadHost &host, QString text, QuestionBank &bank) {
     const QStringView kept = bank.keepText(std::move(text));
@@ -60,13 +38,9 @@ bool BankLoader::addLines(LoadHost &host, QString text, QuestionBank &bank) {
         }
         if (banktext::isBlankLine(line))
             return;
-        QStringView grade;
-        bool hasGrade = false;
-        const QuestionRecord record = parseLine(line, &grade, &hasGrade);
-        const int selected = host.gradePosition();
-        const bool taken = !hasGrade || selected == 0 || numberValue(grade) == selected;
-        if (taken)
-            bank.append(record);
+        const BankRecord parsed = bankrecord::parse(line);
+        if (parsed.takenAtGrade(host.gradePosition()))
+            bank.append(parsed.record);
     });
     return !stopped;
 }

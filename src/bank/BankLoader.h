@@ -25,6 +25,4 @@ public:
 
     // Adds the records of one decoded file text. Returns false when the stop flag ended it.
     static bool addLines(LoadHost &host, QString text, QuestionBank &bank);
-    // Splits one line into a record; the grade field goes to *grade (empty when the line has no "|").
-    static QuestionRecord parseLine(QStringView line, QStringView *grade, bool *hasGrade);
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/BankText.h"
 
-#include "bank/AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -158,24 +158,6 @@ bool isBlankLine(QStringView line) {
         if (c != u' ' && c != u'\t')
             return false;
     return true;
-}
-
-QString withoutBlanks(QString text) {
-    text.remove(u'\t');
-    text.remove(u' ');
-    text.remove(QChar(0x3000));
-    text.remove(u'\r');
-    text.remove(u'\n');
-    return text;
-}
-
-QString fullWidthSigns(QString text) {
-    text.replace(u'+', u'＋');
-    text.replace(u'-', u'－');
-    text.replace(u'*', u'×');
-    text.replace(u'/', u'÷');
-    text.replace(u'=', u'＝');
-    return text;
 }
 
 Status appendLine(const QString &path, QStringView line) {

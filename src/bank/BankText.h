@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "bank/Result.h"
+#include "common/Result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -52,12 +52,6 @@ template <typename F> void forEachLine(QStringView text, F &&f) {
 
 // A line of only spaces and tabs (or nothing) holds no record.
 bool isBlankLine(QStringView line);
-
-// A record's text as the bank keeps it: no spaces, tabs or ideographic spaces, and no line break of any
-// kind (a break inside a record would split it in two).
-QString withoutBlanks(QString text);
-// The ASCII signs + - * / = as the bank writes them: ＋ － × ÷ ＝.
-QString fullWidthSigns(QString text);
 
 // Appends one line, ended by CR LF, to a bank file: in UTF-8 when the file already is UTF-8, in
 // GB18030 otherwise. The file is created when missing; a last line without its end gets one first. A

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
+#include "common/NoticeTitle.h"
 
-// The title every notice of the program carries.
-inline QString noticeTitle() {
-    return QStringLiteral("Corvane");
-}
+#include <QString>
 
 // What the bank loading needs from the window (or the command line) that hosts it.
 class LoadHost {

@@ -2,6 +2,8 @@
 #include "bank/TopicCounts.h"
 
 #include "bank/BankLoader.h"
+#include "bank/BankRecord.h"
+#include "bank/CodeTables.h"
 #include "bank/BankText.h"
 
 #include <QFileInfo>
@@ -29,18 +31,14 @@ void TopicCounts::refresh() {
         const Result<QString> text = banktext::readFile(path);
         if (!text)
             continue;
+        // Counted as a run loads: a line belongs to every grade position that would take it.
         banktext::forEachLine(text.value(), [this](QStringView line) {
-            const QList<QStringView> fields = line.split(u'|');
-            if (fields.size() < 3)
+            if (banktext::isBlankLine(line))
                 return;
-            bool gradeOk = false, codeOk = false;
-            const int grade = fields[1].trimmed().toInt(&gradeOk);
-            const int code = fields[2].trimmed().toInt(&codeOk);
-            if (gradeOk && codeOk && grade >= 0 && grade <= 6) {
-                ++counts_[grade * 1000 + code];
-                if (grade != 0)
-                    ++counts_[code]; // grade 0, 小学阶段综合, takes every grade
-            }
+            const BankRecord r = bankrecord::parse(line);
+            for (int grade = 0; grade < codes::GradeCount; ++grade)
+                if (r.takenAtGrade(grade))
+                    ++counts_[grade * 1000 + r.topicCode];
         });
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/DocxPackage.h"
 
-#include "bank/AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include <memory>
 #include <zip.h>

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "download/BankDownload.h"
 
-#include "bank/AtomicFile.h"
+#include "common/AtomicFile.h"
 #include "bank/BankLoader.h"
+#include "bank/BankRecord.h"
 #include "bank/BankText.h"
 #include "download/PageText.h"
 
@@ -147,10 +148,7 @@ bool BankDownload::joinIntoBank(const QByteArray pieces[7], const bool usable[7]
             return false;
         }
         banktext::forEachLine(old.value(), [&](QStringView line) {
-            QStringView grade;
-            bool hasGrade = false;
-            BankLoader::parseLine(line, &grade, &hasGrade);
-            const int g = hasGrade ? grade.trimmed().toInt() : 0;
+            const int g = bankrecord::parse(line).grade;
             if (g >= 1 && g <= 6 && !usable[g]) {
                 kept[g] += banktext::encode(line);
                 kept[g] += "\r\n";

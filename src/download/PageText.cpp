@@ -2,6 +2,7 @@
 #include "download/PageText.h"
 
 #include "bank/BankText.h"
+#include "bank/TextNormal.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -65,7 +66,7 @@ bool usable(const QString &pageText) {
 }
 
 QString normalised(QString text) {
-    return banktext::fullWidthSigns(banktext::withoutBlanks(std::move(text)));
+    return textnormal::fullWidthSigns(textnormal::withoutBlanks(std::move(text)));
 }
 
 bool complete(const QString &normalisedText) {

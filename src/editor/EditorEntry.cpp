@@ -4,28 +4,18 @@
 #include "bank/BankLoader.h"
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
+#include "bank/TextNormal.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace editorentry {
 
-namespace {
-
-QString withoutBlanksAndBreaks(QString text) {
-    text = banktext::withoutBlanks(std::move(text));
-    // The separator of the record's fields, typed by the user, is kept as text.
-    text.replace(u'|', u'｜');
-    return text;
-}
-
-} // namespace
-
 QString cleanQuestion(QString text) {
-    return withoutBlanksAndBreaks(std::move(text));
+    return textnormal::forRecord(std::move(text));
 }
 
 QString cleanSteps(QString text) {
-    return banktext::fullWidthSigns(withoutBlanksAndBreaks(std::move(text)));
+    return textnormal::fullWidthSigns(textnormal::forRecord(std::move(text)));
 }
 
 int topicCode(bool olympiad, int slot) {

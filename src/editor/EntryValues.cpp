@@ -2,6 +2,7 @@
 #include "editor/EntryValues.h"
 
 #include "bank/CodeTables.h"
+#include "bank/TextNormal.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,11 +16,6 @@ std::optional<int> integerIn(const QString &text, int low, int high) {
     return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
 }
 
-QString withoutBlanks(QString text) {
-    text.remove(u' ');
-    text.remove(QChar(0x3000));
-    return text;
-}
 
 } // namespace
 
@@ -43,7 +39,7 @@ std::optional<bool> olympiad(const QString &input) {
 }
 
 std::optional<int> topicSlot(const QString &input, bool olympiad) {
-    const QString text = withoutBlanks(input.trimmed());
+    const QString text = textnormal::withoutBlanks(input.trimmed());
     if (text.isEmpty() || text == codes::unclassifiedName() ||
         text.compare(u"unclassified"_s, Qt::CaseInsensitive) == 0)
         return 0;
@@ -51,7 +47,7 @@ std::optional<int> topicSlot(const QString &input, bool olympiad) {
         return number;
     const QStringList &names = olympiad ? codes::olympiadTopicNames() : codes::textbookTopicNames();
     for (qsizetype i = 0; i < names.size(); ++i)
-        if (withoutBlanks(names[i]) == text)
+        if (textnormal::withoutBlanks(names[i]) == text)
             return static_cast<int>(i) + 1;
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 #include "history/SheetHistory.h"
 
 #include "bank/BankLoader.h"
+#include "bank/TextNormal.h"
 #include "history/SheetCode.h"
 
 #include <QAtomicInt>
@@ -255,9 +256,7 @@ QHash<QString, qint64> SheetHistory::usedSince(const QDateTime &since) {
     QHash<QString, qint64> used;
     if (q.exec())
         while (q.next()) {
-            QString question = q.value(0).toString();
-            question.remove(u' ');
-            used.insert(question,
+            used.insert(textnormal::withoutSpaces(q.value(0).toString()),
                         QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs).toMSecsSinceEpoch());
         }
     return used;

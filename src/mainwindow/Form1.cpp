@@ -6,7 +6,7 @@
 #include "bank/CodeTables.h"
 #include "bank/LoadHost.h"
 #include "bank/NumberValue.h"
-#include "bank/SettingsWrite.h"
+#include "common/SettingsWrite.h"
 #include "documents/TargetChoice.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "bank/TopicCounts.h"
-#include "bank/UserFiles.h"
+#include "common/UserFiles.h"
 #include "download/BankDownload.h"
 #include "download/DownloadHost.h"
 #include "editor/Form3.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/office/LibreOfficeTarget.h"
 
-#include "bank/AtomicFile.h"
+#include "common/AtomicFile.h"
 #include "documents/office/LibreOfficeTargetImpl.h"
 
 #include <com/sun/star/awt/XTopWindow.hpp>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "bank/Result.h"
+#include "common/Result.h"
 #include "documents/office/OfficeConnection.h"
 #include "generation/DocumentTarget.h"
 

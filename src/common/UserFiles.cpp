@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bank/UserFiles.h"
+#include "common/UserFiles.h"
 
-#include "bank/AtomicFile.h"
-#include "bank/BankLoader.h"
+#include "common/AtomicFile.h"
+#include "common/BankFileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,8 +18,8 @@ namespace {
 const QString SettingsName = u"tessaly.ini"_s;
 
 bool holdsBank(const QString &dir) {
-    return QFileInfo::exists(BankLoader::downloadedBankPath(dir)) ||
-           QFileInfo::exists(BankLoader::userBankPath(dir));
+    return QFileInfo::exists(bankfiles::downloadedBankPath(dir)) ||
+           QFileInfo::exists(bankfiles::userBankPath(dir));
 }
 
 bool writableFolder(const QString &dir) {
@@ -73,7 +73,7 @@ Result<FirstStart> prepareUserFiles(const UserFiles &files, const QString &sampl
     if (sample.error() != QFileDevice::NoError)
         return Result<FirstStart>::failure(
             u"无法读取示例题库“%1”：%2"_s.arg(QDir::toNativeSeparators(sampleBank), sample.errorString()));
-    const QString target = BankLoader::downloadedBankPath(files.bankDir);
+    const QString target = bankfiles::downloadedBankPath(files.bankDir);
     const Status written = writeFileAtomically(target, bytes);
     if (!written)
         return Result<FirstStart>::failure(

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bank/AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bank/SettingsWrite.h"
+#include "common/SettingsWrite.h"
 
-#include "bank/AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "bank/TextNormal.h"
+
+namespace textnormal {
+
+QString withoutSpaces(QStringView text) {
+    QString result;
+    result.reserve(text.size());
+    for (QChar c : text)
+        if (c != u' ')
+            result += c;
+    return result;
+}
+
+QString withoutBlanks(QString text) {
+    text.remove(u'\t');
+    text.remove(u' ');
+    text.remove(QChar(0x3000));
+    text.remove(u'\r');
+    text.remove(u'\n');
+    return text;
+}
+
+QString forRecord(QString text) {
+    text = withoutBlanks(std::move(text));
+    text.replace(u'|', u'｜');
+    return text;
+}
+
+QString fullWidthSigns(QString text) {
+    text.replace(u'+', u'＋');
+    text.replace(u'-', u'－');
+    text.replace(u'*', u'×');
+    text.replace(u'/', u'÷');
+    text.replace(u'=', u'＝');
+    return text;
+}
+
+} // namespace textnormal

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// The one place that says which blanks and signs a text loses, each variant named for its use.
+namespace textnormal {
+
+// No ASCII space: a drawn question, answer or difficulty as a sheet records it, and the key by which
+// fresh questions know a question again (the records of earlier versions were made this way, so the
+// key must stay exactly this).
+QString withoutSpaces(QStringView text);
+// No space, tab, ideographic space or line break of any kind: a question as the bank keeps it and as a
+// sheet prints it (a break inside a record would split it in two).
+QString withoutBlanks(QString text);
+// withoutBlanks, and the fields' separator "|" typed by a user kept as the full-width "｜": what the
+// editor and the import append.
+QString forRecord(QString text);
+// The ASCII signs + - * / = as the bank writes them: ＋ － × ÷ ＝.
+QString fullWidthSigns(QString text);
+
+} // namespace textnormal
