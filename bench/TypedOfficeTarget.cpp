@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TypedOfficeTarget.h"
 
-#include "documents/office/LibreOfficeTargetImpl.h"
+#include "documents/office/OfficeDeliveryImpl.h"
 
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/beans/XMultiPropertySet.hpp>

@@ -30,7 +30,9 @@ public:
     void setKeep(bool, bool) override {}
     void typeText(const QString &text) override;
     void endParagraph() override;
-    void show() override;
+    void nextSheet() override {}
+    // Makes the typed document visible, as a delivery would.
+    void show();
     void closeDocument();
 
     struct Impl;

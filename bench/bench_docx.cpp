@@ -27,18 +27,19 @@ int main(int argc, char **argv) {
 
     std::printf("%-10s %12s %16s %8s\n", "questions", "tessaly ms", "python-docx ms", "ratio");
     for (int count : {24, 1'000, 10'000}) {
-        const WorksheetArgs a = syntheticWorksheet(count);
+        const DrawnSheet a = syntheticWorksheet(count);
         std::vector<double> ours, theirs;
         for (int r = 0; r < repeats; ++r) {
             SettingsHost host;
             host.setToday(u"2026/12/7"_s);
             QElapsedTimer t;
             t.start();
-            DocxTarget target(tmp.filePath(u"ours.docx"_s));
-            DocumentWriter::write(host, target, a);
+            DocxTarget target;
+            writeSheet(host, target, a);
+            const Status saved = target.saveTo(tmp.filePath(u"ours.docx"_s));
             ours.push_back(t.nsecsElapsed() / 1e6);
-            if (target.failed())
-                qFatal("%s", qPrintable(target.failure()));
+            if (!saved)
+                qFatal("%s", qPrintable(saved.error()));
 
             QProcess python;
             python.start(u"/usr/bin/python3"_s,

@@ -3,7 +3,8 @@
 // (the first one waits for a cold office) and with it (the window starts the office while the user
 // chooses, here five seconds). Each case starts its own headless office with a fresh profile.
 //   bench_first_click
-#include "documents/TargetChoice.h"
+#include "documents/DeliveryChoice.h"
+#include "documents/office/OfficeWarmUp.h"
 #include "documents/office/OfficeConnection.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
@@ -23,15 +24,20 @@ namespace {
 double sheet(const TargetSettings &settings, std::shared_ptr<OfficeConnection> *office) {
     QElapsedTimer t;
     t.start();
-    WorksheetTarget chosen = chooseTarget(
-        settings, [](const QString &) {}, [](const QString &) { return true; });
+    DeliveryWish wish;
+    wish.notify = [](const QString &text) { qFatal("no office: %s", qPrintable(text)); };
+    wish.open = [](const QString &) { return true; };
+    Result<std::unique_ptr<SheetOutputs>> chosen = chooseOutputs(settings, wish);
     SettingsHost host;
-    DocumentWriter::write(host, *chosen.target, syntheticWorksheet(24));
+    std::unique_ptr<DocumentTarget> sheet = chosen.value()->newDocument();
+    writeSheet(host, *sheet, syntheticWorksheet(24));
+    const Result<QString> shown = chosen.value()->deliver(*sheet, QString());
     const double ms = t.nsecsElapsed() / 1e6;
-    if (chosen.target->failed() || !chosen.office)
-        qFatal("no office: %s", qPrintable(chosen.target->failure()));
+    if (!shown)
+        qFatal("no office: %s", qPrintable(shown.error()));
+    // The connection that started the office, which ends it.
     if (!*office)
-        *office = chosen.office; // the connection that started the office, which ends it
+        *office = officewarmup::take(settings.office);
     return ms;
 }
 

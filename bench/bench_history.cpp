@@ -23,8 +23,8 @@ int main(int argc, char **argv) {
     Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(dir.filePath(u"history.sqlite"_s));
     if (!history)
         qFatal("%s", qPrintable(history.error()));
-    const WorksheetArgs args = syntheticWorksheet(24);
-    const WorksheetSettings settings;
+    const DrawnSheet args = syntheticWorksheet(24);
+    const SheetRequest settings;
     QElapsedTimer fill;
     fill.start();
     QString someCode;

@@ -2,7 +2,7 @@
 // Times a worksheet from the writer's first operation to show() in a warm, headless LibreOffice, for
 // each way of filling the document, at 24 and 1,000 questions.
 //   bench_office [--quick]
-#include "documents/office/LibreOfficeTarget.h"
+#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
@@ -36,23 +36,26 @@ int main(int argc, char **argv) {
     std::printf("office answered after %.0f ms (fresh profile)\n\n", startup.nsecsElapsed() / 1e6);
 
     enum class Way { LoadDocx, TypedBatched, TypedPlain };
-    const auto timeOne = [&](Way way, const WorksheetArgs &a) {
+    const auto timeOne = [&](Way way, const DrawnSheet &a) {
         SettingsHost host;
         QElapsedTimer t;
         t.start();
         double ms = 0;
         if (way == Way::LoadDocx) {
-            LibreOfficeTarget target(office.value());
-            DocumentWriter::write(host, target, a);
+            OfficeDelivery target(office.value(), {});
+            DocxTarget sheet;
+            writeSheet(host, sheet, a);
+            const Result<QString> shown = target.deliver(sheet, QString());
             ms = t.nsecsElapsed() / 1e6;
-            if (target.failed())
-                qFatal("%s", qPrintable(target.failure()));
+            if (!shown)
+                qFatal("%s", qPrintable(shown.error()));
             target.closeDocument();
         } else {
             TypedOfficeTarget target(office.value(), way == Way::TypedBatched
                                                          ? TypedOfficeTarget::Batching::Batched
                                                          : TypedOfficeTarget::Batching::Plain);
-            DocumentWriter::write(host, target, a);
+            writeSheet(host, target, a);
+            target.show();
             ms = t.nsecsElapsed() / 1e6;
             if (target.failed())
                 qFatal("%s", qPrintable(target.failure()));

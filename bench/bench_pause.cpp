@@ -3,7 +3,7 @@
 // LibreOffice (the window would freeze that long), and the whole time, for 1,000, 10,000 and 100,000
 // questions.
 //   bench_pause [--quick]
-#include "documents/office/LibreOfficeTarget.h"
+#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
@@ -43,7 +43,7 @@ class MeteredHost : public SettingsHost {
 public:
     explicit MeteredHost(PauseMeter &meter)
         : meter_(meter) {}
-    void processEvents() override { meter_.turn(); }
+    void yield() override { meter_.turn(); }
 
 private:
     PauseMeter &meter_;
@@ -66,15 +66,16 @@ int main(int argc, char **argv) {
     const auto measure = [&](int count) {
         PauseMeter meter;
         MeteredHost host(meter);
-        LibreOfficeTarget target(office.value());
-        target.setWaitHooks({[&meter] { meter.turn(); }});
-        const WorksheetArgs args = syntheticWorksheet(count);
+        OfficeDelivery target(office.value(), {false, [&meter] { meter.turn(); }});
+        const DrawnSheet args = syntheticWorksheet(count);
         meter.start();
-        DocumentWriter::write(host, target, args);
+        DocxTarget sheet;
+        writeSheet(host, sheet, args);
+        const Result<QString> shown = target.deliver(sheet, QString());
         meter.turn();
         const double total = meter.clock.nsecsElapsed() / 1e6;
-        if (target.failed())
-            qFatal("%s", qPrintable(target.failure()));
+        if (!shown)
+            qFatal("%s", qPrintable(shown.error()));
         target.closeDocument();
         std::printf("%-10d %18.1f %12.0f\n", count, meter.longest / 1e6, total);
         std::fflush(stdout);

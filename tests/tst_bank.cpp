@@ -3,6 +3,7 @@
 #include "bank/BankLoader.h"
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
+#include "editor/TopicGrid.h"
 #include "bank/NumberValue.h"
 #include "support/FullDisk.h"
 #include "support/ScriptedHost.h"
@@ -73,11 +74,11 @@ void TestBank::codeTables() {
     QCOMPARE(codes::olympiadTopicNames().at(26), u"表 面 积"_s);
     QCOMPARE(codes::olympiadTopicNames().at(35), u"牛 吃 草"_s);
 
-    QCOMPARE(codes::slotCheckBoxName(18), u"Check20"_s);
-    QCOMPARE(codes::slotCheckBoxName(25), u"Check31"_s);
-    QCOMPARE(codes::slotCheckBoxName(40), u"Check40"_s);
-    QCOMPARE(codes::slotOfCheckBox(27), 28);
-    QCOMPARE(codes::slotOfCheckBox(18), 0); // 星级 is no topic box
+    QCOMPARE(topicgrid::controlName(18), u"Check20"_s);
+    QCOMPARE(topicgrid::controlName(25), u"Check31"_s);
+    QCOMPARE(topicgrid::controlName(40), u"Check40"_s);
+    QCOMPARE(topicgrid::slotOfControl(27), 28);
+    QCOMPARE(topicgrid::slotOfControl(18), 0); // 星级 is no topic box
 
     QCOMPARE(codes::topicCode(5, true), 45);
     QCOMPARE(codes::slotOfTopicCode(45, true), 5);
@@ -282,7 +283,7 @@ void TestBank::stopWhileReadingDownloadedBank() {
     ScriptedHost host;
     host.onEvents = [&host](int n) {
         if (n == 2)
-            host.runState().qt = 1;
+            host.requestStop();
     };
     QuestionBank bank;
     const LoadReport report = BankLoader::load(host, files.dir(), bank);

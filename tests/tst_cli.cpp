@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
-#include "documents/TargetChoice.h"
+#include "documents/DeliveryChoice.h"
 #include "download/BankDownload.h"
 #include "support/DocxReader.h"
 #include "support/FullDisk.h"
@@ -85,16 +85,16 @@ void TestCli::defaults() {
     QCOMPARE(o.bankDir, u"/bank"_s);
     QCOMPARE(o.settings.grade, 0);
     QCOMPARE(o.settings.mode, codes::QuestionMode::Calculation);
-    QCOMPARE(o.settings.quantity, u"24"_s);
-    QCOMPARE(o.settings.fontName, u"宋体"_s);
-    QCOMPARE(o.settings.fontSize, u"11"_s);
-    QCOMPARE(o.settings.blankLines, u"2"_s);
+    QCOMPARE(o.settings.quantity, 24);
+    QCOMPARE(o.settings.layout.fontName, u"宋体"_s);
+    QCOMPARE(o.settings.layout.fontSize, 11.0);
+    QCOMPARE(o.settings.layout.blankLines, 2);
     QVERIFY(o.settings.stars);
     QVERIFY(!o.settings.answers);
     QVERIFY(!o.settings.repeats);
     QVERIFY(!o.seed.has_value());
-    for (int box : o.settings.topicBoxes)
-        QCOMPARE(box, 1);
+    for (bool ticked : o.settings.topics)
+        QVERIFY(ticked);
 }
 
 void TestCli::defaultTopics_data() {
@@ -115,22 +115,22 @@ void TestCli::defaultTopics() {
     const Result<GenerateOptions> parsed =
         GenerateOptions::parse(arguments + QStringList{u"--output"_s, u"a.docx"_s}, {});
     QVERIFY2(parsed.ok(), qPrintable(parsed.error()));
-    const auto &boxes = parsed.value().settings.topicBoxes;
-    QCOMPARE(boxes[0], 1);
-    QCOMPARE(static_cast<int>(std::count(boxes.begin() + 1, boxes.end(), 1)), ticked);
+    const auto &boxes = parsed.value().settings.topics;
+    QVERIFY(boxes[0]);
+    QCOMPARE(static_cast<int>(std::count(boxes.begin() + 1, boxes.end(), true)), ticked);
 }
 
 void TestCli::topicsByNameAndNumber() {
     const Result<GenerateOptions> parsed = GenerateOptions::parse(
         {u"--mode"_s, u"奥数"_s, u"--topics"_s, u"3,和差,表面积,牛 吃 草"_s, u"--output"_s, u"a.docx"_s}, {});
     QVERIFY2(parsed.ok(), qPrintable(parsed.error()));
-    const auto &boxes = parsed.value().settings.topicBoxes;
-    QCOMPARE(boxes[0], 0); // 未归类题 only when listed
-    QCOMPARE(boxes[3], 1);
-    QCOMPARE(boxes[9], 1);
-    QCOMPARE(boxes[27], 1);
-    QCOMPARE(boxes[36], 1);
-    QCOMPARE(static_cast<int>(std::count(boxes.begin(), boxes.end(), 1)), 4);
+    const auto &boxes = parsed.value().settings.topics;
+    QVERIFY(!boxes[0]); // 未归类题 only when listed
+    QVERIFY(boxes[3]);
+    QVERIFY(boxes[9]);
+    QVERIFY(boxes[27]);
+    QVERIFY(boxes[36]);
+    QCOMPARE(static_cast<int>(std::count(boxes.begin(), boxes.end(), true)), 4);
 }
 
 void TestCli::badOptions_data() {

@@ -34,15 +34,19 @@ private Q_SLOTS:
 
 namespace {
 
-WorksheetArgs sampleArgs(const QString &answerFlag) {
-    WorksheetArgs args;
-    args.questionList = u"小明有7元钱，又得2元，共有多少元？ 填一填：3＋()＝5"_s;
-    args.answerList = u"7＋2＝9（元） 2"_s;
-    args.difficultyList = u"3 0"_s;
-    args.fontSize = u"14"_s;
-    args.fontName = u"楷体"_s;
-    args.answerFlag = answerFlag;
-    return args;
+DrawnSheet sampleSheet() {
+    DrawnSheet sheet;
+    sheet.items = {{u"小明有7元钱，又得2元，共有多少元？"_s, 1, u"7＋2＝9（元）"_s, u"3"_s},
+                   {u"填一填：3＋()＝5"_s, 1, u"2"_s, u"0"_s}};
+    return sheet;
+}
+
+// The sample sheet written by the writer, as its worksheet ("0") or its answers ("1").
+void writeSample(ScriptedHost &host, DocumentTarget &target, const QString &answerFlag) {
+    host.settings().layout.fontSize = 14;
+    host.settings().layout.fontName = u"楷体"_s;
+    host.settings().answers = answerFlag == u"1"_s;
+    DocumentWriter::write(host, target, host.settings(), sampleSheet(), host.todayText());
 }
 
 docxreader::Document written(DocxTarget &target) {
@@ -58,11 +62,11 @@ docxreader::Document written(DocxTarget &target) {
     return *doc;
 }
 
-QStringList recordedParagraphs(const WorksheetArgs &args, const QString &today) {
+QStringList recordedParagraphs(const QString &answerFlag, const QString &today) {
     ScriptedHost host;
     host.setToday(today);
     RecordingTarget target;
-    DocumentWriter::write(host, target, args);
+    writeSample(host, target, answerFlag);
     return target.paragraphs();
 }
 
@@ -72,9 +76,10 @@ void TestDocx::packageParts() {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"sheet.docx"_s);
     ScriptedHost host;
-    DocxTarget target(path);
-    DocumentWriter::write(host, target, sampleArgs(u"0"_s));
-    QVERIFY2(!target.failed(), qPrintable(target.failure()));
+    DocxTarget target;
+    writeSample(host, target, u"0"_s);
+    const Status saved = target.saveTo(path);
+    QVERIFY2(saved, qPrintable(saved.error()));
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -99,8 +104,8 @@ void TestDocx::formatting() {
     QFETCH(QString, answerFlag);
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
-    DocxTarget target(u"/nonexistent-folder/never-written.docx"_s); // only read in memory
-    DocumentWriter::write(host, target, sampleArgs(answerFlag));
+    DocxTarget target; // only read in memory
+    writeSample(host, target, answerFlag);
     const docxreader::Document doc = written(target);
     const bool answers = answerFlag == u"1"_s;
 
@@ -159,13 +164,13 @@ void TestDocx::paragraphsMatchTheWriter() {
     QFETCH(QString, answerFlag);
     ScriptedHost host;
     host.setToday(u"7/12/26"_s);
-    DocxTarget target(u"/nonexistent-folder/never-written.docx"_s); // only read in memory
-    DocumentWriter::write(host, target, sampleArgs(answerFlag));
-    QCOMPARE(written(target).texts(), recordedParagraphs(sampleArgs(answerFlag), u"7/12/26"_s));
+    DocxTarget target; // only read in memory
+    writeSample(host, target, answerFlag);
+    QCOMPARE(written(target).texts(), recordedParagraphs(answerFlag, u"7/12/26"_s));
 }
 
 void TestDocx::halfPointSizes() {
-    DocxTarget target(u"/nonexistent-folder/never-written.docx"_s); // only read in memory
+    DocxTarget target; // only read in memory
     target.setFontSize(10.5);
     target.typeText(u"a"_s);
     target.setFontSize(11.3); // rounds to the nearest half point
@@ -179,10 +184,11 @@ void TestDocx::missingFolderLeavesNothing() {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"no-such-folder/sheet.docx"_s);
     ScriptedHost host;
-    DocxTarget target(path);
-    DocumentWriter::write(host, target, sampleArgs(u"0"_s));
-    QVERIFY(target.failed());
-    QVERIFY(target.failure().contains(u"sheet.docx"_s));
+    DocxTarget target;
+    writeSample(host, target, u"0"_s);
+    const Status saved = target.saveTo(path);
+    QVERIFY(!saved);
+    QVERIFY(saved.error().contains(u"sheet.docx"_s));
     QVERIFY(!QFile::exists(path));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
 }
@@ -194,10 +200,9 @@ void TestDocx::failedWriteKeepsWhatWasThere() {
     QFile marker(path + u"/keep.txt"_s);
     QVERIFY(marker.open(QIODevice::WriteOnly));
     marker.close();
-    DocxTarget target(path);
+    DocxTarget target;
     target.typeText(u"x"_s);
-    target.show();
-    QVERIFY(target.failed());
+    QVERIFY(!target.saveTo(path));
     QVERIFY(QFile::exists(path + u"/keep.txt"_s));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{});
 }
@@ -212,9 +217,9 @@ void TestDocx::libreOfficeReadsTheText() {
         ScriptedHost host;
         host.setToday(u"7/12/26"_s);
         const QString path = dir.filePath(u"sheet%1.docx"_s.arg(flag));
-        DocxTarget target(path);
-        DocumentWriter::write(host, target, sampleArgs(flag));
-        QVERIFY(!target.failed());
+        DocxTarget target;
+        writeSample(host, target, flag);
+        QVERIFY(target.saveTo(path));
         files.append(path);
     }
     QProcess office;
@@ -234,7 +239,7 @@ void TestDocx::libreOfficeReadsTheText() {
         QStringList lines = content.split(u'\n');
         for (QString &line : lines)
             line.remove(u'\r');
-        QStringList expected = recordedParagraphs(sampleArgs(flag), u"7/12/26"_s);
+        QStringList expected = recordedParagraphs(flag, u"7/12/26"_s);
         while (!lines.isEmpty() && lines.last().isEmpty())
             lines.removeLast();
         while (!expected.isEmpty() && expected.last().isEmpty())
@@ -259,12 +264,11 @@ void TestDocx::textThatXmlCannotHold() {
     QFETCH(QString, kept);
     QFETCH(int, warnings);
     QTemporaryDir dir;
-    DocxTarget target(dir.filePath(u"sheet.docx"_s));
+    DocxTarget target;
     target.typeText(typed);
     target.endParagraph();
     target.typeText(u"后面的题"_s);
-    target.show();
-    QVERIFY2(!target.failed(), qPrintable(target.failure()));
+    QVERIFY(target.saveTo(dir.filePath(u"sheet.docx"_s)));
     QCOMPARE(target.warnings().size(), warnings);
     // Well-formed to the end: the text after the bad character is there too.
     QXmlStreamReader xml(target.documentXml());

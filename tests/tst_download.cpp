@@ -3,7 +3,6 @@
 #include "bank/BankText.h"
 #include "download/BankDownload.h"
 #include "download/PageText.h"
-#include "download/WaitSeconds.h"
 #include "support/FullDisk.h"
 #include "support/TempBank.h"
 #include "support/TestHttpServer.h"
@@ -39,7 +38,7 @@ public:
         return answer;
     }
     void setStatus(const QString &text) override { statuses.append(text); }
-    void processEvents() override {
+    void yield() override {
         ++events;
         if (onEvents)
             onEvents(events);
@@ -90,7 +89,6 @@ private Q_SLOTS:
     void anotherDownloadHoldsTheFolder();
     void symlinksAmongTheFilesAreNotFollowed();
     void interruptLeavesTheFolderAsItWas();
-    void waitSeconds();
     void commandLine();
     void realStaticWebServer();
 
@@ -450,15 +448,6 @@ void TestDownload::interruptLeavesTheFolderAsItWas() {
     QCOMPARE(program.exitCode(), 130);
     QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
     QCOMPARE(QDir(bank_->dir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entries);
-}
-
-void TestDownload::waitSeconds() {
-    int events = 0;
-    QElapsedTimer clock;
-    clock.start();
-    WaitSeconds(0.2f, [&] { ++events; });
-    QVERIFY(clock.elapsed() >= 200);
-    QVERIFY(events > 1);
 }
 
 void TestDownload::commandLine() {

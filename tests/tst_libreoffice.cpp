@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
-#include "documents/TargetChoice.h"
-#include "documents/office/LibreOfficeTarget.h"
+#include "documents/DeliveryChoice.h"
+#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeWarmUp.h"
 #include "generation/DocumentWriter.h"
@@ -52,29 +52,36 @@ private:
 
 namespace {
 
-WorksheetArgs sample(const QString &answerFlag, int questions = 3) {
-    QStringList q, a, d;
-    for (int i = 0; i < questions; ++i) {
-        q.append(u"小明有%1个苹果，又买了()个，一共有多少个？"_s.arg(i + 3));
-        a.append(u"%1＋2＝%2（个）"_s.arg(i + 3).arg(i + 5));
-        d.append(QString::number(i % 6));
-    }
-    WorksheetArgs args;
-    args.questionList = q.join(u' ');
-    args.answerList = a.join(u' ');
-    args.difficultyList = d.join(u' ');
-    args.fontName = u"楷体"_s;
-    args.fontSize = u"14"_s;
-    args.answerFlag = answerFlag;
-    return args;
+DrawnSheet sample(int questions = 3) {
+    DrawnSheet sheet;
+    for (int i = 0; i < questions; ++i)
+        sheet.items.append({u"小明有%1个苹果，又买了()个，一共有多少个？"_s.arg(i + 3), 1,
+                            u"%1＋2＝%2（个）"_s.arg(i + 3).arg(i + 5), QString::number(i % 6)});
+    return sheet;
 }
 
-QStringList recorded(const WorksheetArgs &args) {
+// The writer's sample sheet, as its worksheet ("0") or its answers ("1").
+void writeSample(ScriptedHost &host, DocumentTarget &target, const QString &answerFlag, int questions = 3) {
+    host.settings().layout.fontName = u"楷体"_s;
+    host.settings().layout.fontSize = 14;
+    host.settings().answers = answerFlag == u"1"_s;
+    DocumentWriter::write(host, target, host.settings(), sample(questions), host.todayText());
+}
+
+QStringList recorded(const QString &answerFlag, int questions = 3) {
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
     RecordingTarget target;
-    DocumentWriter::write(host, target, args);
+    writeSample(host, target, answerFlag, questions);
     return target.paragraphs();
+}
+
+// The sample built as the program builds every sheet, then delivered.
+Result<QString> deliverSample(SheetDelivery &delivery, ScriptedHost &host, const QString &answerFlag,
+                              int questions = 3) {
+    DocxTarget sheet;
+    writeSample(host, sheet, answerFlag, questions);
+    return delivery.deliver(sheet, QString());
 }
 
 QStringList texts(const unoreadback::Document &doc) {
@@ -132,16 +139,14 @@ void TestLibreOffice::typedDocument() {
     QFETCH(QString, answerFlag);
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
-    LibreOfficeTarget target(office_);
-    DocumentWriter::write(host, target, sample(answerFlag));
-    QVERIFY2(!target.failed(), qPrintable(target.failure()));
+    OfficeDelivery target(office_, {});
+    const Result<QString> shown = deliverSample(target, host, answerFlag);
+    QVERIFY2(shown.ok(), qPrintable(shown.error()));
 
     QString error;
     const std::optional<unoreadback::Document> doc = unoreadback::read(target, &error);
     QVERIFY2(doc.has_value(), qPrintable(error));
-    if (texts(*doc) != recorded(sample(answerFlag)))
-        qDebug() << texts(*doc);
-    QCOMPARE(texts(*doc), recorded(sample(answerFlag)));
+    QCOMPARE(texts(*doc), recorded(answerFlag));
 
     // 50 points on every side, in 1/100 mm.
     QCOMPARE(doc->topMargin, 1764);
@@ -186,17 +191,15 @@ void TestLibreOffice::stopMidwayStillShows() {
     // second question's blank lines.
     host.onEvents = [&host](int n) {
         if (n == 6)
-            host.runState().qt = 1;
+            host.requestStop();
     };
-    LibreOfficeTarget target(office_);
-    DocumentWriter::write(host, target, sample(u"0"_s, 5));
-    QVERIFY(!target.failed());
+    OfficeDelivery target(office_, {});
+    QVERIFY(deliverSample(target, host, u"0"_s, 5).ok());
     const std::optional<unoreadback::Document> doc = unoreadback::read(target);
     QVERIFY(doc.has_value());
     const QString all = texts(*doc).join(u'\n');
     QVERIFY(all.contains(u"2、小明有4个苹果"_s));
     QVERIFY(!all.contains(u"3、"_s));
-    QCOMPARE(host.trace, QStringList{u"endProgress"_s});
     target.closeDocument();
 }
 
@@ -204,16 +207,15 @@ void TestLibreOffice::windowWorksWhileTheOfficeLoads() {
     // The caller's events run while the office loads the sheet, and the sheet arrives whole.
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
-    LibreOfficeTarget target(office_);
     int idles = 0;
-    target.setWaitHooks({[&idles] { ++idles; }});
-    DocumentWriter::write(host, target, sample(u"0"_s, 200));
-    QVERIFY2(!target.failed(), qPrintable(target.failure()));
+    OfficeDelivery target(office_, {false, [&idles] { ++idles; }});
+    const Result<QString> shown = deliverSample(target, host, u"0"_s, 200);
+    QVERIFY2(shown.ok(), qPrintable(shown.error()));
     QVERIFY(idles > 0);
     const std::optional<unoreadback::Document> doc = unoreadback::read(target);
     QVERIFY(doc.has_value());
     QVERIFY(doc->windowVisible);
-    QCOMPARE(texts(*doc), recorded(sample(u"0"_s, 200)));
+    QCOMPARE(texts(*doc), recorded(u"0"_s, 200));
     target.closeDocument();
 }
 
@@ -238,9 +240,14 @@ void TestLibreOffice::warmUpBeforeTheFirstSheet() {
     settings.kind = TargetSettings::Kind::LibreOffice;
     settings.office = options(pipe);
     settings.folder = work_.filePath(u"unused"_s);
-    WorksheetTarget chosen = chooseTarget(
-        settings, [](const QString &) {}, [](const QString &) { return true; });
-    QCOMPARE(chosen.office, office);
+    DeliveryWish wish;
+    wish.notify = [](const QString &) {};
+    wish.open = [](const QString &) { return true; };
+    Result<std::unique_ptr<SheetOutputs>> chosen = chooseOutputs(settings, wish);
+    QVERIFY(chosen.ok());
+    auto *fallback = dynamic_cast<FallbackDelivery *>(&static_cast<DocxOutputs &>(*chosen.value()).delivery());
+    QVERIFY(fallback && fallback->primary()); // the warm office takes the sheets
+    QCOMPARE(office->startedProcess() > 0, true);
     const qint64 pid = office->startedProcess();
     office->endOfficeIfStartedHere();
     QVERIFY(!running(pid));
@@ -258,34 +265,30 @@ void TestLibreOffice::officeFailingWhileTyping() {
     Result<std::shared_ptr<OfficeConnection>> ending =
         OfficeConnection::connect(options(pipe_ + u"_ending"_s));
     QVERIFY2(ending.ok(), qPrintable(ending.error()));
-    auto office = std::make_unique<LibreOfficeTarget>(ending.value());
-    LibreOfficeTarget *typing = office.get();
     QStringList notices, opened;
-    FallbackTarget target(
-        std::move(office), QString(), work_.filePath(u"fallback-mid"_s),
-        [&](const QString &text) { notices.append(text); },
+    FallbackDelivery target(
+        std::make_unique<OfficeDelivery>(ending.value(), OfficeDelivery::Options{}), QString(),
+        work_.filePath(u"fallback-mid"_s), [&](const QString &text) { notices.append(text); },
         [&](const QString &path) {
             opened.append(path);
             return true;
         });
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
-    host.onEvents = [&](int n) {
-        if (n == 2)
-            ending.value()->endOfficeIfStartedHere();
-    };
-    DocumentWriter::write(host, target, sample(u"0"_s));
-    QVERIFY(typing->failed());
+    DocxTarget sheet;
+    writeSample(host, sheet, u"0"_s);
+    ending.value()->endOfficeIfStartedHere(); // gone before the sheet reaches it
+    const Result<QString> saved = target.deliver(sheet, QString());
+    QVERIFY2(saved.ok(), qPrintable(saved.error()));
     QCOMPARE(notices.size(), 1);
-    QVERIFY2(notices[0].contains(u"出错"_s) && notices[0].contains(target.savedPath()),
-             qPrintable(notices[0]));
-    QCOMPARE(opened, QStringList{target.savedPath()});
+    QVERIFY2(notices[0].contains(u"出错"_s) && notices[0].contains(saved.value()), qPrintable(notices[0]));
+    QCOMPARE(opened, QStringList{saved.value()});
 
-    QFile file(target.savedPath());
+    QFile file(saved.value());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const std::optional<QByteArray> xml = docxreader::part(file.readAll(), u"word/document.xml"_s);
     QVERIFY(xml.has_value());
-    QCOMPARE(docxreader::parse(*xml)->texts(), recorded(sample(u"0"_s)));
+    QCOMPARE(docxreader::parse(*xml)->texts(), recorded(u"0"_s));
 }
 
 void TestLibreOffice::noOfficeFound() {
@@ -295,19 +298,21 @@ void TestLibreOffice::noOfficeFound() {
     settings.office.searchDirs = {empty.path()};
     settings.folder = work_.filePath(u"fallback-none"_s);
     QStringList notices, opened;
-    WorksheetTarget chosen = chooseTarget(
-        settings, [&](const QString &text) { notices.append(text); },
-        [&](const QString &path) {
-            opened.append(path);
-            return true;
-        });
-    QVERIFY(!chosen.office);
-    QVERIFY(!chosen.target->primary());
+    DeliveryWish wish;
+    wish.notify = [&](const QString &text) { notices.append(text); };
+    wish.open = [&](const QString &path) {
+        opened.append(path);
+        return true;
+    };
+    Result<std::unique_ptr<SheetOutputs>> chosen = chooseOutputs(settings, wish);
+    QVERIFY(chosen.ok());
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
-    DocumentWriter::write(host, *chosen.target, sample(u"1"_s));
-    QVERIFY(!chosen.target->failed());
-    const QString saved = chosen.target->savedPath();
+    std::unique_ptr<DocumentTarget> sheet = chosen.value()->newDocument();
+    writeSample(host, *sheet, u"1"_s);
+    const Result<QString> delivered = chosen.value()->deliver(*sheet, QString());
+    QVERIFY2(delivered.ok(), qPrintable(delivered.error()));
+    const QString saved = delivered.value();
     QVERIFY(saved.startsWith(settings.folder + u"/Tessaly练习(答案)_"_s));
     QVERIFY(saved.endsWith(u".docx"_s));
     QCOMPARE(notices.size(), 1);

@@ -142,10 +142,12 @@ Form1Services TestMainWindow::testServices() {
     services.questions = &questions_;
     services.files = UserFiles::inFolder(bank_->dir());
     services.endProgram = [this] { ++endings_; };
-    services.makeTarget = [this](NoticeSink &) {
-        auto target = std::make_unique<RecordingTarget>();
-        target_ = target.get();
-        return std::unique_ptr<DocumentTarget>(std::move(target));
+    services.makeOutputs = [this](NoticeSink &) -> std::unique_ptr<SheetOutputs> {
+        return std::make_unique<RecordingOutputs>([this] {
+            auto target = std::make_unique<RecordingTarget>();
+            target_ = target.get();
+            return target;
+        });
     };
     return services;
 }
@@ -553,7 +555,7 @@ void TestMainWindow::wholeRunFromTheButton() {
     QVERIFY(!child<QTimer>(u"Timer2"_s)->isActive());
     QCOMPARE(child<QLabel>(u"Label11"_s)->text(), QString());
     QCOMPARE(form_->runState().jmz, 0);
-    QCOMPARE(form_->runState().out.count(u' '), 10);
+    QCOMPARE(form_->lastSheet()->sheet.items.size(), 10);
     QVERIFY(notices_.texts.isEmpty());
 }
 
@@ -762,9 +764,9 @@ void TestMainWindow::clicksDuringARunAreDropped() {
     QPushButton *run = nullptr;
     int targets = 0;
     Form1Services services = testServices();
-    services.makeTarget = [&targets, &run](NoticeSink &) -> std::unique_ptr<DocumentTarget> {
+    services.makeOutputs = [&targets, &run](NoticeSink &) -> std::unique_ptr<SheetOutputs> {
         ++targets;
-        return std::make_unique<ClickAtShow>(run);
+        return std::make_unique<RecordingOutputs>([&run] { return std::make_unique<ClickAtShow>(run); });
     };
     form_ = std::make_unique<Form1>(services);
     run = child<QPushButton>(u"Command1"_s);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/SelectionRun.h"
+#include "service/SheetService.h"
 #include "support/RecordingTarget.h"
 #include "support/ScriptedHost.h"
 #include "support/TempBank.h"
@@ -33,6 +34,13 @@ private Q_SLOTS:
 
 namespace {
 
+QStringList questionsOf(const DrawnSheet &sheet) {
+    QStringList result;
+    for (const SheetItem &item : sheet.items)
+        result.append(item.question);
+    return result;
+}
+
 QStringList lines(int count, const QString &pattern) {
     QStringList result;
     for (int i = 0; i < count; ++i)
@@ -49,8 +57,7 @@ void TestSelection::filterByModeAndBox_data() {
     QTest::addColumn<QStringList>("expected");
     using M = codes::QuestionMode;
     QTest::newRow("textbook slot 1") << int(M::Calculation) << 1 << 1 << QStringList{u"t1"_s};
-    QTest::newRow("greyed box does not count") << int(M::Calculation) << 1 << 2 << QStringList{};
-    QTest::newRow("textbook unclassified") << int(M::Calculation) << 0 << 1 << QStringList{u"t0"_s};
+        QTest::newRow("textbook unclassified") << int(M::Calculation) << 0 << 1 << QStringList{u"t0"_s};
     QTest::newRow("olympiad slot 1") << int(M::Olympiad) << 1 << 1 << QStringList{u"o41"_s};
     QTest::newRow("olympiad unclassified") << int(M::Olympiad) << 0 << 1 << QStringList{u"o99"_s};
     QTest::newRow("slot 40 in equations") << int(M::Equation) << 40 << 1 << QStringList{u"t40"_s};
@@ -66,8 +73,8 @@ void TestSelection::filterByModeAndBox() {
                                    u"bad|1|x"_s, u"frac|1|1.5"_s});
     ScriptedHost host;
     host.settings().mode = static_cast<codes::QuestionMode>(mode);
-    host.settings().topicBoxes.fill(0);
-    host.settings().topicBoxes[static_cast<size_t>(slot)] = boxValue;
+    host.settings().topics.fill(false);
+    host.settings().topics[static_cast<size_t>(slot)] = boxValue == 1;
     SelectionRun run(files.dir());
     run.select(host);
     QStringList got;
@@ -86,12 +93,12 @@ void TestSelection::allDistinctWithoutRepeats() {
     files.writeLines(u"tk.txt"_s, bank);
     for (std::uint64_t seed = 1; seed <= 20; ++seed) {
         ScriptedHost host;
-        host.settings().topicBoxes.fill(0);
-        host.settings().topicBoxes[1] = 1;
+        host.settings().topics.fill(false);
+        host.settings().topics[1] = true;
         SelectionRun run(files.dir());
         run.setSeed(seed);
-        const WorksheetArgs args = run.select(host);
-        QStringList drawn = args.questionList.split(u' ');
+        const DrawnSheet args = run.select(host);
+        QStringList drawn = questionsOf(args);
         QCOMPARE(drawn.size(), 10);
         QCOMPARE(run.drawCount(), 10); // the draw ends with the tenth question
         drawn.sort();
@@ -107,12 +114,12 @@ void TestSelection::duplicateTextsEndTheDraw() {
     ScriptedHost host;
     host.onEvents = [&host](int n) {
         if (n > 1000)
-            host.runState().qt = 1; // a safety net: the draw must end without it
+            host.requestStop(); // a safety net: the draw must end without it
     };
     SelectionRun run(files.dir());
-    const WorksheetArgs args = run.select(host);
-    QCOMPARE(host.runState().qt, 0);
-    QStringList drawn = args.questionList.split(u' ');
+    const DrawnSheet args = run.select(host);
+    QVERIFY(!host.stopRequested());
+    QStringList drawn = questionsOf(args);
     drawn.sort();
     QCOMPARE(drawn, (QStringList{u"同"_s, u"异"_s}));
     QCOMPARE(run.drawCount(), 3);
@@ -125,7 +132,7 @@ void TestSelection::containedTextCanBeDrawn() {
         ScriptedHost host;
         SelectionRun run(files.dir());
         run.setSeed(seed);
-        QCOMPARE(run.select(host).questionList.split(u' ').size(), 2);
+        QCOMPARE(questionsOf(run.select(host)).size(), 2);
     }
 }
 
@@ -134,27 +141,26 @@ void TestSelection::repeatsGiveExactlyTheQuantity() {
     files.writeLines(u"tk.txt"_s, {u"一|1|1"_s, u"二|1|1"_s});
     ScriptedHost host;
     host.settings().repeats = true;
-    host.settings().quantity = u"7"_s;
+    host.settings().quantity = 7;
     SelectionRun run(files.dir());
     run.setSeed(3);
-    const WorksheetArgs args = run.select(host);
-    QCOMPARE(args.questionList.split(u' ').size(), 7);
-    QCOMPARE(args.topicCodeList, u"1 1 1 1 1 1 1"_s);
+    const DrawnSheet args = run.select(host);
+    QCOMPARE(questionsOf(args).size(), 7);
+    for (const SheetItem &item : args.items)
+        QCOMPARE(item.topicCode, 1);
     QCOMPARE(run.drawCount(), 7);
 }
 
 void TestSelection::quantityReadAtEveryDraw_data() {
-    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<int>("quantity");
     QTest::addColumn<int>("draws");
-    QTest::newRow("zero still draws once") << u"0"_s << 1;
-    QTest::newRow("empty draws once") << QString() << 1;
-    QTest::newRow("not a number draws once") << u"abc"_s << 1;
-    QTest::newRow("integer part of 2.9") << u"2.9"_s << 2;
-    QTest::newRow("leading digits") << u"3题"_s << 3;
+    QTest::newRow("zero still draws once") << 0 << 1;
+    QTest::newRow("one") << 1 << 1;
+    QTest::newRow("three of five") << 3 << 3;
 }
 
 void TestSelection::quantityReadAtEveryDraw() {
-    QFETCH(QString, quantity);
+    QFETCH(int, quantity);
     QFETCH(int, draws);
     TempBank files;
     files.writeLines(u"tk.txt"_s, lines(5, u"题%1|1|1"_s));
@@ -163,14 +169,14 @@ void TestSelection::quantityReadAtEveryDraw() {
     SelectionRun run(files.dir());
     run.select(host);
     QCOMPARE(run.drawCount(), draws);
-    QCOMPARE(host.quantityReads, draws + 1); // and once more for the writer
+    QCOMPARE(host.quantityReads, draws);
 }
 
 void TestSelection::repeatBoxReadAtEveryDraw() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"唯一|1|1"_s});
     ScriptedHost host;
-    host.settings().quantity = u"5"_s;
+    host.settings().quantity = 5;
     host.settings().repeats = true;
     // Loading and filtering take two checkpoints; two draws with repeats, then repeats are off and the
     // third draw finds the only text drawn already.
@@ -179,8 +185,8 @@ void TestSelection::repeatBoxReadAtEveryDraw() {
             host.settings().repeats = false;
     };
     SelectionRun run(files.dir());
-    const WorksheetArgs args = run.select(host);
-    QCOMPARE(args.questionList, u"唯一 唯一"_s);
+    const DrawnSheet args = run.select(host);
+    QCOMPARE(questionsOf(args), (QStringList{u"唯一"_s, u"唯一"_s}));
     QCOMPARE(host.repeatReads, 3);
 }
 
@@ -190,24 +196,23 @@ void TestSelection::noCandidates() {
     for (bool repeats : {false, true}) {
         ScriptedHost host;
         host.settings().repeats = repeats;
-        host.settings().topicBoxes.fill(0);
+        host.settings().topics.fill(false);
         SelectionRun run(files.dir());
-        const WorksheetArgs args = run.select(host);
-        QVERIFY(args.questionList.isEmpty());
-        QVERIFY(args.topicCodeList.isEmpty());
-        QVERIFY(args.answerList.isEmpty());
-        QVERIFY(args.difficultyList.isEmpty());
+        const DrawnSheet args = run.select(host);
+        QVERIFY(args.items.isEmpty());
     }
 }
 
 void TestSelection::emptyBank() {
     TempBank files;
     ScriptedHost host;
-    SelectionRun run(files.dir());
-    RecordingTarget target;
-    run.run(host, target);
+    SheetService service(files.dir(), nullptr);
+    RecordingOutputs outputs;
+    SheetListener quiet;
+    service.make(host, {}, outputs, quiet);
     QCOMPARE(host.notices(), QStringList{u"题库不存在，请下载最新题库！"_s});
-    QVERIFY(target.operations().contains(u"show"_s));
+    QCOMPARE(outputs.sheets.size(), 1);
+    QVERIFY(outputs.sheets[0].contains(u"show"_s));
     QCOMPARE(host.trace, (QStringList{u"download"_s, u"startProgress"_s, u"endProgress"_s}));
 }
 
@@ -217,17 +222,22 @@ void TestSelection::stopDuringLoading() {
     ScriptedHost host;
     host.onEvents = [&host](int n) {
         if (n == 10)
-            host.runState().qt = 1;
+            host.requestStop();
     };
-    SelectionRun run(files.dir());
-    RecordingTarget target;
-    run.run(host, target);
-    QCOMPARE(run.bank().size(), 9);
-    QVERIFY(run.candidates().empty());
-    QVERIFY(host.runState().out.isEmpty());
+    SheetService service(files.dir(), nullptr);
+    RecordingTarget *target = nullptr;
+    RecordingOutputs outputs([&target] {
+        auto made = std::make_unique<RecordingTarget>();
+        target = made.get();
+        return made;
+    });
+    SheetListener quiet;
+    const SheetOutcome outcome = service.make(host, {}, outputs, quiet);
+    QCOMPARE(outcome.end, SheetOutcome::End::Stopped);
+    QVERIFY(outcome.sheet.items.isEmpty());
     // The writer still runs, types its heading, stops before the first question and ends the display.
-    QVERIFY(target.operations().contains(u"show"_s));
-    QVERIFY(!target.paragraphs().join(QString()).contains(u"1、"_s));
+    QVERIFY(target->operations().contains(u"show"_s));
+    QVERIFY(!target->paragraphs().join(QString()).contains(u"1、"_s));
     QCOMPARE(host.trace.last(), u"endProgress"_s);
 }
 
@@ -236,12 +246,9 @@ void TestSelection::twoRunsInARow() {
     files.writeLines(u"tk.txt"_s, {u"一|1|1|0|a"_s, u"二|1|2|0|b"_s});
     ScriptedHost host;
     SelectionRun run(files.dir());
-    run.select(host);
-    QVERIFY(!host.runState().out.isEmpty());
-    host.settings().topicBoxes.fill(0);
-    const WorksheetArgs second = run.select(host);
-    QVERIFY(host.runState().out.isEmpty());
-    QVERIFY(second.questionList.isEmpty());
+    QVERIFY(!run.select(host).items.isEmpty());
+    host.settings().topics.fill(false);
+    QVERIFY(run.select(host).items.isEmpty());
 }
 
 void TestSelection::sameSeedSameSheet() {
@@ -251,7 +258,7 @@ void TestSelection::sameSeedSameSheet() {
         ScriptedHost host;
         SelectionRun run(files.dir());
         run.setSeed(seed);
-        return run.select(host).questionList;
+        return questionsOf(run.select(host)).join(u' ');
     };
     QCOMPARE(sheet(42), sheet(42));
     QVERIFY(sheet(42) != sheet(43));
@@ -266,9 +273,9 @@ void TestSelection::drawIsUniform() {
     SelectionRun run(files.dir());
     for (int i = 0; i < runs; ++i) {
         ScriptedHost host;
-        host.settings().quantity = u"1"_s;
+        host.settings().quantity = 1;
         run.setSeed(static_cast<std::uint64_t>(i) + 1);
-        firsts[run.select(host).questionList] += 1;
+        firsts[questionsOf(run.select(host)).join(u' ')] += 1;
     }
     QCOMPARE(firsts.size(), 4);
     for (int count : std::as_const(firsts))
@@ -282,21 +289,17 @@ void TestSelection::listsStayAligned() {
     files.writeLines(u"tk.txt"_s, {u"无答案|1|1"_s, u"有 空格|1|1| 3|5 + 2 = 7"_s});
     ScriptedHost host;
     host.settings().repeats = true;
-    host.settings().quantity = u"2"_s;
+    host.settings().quantity = 2;
     for (std::uint64_t seed = 1; seed < 50; ++seed) {
         SelectionRun run(files.dir());
         run.setSeed(seed);
-        const WorksheetArgs args = run.select(host);
-        const QStringList questions = args.questionList.split(u' ');
-        const QStringList answers = args.answerList.split(u' ');
-        const QStringList difficulties = args.difficultyList.split(u' ');
-        QCOMPARE(questions.size(), 2);
-        QCOMPARE(answers.size(), 2);
-        QCOMPARE(difficulties.size(), 2);
-        for (int i = 0; i < 2; ++i) {
-            const bool first = questions[i] == u"无答案"_s;
-            QCOMPARE(answers[i], first ? QString() : u"5+2=7"_s);
-            QCOMPARE(difficulties[i], first ? QString() : u"3"_s);
+        const DrawnSheet args = run.select(host);
+        QCOMPARE(args.items.size(), 2);
+        for (const SheetItem &item : args.items) {
+            const bool first = item.question == u"无答案"_s;
+            QCOMPARE(item.question, first ? u"无答案"_s : u"有空格"_s);
+            QCOMPARE(item.answer, first ? QString() : u"5+2=7"_s);
+            QCOMPARE(item.difficulty, first ? QString() : u"3"_s);
         }
     }
 }
@@ -305,22 +308,14 @@ void TestSelection::runHandsOverAndEnds() {
     TempBank files;
     files.writeLines(u"tk.txt"_s, {u"一|1|1|2|a"_s});
     ScriptedHost host;
-    host.settings().fontSize = u"14"_s;
-    host.settings().fontName = u"楷体"_s;
-    host.settings().answers = true;
     SelectionRun run(files.dir());
-    const WorksheetArgs args = run.select(host);
-    QCOMPARE(args.questionList, u"一"_s);
-    QCOMPARE(args.topicCodeList, u"1"_s);
-    QCOMPARE(args.answerList, u"a"_s);
-    QCOMPARE(args.difficultyList, u"2"_s);
-    QCOMPARE(args.lineSpacing, u"30"_s);
-    QCOMPARE(args.columns, u"2"_s);
-    QCOMPARE(args.fontSize, u"14"_s);
-    QCOMPARE(args.fontName, u"楷体"_s);
-    QCOMPARE(args.quantity, u"24"_s);
-    QCOMPARE(args.starFlag, u"1"_s);
-    QCOMPARE(args.answerFlag, u"1"_s);
+    const DrawnSheet args = run.select(host);
+    QCOMPARE(args.items.size(), 1);
+    QCOMPARE(args.items[0].question, u"一"_s);
+    QCOMPARE(args.items[0].topicCode, 1);
+    QCOMPARE(args.items[0].answer, u"a"_s);
+    QCOMPARE(args.items[0].difficulty, u"2"_s);
+    QVERIFY(args.code.isEmpty());
     QCOMPARE(host.trace, QStringList{u"startProgress"_s});
 }
 

@@ -30,20 +30,21 @@ private Q_SLOTS:
 
 namespace {
 
-WorksheetArgs twoQuestions(const QString &answerFlag) {
-    WorksheetArgs args;
-    args.questionList = u"小明有7元钱，又得2元，共有多少元？ 买()个"_s;
-    args.topicCodeList = u"1 2"_s;
-    args.answerList = u"7＋2＝9 3"_s;
-    args.difficultyList = u"2 0"_s;
-    args.lineSpacing = u"30"_s;
-    args.columns = u"2"_s;
-    args.fontSize = u"11"_s;
-    args.fontName = u"楷体"_s;
-    args.quantity = u"24"_s;
-    args.starFlag = u"1"_s;
-    args.answerFlag = answerFlag;
-    return args;
+// A drawn sheet of these questions, with answers and difficulties where given.
+DrawnSheet sheetOf(const QStringList &questions, const QStringList &answers = {},
+                   const QStringList &difficulties = {}) {
+    DrawnSheet sheet;
+    for (qsizetype i = 0; i < questions.size(); ++i)
+        sheet.items.append(SheetItem{questions[i], 1, answers.value(i), difficulties.value(i)});
+    return sheet;
+}
+
+void write(ScriptedHost &host, RecordingTarget &target, const DrawnSheet &sheet) {
+    DocumentWriter::write(host, target, host.settings(), sheet, host.todayText());
+}
+
+DrawnSheet twoQuestions() {
+    return sheetOf({u"小明有7元钱，又得2元，共有多少元？"_s, u"买()个"_s}, {u"7＋2＝9"_s, u"3"_s}, {u"2"_s, u"0"_s});
 }
 
 QStringList heading(const QString &title, bool answerVersion) {
@@ -101,11 +102,14 @@ void TestWriter::exactSequence() {
     QFETCH(QString, firstQuestion);
     ScriptedHost host;
     host.settings().mode = static_cast<codes::QuestionMode>(mode);
+    host.settings().layout.fontName = u"楷体"_s;
+    // The window's answer box counts only when ticked (1), not greyed (2).
+    const bool answers = answerFlag == u"1"_s;
+    host.settings().answers = answers;
     host.setToday(u"1/2/26"_s);
     RecordingTarget target;
-    DocumentWriter::write(host, target, twoQuestions(answerFlag));
+    write(host, target, twoQuestions());
 
-    const bool answers = answerFlag == u"1"_s;
     QStringList expected = heading(title, answers);
     // Each question whole and with its two blank lines; the last one held to the end of the sheet.
     expected << u"keep 1 1"_s << u"type [★★]1、"_s + firstQuestion + suffix;
@@ -115,9 +119,9 @@ void TestWriter::exactSequence() {
     expected << u"keep 1 1"_s << u"type 2、买(\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0)个"_s + suffix;
     if (answers)
         expected.append(u"type 　　（答案：3）"_s);
-    expected << u"para"_s << u"keep 1 0"_s << u"para"_s << u"keep 1 0"_s << u"para"_s << u"show"_s;
+    expected << u"para"_s << u"keep 1 0"_s << u"para"_s << u"keep 1 0"_s << u"para"_s;
     QCOMPARE(target.operations(), expected);
-    QCOMPARE(host.trace, QStringList{u"endProgress"_s});
+    QVERIFY(host.trace.isEmpty()); // the progress display is the maker's, not the writer's
 }
 
 void TestWriter::preparedQuestion_data() {
@@ -171,13 +175,9 @@ void TestWriter::marks() {
     QFETCH(QStringList, lines);
     ScriptedHost host;
     host.settings().stars = stars;
-    host.settings().blankLines = u"0"_s;
-    WorksheetArgs args;
-    args.questionList = QStringList(lines.size(), u"q"_s).join(u' ');
-    args.difficultyList = difficulties;
-    args.fontSize = u"11"_s;
+    host.settings().layout.blankLines = 0;
     RecordingTarget target;
-    DocumentWriter::write(host, target, args);
+    write(host, target, sheetOf(QStringList(lines.size(), u"q"_s), {}, difficulties.split(u' ')));
     QCOMPARE(target.paragraphs().mid(4, lines.size()), lines);
 }
 
@@ -190,16 +190,15 @@ void TestWriter::blankLines_data() {
     QTest::newRow("0") << u"0"_s << 1;
     QTest::newRow("negative still closes the line") << u"-3"_s << 1;
 }
+// The list's text is read as the window reads it (SheetLayout::blankLinesFrom).
 
 void TestWriter::blankLines() {
     QFETCH(QString, combo6);
     QFETCH(int, ends);
     ScriptedHost host;
-    host.settings().blankLines = combo6;
-    WorksheetArgs args;
-    args.questionList = u"q"_s;
+    host.settings().layout.blankLines = SheetLayout::blankLinesFrom(combo6);
     RecordingTarget target;
-    DocumentWriter::write(host, target, args);
+    write(host, target, sheetOf({u"q"_s}));
     QStringList ops = target.operations();
     const qsizetype question = ops.indexOf(u"type 1、q"_s);
     QVERIFY(question > 0);
@@ -207,37 +206,32 @@ void TestWriter::blankLines() {
     QCOMPARE(ops.at(question - 1), ends > 1 ? u"keep 1 1"_s : u"keep 0 1"_s);
     ops = ops.mid(question + 1);
     QCOMPARE(ops.removeAll(u"keep 1 0"_s), ends - 1);
-    QCOMPARE(ops.size() - 1, ends); // the paragraph ends between the question and "show"
+    QCOMPARE(ops.size(), ends); // the paragraph ends after the question
     QCOMPARE(ops.mid(0, ends), QStringList(ends, u"para"_s));
 }
 
 void TestWriter::emptyQuestionList() {
     ScriptedHost host;
     RecordingTarget target;
-    DocumentWriter::write(host, target, WorksheetArgs{});
-    QCOMPARE(target.operations().last(), u"show"_s);
+    write(host, target, DrawnSheet{});
+    QCOMPARE(target.operations().last(), u"align left"_s);
     QVERIFY(!target.paragraphs().join(QString()).contains(u"、"_s));
 }
 
 void TestWriter::emptyElementIsNumbered() {
     ScriptedHost host;
-    host.settings().blankLines = u"0"_s;
-    WorksheetArgs args;
-    args.questionList = u"a  b"_s;
+    host.settings().layout.blankLines = 0;
     RecordingTarget target;
-    DocumentWriter::write(host, target, args);
+    write(host, target, sheetOf({u"a"_s, QString(), u"b"_s}));
     QCOMPARE(target.paragraphs().mid(4, 3), (QStringList{u"1、a"_s, u"2、"_s, u"3、b"_s}));
 }
 
 void TestWriter::missingAnswerIsNotTyped() {
     ScriptedHost host;
-    host.settings().blankLines = u"0"_s;
-    WorksheetArgs args;
-    args.questionList = u"a b"_s;
-    args.answerList = u"x"_s;
-    args.answerFlag = u"1"_s;
+    host.settings().layout.blankLines = 0;
+    host.settings().answers = true;
     RecordingTarget target;
-    DocumentWriter::write(host, target, args);
+    write(host, target, sheetOf({u"a"_s, u"b"_s}, {u"x"_s}));
     QCOMPARE(target.paragraphs().mid(4, 2), (QStringList{u"1、a　　（答案：x）"_s, u"2、b"_s}));
 }
 
@@ -246,29 +240,22 @@ void TestWriter::stopMidway() {
     // Checkpoints: one before each question and one before each paragraph end (three per question).
     host.onEvents = [&host](int n) {
         if (n == 6)
-            host.runState().qt = 1;
+            host.requestStop();
     };
-    host.runState().jmz = 123;
-    WorksheetArgs args;
-    args.questionList = u"a b c"_s;
     RecordingTarget target;
-    DocumentWriter::write(host, target, args);
+    write(host, target, sheetOf({u"a"_s, u"b"_s, u"c"_s}));
     const QStringList ops = target.operations();
     QVERIFY(ops.contains(u"type 2、b"_s));
     QVERIFY(!ops.contains(u"type 3、c"_s));
-    QCOMPARE(ops.last(), u"show"_s);
-    QCOMPARE(ops.at(ops.size() - 2), u"type 2、b"_s);
-    QCOMPARE(host.runState().jmz, 0);
-    QCOMPARE(host.trace, QStringList{u"endProgress"_s});
+    QCOMPARE(ops.last(), u"type 2、b"_s);
 }
 
 void TestWriter::badFontSizeIsSkipped() {
     ScriptedHost host;
-    WorksheetArgs args;
-    args.fontSize = u"大"_s;
-    args.fontName = u"黑体"_s;
+    host.settings().layout.fontSize = SheetLayout::fontSizeFrom(u"大"_s);
+    host.settings().layout.fontName = u"黑体"_s;
     RecordingTarget target;
-    DocumentWriter::write(host, target, args);
+    write(host, target, DrawnSheet{});
     const QStringList ops = target.operations();
     const qsizetype font = ops.lastIndexOf(u"font 黑体"_s);
     QCOMPARE(ops.at(font + 1), u"align left"_s);

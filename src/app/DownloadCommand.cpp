@@ -62,7 +62,7 @@ public:
             out_ << text << Qt::endl;
         status_ = text;
     }
-    void processEvents() override { QCoreApplication::processEvents(); }
+    void yield() override { QCoreApplication::processEvents(); }
     bool stopRequested() override { return interrupted != 0; }
     void showNotice(const QString &text) override { out_ << text << Qt::endl; }
     void setButtonsEnabled(bool) override {}

@@ -171,9 +171,9 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         o.settings.mode = *mode;
     }
 
-    o.settings.topicBoxes = WorksheetSettings::defaultTopicBoxes(o.settings.grade, o.settings.mode);
+    o.settings.topics = SheetRequest::defaultTopics(o.settings.grade, o.settings.mode);
     if (parser.isSet(u"topics"_s)) {
-        o.settings.topicBoxes.fill(0);
+        o.settings.topics.fill(false);
         const QStringList items = parser.value(u"topics"_s).split(u',', Qt::SkipEmptyParts);
         if (items.isEmpty())
             return Parsed::failure(u"--topics：至少要给出一个专题"_s);
@@ -184,7 +184,7 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
                 return Parsed::failure(
                     u"--topics：未知专题“%1”，应为 1 到 40、%2题型的专题名称或 unclassified/未归类题"_s.arg(
                         item, codes::modeName(o.settings.mode)));
-            o.settings.topicBoxes[static_cast<size_t>(*slot)] = 1;
+            o.settings.topics[static_cast<size_t>(*slot)] = true;
         }
     }
 
@@ -192,48 +192,48 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     if (!count)
         return Parsed::failure(count.error());
     if (count.value())
-        o.settings.quantity = QString::number(*count.value());
+        o.settings.quantity = *count.value();
     o.settings.repeats = parser.isSet(u"repeats"_s);
 
     if (parser.isSet(u"font"_s)) {
         const QString font = parser.value(u"font"_s);
         if (font != u"宋体"_s && font != u"楷体"_s && font != u"黑体"_s)
             return Parsed::failure(u"--font：“%1”无效，应为 宋体、楷体 或 黑体"_s.arg(font));
-        o.settings.fontName = font;
+        o.settings.layout.fontName = font;
     }
     if (parser.isSet(u"size"_s)) {
         bool ok = false;
         const double size = parser.value(u"size"_s).toDouble(&ok);
         if (!ok || !(size >= 1 && size <= 1638)) // written so that nan fails too
             return Parsed::failure(u"--size：“%1”无效，应为 1 到 1638 的数字"_s.arg(parser.value(u"size"_s)));
-        o.settings.fontSize = QString::number(size);
+        o.settings.layout.fontSize = size;
     }
     const Result<std::optional<int>> blanks = integerOption(parser, u"blank-lines"_s, 0, 8);
     if (!blanks)
         return Parsed::failure(blanks.error());
     if (blanks.value())
-        o.settings.blankLines = QString::number(*blanks.value());
+        o.settings.layout.blankLines = *blanks.value();
     const Result<std::optional<int>> columns = integerOption(parser, u"columns"_s, 1, 10);
     if (!columns)
         return Parsed::failure(columns.error());
     if (columns.value())
-        o.settings.columns = QString::number(*columns.value());
+        o.settings.layout.columns = *columns.value();
     if (parser.isSet(u"line-spacing"_s)) {
         bool ok = false;
         const double spacing = parser.value(u"line-spacing"_s).toDouble(&ok);
         if (!ok || !(spacing >= 20 && spacing <= 1584))
             return Parsed::failure(
                 u"--line-spacing：“%1”无效，应为 20 到 1584 的磅数"_s.arg(parser.value(u"line-spacing"_s)));
-        o.settings.lineSpacing = QString::number(spacing);
+        o.settings.layout.lineSpacing = spacing;
     }
     if (parser.isSet(u"paper"_s)) {
         const std::optional<PageLayout::Paper> paper = PageLayout::paperFromName(parser.value(u"paper"_s));
         if (!paper)
             return Parsed::failure(u"--paper：“%1”无效，应为 %2"_s.arg(parser.value(u"paper"_s),
                                                                        PageLayout::paperNames().join(u'、')));
-        o.settings.paper = PageLayout::paperName(*paper);
+        o.settings.layout.paper = *paper;
     }
-    o.settings.landscape = parser.isSet(u"landscape"_s);
+    o.settings.layout.landscape = parser.isSet(u"landscape"_s);
     o.settings.stars = !parser.isSet(u"no-stars"_s);
     o.settings.answers = parser.isSet(u"answers"_s);
 
@@ -253,12 +253,12 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     if (!days)
         return Parsed::failure(days.error());
     if (days.value())
-        o.freshDays = *days.value();
+        o.settings.freshDays = *days.value();
     const Result<std::optional<int>> copies = integerOption(parser, u"copies"_s, 1, 100);
     if (!copies)
         return Parsed::failure(copies.error());
     if (copies.value())
-        o.copies = *copies.value();
+        o.settings.copies = *copies.value();
     const auto isDocx = [](const QString &path) { return path.endsWith(u".docx"_s, Qt::CaseInsensitive); };
     if (parser.isSet(u"target"_s)) {
         const std::optional<TargetSettings::Kind> kind =
@@ -294,8 +294,8 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         if (o.output.isEmpty() && o.headless)
             return Parsed::failure(u"--headless：不显示窗口时须用 --output 给出要导出的文件"_s);
     }
-    o.oneFile = parser.isSet(u"one-file"_s);
-    if (o.oneFile && o.target != TargetSettings::Kind::Docx)
+    o.settings.oneFile = parser.isSet(u"one-file"_s);
+    if (o.settings.oneFile && o.target != TargetSettings::Kind::Docx)
         return Parsed::failure(u"--one-file：只能用于写 .docx 文件（docx 目标）"_s);
     if (!o.answerKey.isEmpty() &&
         QFileInfo(o.answerKey).absoluteFilePath() == QFileInfo(o.output).absoluteFilePath())

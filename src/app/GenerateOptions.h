@@ -3,8 +3,8 @@
 
 #include "common/Result.h"
 #include "common/UserFiles.h"
-#include "documents/TargetChoice.h"
-#include "generation/WorksheetSettings.h"
+#include "documents/DeliveryChoice.h"
+#include "generation/SheetModel.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,17 +15,14 @@
 struct GenerateOptions {
     UserFiles files; // tessaly.ini, the default bank folder and the history
     QString bankDir;
-    WorksheetSettings settings;
+    SheetRequest settings; // copies, one file and fresh days included
     std::optional<std::uint64_t> seed;
     QString output;
     QString answerKey;
     // docx: write files; libreoffice: type into LibreOffice (and export by the output's extension).
     TargetSettings::Kind target = TargetSettings::Kind::Docx;
     bool headless = false;
-    QString history;      // the history file; empty: SheetHistory::defaultPath
-    int freshDays = 0;    // leave out the questions of the sheets of the last days (0: none)
-    int copies = 1;       // sheets with no question shared between them where the bank allows
-    bool oneFile = false; // the copies in one document, a page break between sheets
+    QString history; // the history file; empty: SheetHistory::defaultPath
 
     // Parses the arguments after "generate". A failure's message is one line naming the option and the
     // values it accepts.

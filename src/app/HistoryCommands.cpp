@@ -3,8 +3,8 @@
 
 #include "app/GenerateOptions.h"
 #include "bank/CodeTables.h"
-#include "documents/DocxTarget.h"
-#include "generation/DocumentWriter.h"
+#include "documents/SheetDelivery.h"
+#include "service/SheetService.h"
 #include "generation/SettingsHost.h"
 #include "history/SheetCode.h"
 #include "history/SheetHistory.h"
@@ -86,12 +86,17 @@ int runKeyCommand(const QStringList &arguments, const UserFiles &files, bool ans
     if (bankStamp(bankDir) != sheet->bankStamp)
         err << u"提示：题库在出这份试卷之后改过；这里照记录的题目写出，与现在的题库无关。"_s << Qt::endl;
 
-    SettingsHost host(sheetrecord::settingsOf(*sheet));
-    host.setToday(sheetDate(sheet->created.date()));
-    DocxTarget target(output);
-    DocumentWriter::write(host, target, sheetrecord::argsOf(*sheet, answers));
-    if (target.failed()) {
-        err << target.failure() << Qt::endl;
+    // The same maker of sheets as every other sheet, delivered to the .docx the user named.
+    SheetRequest request = sheetrecord::requestOf(*sheet);
+    request.answers = answers;
+    SettingsHost host(request);
+    DocxOutputs outputs(std::make_unique<FileDelivery>());
+    SheetService service(bankDir, nullptr);
+    SheetListener quiet;
+    const SheetOutcome made = service.remake(host, request, sheetrecord::sheetOf(*sheet),
+                                             sheetDate(sheet->created.date()), output, outputs, quiet);
+    if (!made.ok()) {
+        err << made.error << Qt::endl;
         return 1;
     }
     out << (answers ? u"答案版"_s : u"试卷"_s) << u"（卷号 "_s << *code << u"，"_s << sheet->questions.size()

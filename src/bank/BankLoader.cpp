@@ -31,7 +31,7 @@ bool BankLoader::addLines(LoadHost &host, QString text, QuestionBank &bank) {
     banktext::forEachLine(kept, [&](QStringView line) {
         if (stopped)
             return;
-        host.processEvents();
+        host.yield();
         if (host.stopRequested()) {
             stopped = true;
             return;

@@ -59,6 +59,7 @@ BankRecord parse(QStringView line) {
     r.record = QuestionRecord{fields[0], fields[2], fields[3], answer};
     r.grade = r.hasGrade ? wholeIn(fields[1], 0, 6) : -1;
     r.topicCode = wholeIn(fields[2], 0, 1000);
+    r.record.topic = r.topicCode;
     r.difficulty = wholeIn(fields[3], 0, 5);
     return r;
 }

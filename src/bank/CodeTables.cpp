@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/CodeTables.h"
 
+#include "bank/NumberValue.h"
+
 #include <array>
 
 using namespace Qt::Literals::StringLiterals;
@@ -8,11 +10,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace codes {
 
 namespace {
-
-// Checkbox number of each slot, in grid order (column by column, top to bottom).
-constexpr std::array<int, TopicSlotCount> SlotCheckBoxes = {
-    1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 20, 21, 22,
-    23, 24, 25, 26, 31, 30, 28, 27, 35, 34, 33, 32, 39, 38, 37, 36, 43, 42, 41, 40};
 
 // Lowest grade of each textbook slot. Note the irregular steps: "归一" (slot 18) comes at grade 3
 // while "路程" (slot 17) waits for grade 4, and "异分加减" (slot 33) comes at grade 5.
@@ -68,16 +65,19 @@ QString unclassifiedName() {
     return u"未归类题"_s;
 }
 
-QString slotCheckBoxName(int slot) {
-    Q_ASSERT(validSlot(slot));
-    return u"Check"_s + QString::number(SlotCheckBoxes[slot - 1]);
+QString difficultyMark(int difficulty) {
+    if (difficulty < 1 || difficulty > 5)
+        return {};
+    return u"["_s + QString(difficulty, QChar(0x2605)) + u"]"_s;
 }
 
-int slotOfCheckBox(int checkNumber) {
-    for (int i = 0; i < TopicSlotCount; ++i)
-        if (SlotCheckBoxes[i] == checkNumber)
-            return i + 1;
-    return 0;
+QString difficultyMark(QStringView difficulty) {
+    const double value = numberValue(difficulty);
+    return value == static_cast<int>(value) ? difficultyMark(static_cast<int>(value)) : QString();
+}
+
+QString difficultyChoiceMark(int difficulty) {
+    return difficulty == 0 ? u"[基础]"_s : difficultyMark(difficulty);
 }
 
 QString modeName(QuestionMode mode) {

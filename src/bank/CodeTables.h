@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <optional>
 
 // The fixed code tables of the question bank: grades, difficulties, the two topic lists and the
@@ -25,10 +26,12 @@ const QStringList &olympiadTopicNames();
 // The caption of the unclassified box, "未归类题".
 QString unclassifiedName();
 
-// Object name of the main window's checkbox for slot k (1..40), e.g. slot 18 is "Check20".
-QString slotCheckBoxName(int slot);
-// Slot of a checkbox number (Check1..Check43 in the grid), or 0 when the box is no topic slot.
-int slotOfCheckBox(int checkNumber);
+// The mark before a question: "[★]" .. "[★★★★★]" for difficulty 1..5, empty for 0 and anything
+// else; the text form reads the bank's field by the loader's number rule ("3.0" is three stars).
+QString difficultyMark(int difficulty);
+QString difficultyMark(QStringView difficulty);
+// The difficulty control's echo: "[基础]" for 0, else the question mark.
+QString difficultyChoiceMark(int difficulty);
 
 enum class QuestionMode { Olympiad, Estimation, Calculation, Equation };
 

@@ -2,19 +2,15 @@
 #pragma once
 
 #include "common/NoticeTitle.h"
+#include "common/RunControl.h"
 
 #include <QString>
 
 // What the bank loading needs from the window (or the command line) that hosts it.
-class LoadHost {
+class LoadHost : public RunControl {
 public:
-    virtual ~LoadHost() = default;
     // The grade list's current position, 0..6; read afresh for every line.
     virtual int gradePosition() = 0;
-    // Lets pending window events run; the stop click arrives this way.
-    virtual void processEvents() = 0;
-    // The stop flag qt is 1.
-    virtual bool stopRequested() = 0;
     // A notice with the program's title and the information icon.
     virtual void showNotice(const QString &text) = 0;
     // The bank download, run to its end (it may ask the user first).

@@ -3,11 +3,13 @@
 
 #include <QStringView>
 
-// One accepted bank line: the four fields a run keeps, as the text read from the file. A field the
+// One accepted bank line: the four fields a run keeps, as the text read from the file, and the topic
+// code's value. A field the
 // line does not have is empty. The views point into the decoded file text that the QuestionBank keeps.
 struct QuestionRecord {
     QStringView questionText;
     QStringView topicCode;
     QStringView difficulty;
     QStringView answerText;
+    int topic = -1; // the topic code's whole value (0..1000) by the loader's rule, -1 for none
 };

@@ -38,8 +38,7 @@ QByteArray packageRelationships() {
 
 } // namespace
 
-DocxTarget::DocxTarget(QString path)
-    : path_(std::move(path)) {
+DocxTarget::DocxTarget() {
     newDocument();
 }
 
@@ -52,7 +51,7 @@ void DocxTarget::newDocument() {
     questionsFrom_ = -1;
 }
 
-void DocxTarget::keepSheetAndStartAnother() {
+void DocxTarget::nextSheet() {
     finished_.push_back(Sheet{std::move(paragraphs_), format_, marginPoints_, layout_, questionsFrom_});
     newDocument();
 }
@@ -95,7 +94,7 @@ void DocxTarget::typeText(const QString &input) {
     QStringList changes;
     const QString text = xmlSafe(input, &changes);
     for (const QString &change : changes)
-        warnings_.append(u"%1（在“%2”中）"_s.arg(change, QString(text).left(20)));
+        recordWarning(u"%1（在“%2”中）"_s.arg(change, QString(text).left(20)));
     if (text.isEmpty())
         return;
     std::vector<Run> &runs = paragraphs_.back().runs;
@@ -276,8 +275,9 @@ Status DocxTarget::saveTo(const QString &path) const {
     return docxpackage::writeAtomically(path, zipped.value());
 }
 
-void DocxTarget::show() {
-    const Status written = saveTo(path_);
-    if (!written)
-        recordFailure(written.error());
+QString DocxTarget::title() const {
+    const std::vector<Paragraph> &first = finished_.empty() ? paragraphs_ : finished_.front().paragraphs;
+    if (first.empty() || first.front().runs.empty())
+        return {};
+    return first.front().runs.front().text;
 }

@@ -9,14 +9,14 @@
 #include <QStringList>
 #include <vector>
 
-// Builds the worksheet as a .docx file that Word, WPS and LibreOffice open alike. The operations
-// collect paragraphs in memory; show() writes the file, to a temporary name beside it that is then
-// renamed, so a failure never leaves half a document. The page: the layout's paper and orientation; the
+// The builder of every sheet: a .docx that Word, WPS and LibreOffice open alike, collected in memory.
+// A delivery then takes the finished package: to a file (written under a temporary name and renamed,
+// so a failure never leaves half a document), into the office, or into the documents folder. The page: the layout's paper and orientation; the
 // heading in a section of one column, the questions in a continuous section of the layout's columns,
 // with an at-least line spacing and the keep flags the writer sets.
 class DocxTarget : public DocumentTarget {
 public:
-    explicit DocxTarget(QString path);
+    DocxTarget();
 
     void newDocument() override;
     void setPageMargins(int points) override { marginPoints_ = points; }
@@ -29,22 +29,18 @@ public:
     void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
     void endParagraph() override;
-    void show() override;
+    void nextSheet() override;
 
-    const QString &path() const { return path_; }
-    // What typeText() had to change so the document stays well-formed XML, for the user to read.
-    const QStringList &warnings() const { return warnings_; }
+    // The text the sheet began with (its title), for a file name.
+    QString title() const;
     // Text as XML can hold it: a lone surrogate becomes U+FFFD, control characters (but tab, line
     // feed and carriage return) and U+FFFE, U+FFFF are dropped. *changes lists what was done.
     static QString xmlSafe(const QString &text, QStringList *changes);
     // The document part (word/document.xml) as it stands.
     QByteArray documentXml() const;
-    // The whole package, as show() writes it.
+    // The whole package.
     Result<QByteArray> package() const;
-    // Keeps the sheet written so far and starts another in the same document, on a new page: several
-    // sheets in one file. The next newDocument() begins the new sheet; show() writes them all.
-    void keepSheetAndStartAnother();
-    // Writes the package to a file (temporary name, then rename), whatever path() says.
+    // Writes the package to a file (temporary name, then rename).
     Status saveTo(const QString &path) const;
 
 private:
@@ -78,8 +74,6 @@ private:
     };
     std::vector<Sheet> finished_;
 
-    QString path_;
-    QStringList warnings_;
     int marginPoints_ = 72;
     PageLayout layout_;
     qsizetype questionsFrom_ = -1; // the first question paragraph, -1 before beginQuestions()

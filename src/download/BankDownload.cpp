@@ -98,7 +98,7 @@ BankDownload::Page BankDownload::fetchPage(DownloadHost &host, int grade) {
     QByteArray body;
     QDeadlineTimer deadline(settings_.pageTimeoutMs);
     for (;;) {
-        host.processEvents();
+        host.yield();
         body += reply->readAll();
         if (body.size() > settings_.pageLimitBytes)
             return {{}, PageFault::TooLarge};
@@ -212,7 +212,7 @@ void BankDownload::download(DownloadHost &host, DownloadOutcome &outcome) {
         }
         // One record a line, the piece after the last "##" too, as the grade's file always had it.
         for (const QString &record : pagetext::records(text)) {
-            host.processEvents();
+            host.yield();
             if (host.stopRequested()) {
                 outcome.stopped = true;
                 break;

@@ -1,19 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/RunControl.h"
+
 #include <QString>
 
 // What the bank download needs from the window (or the command line) that runs it.
-class DownloadHost {
+class DownloadHost : public RunControl {
 public:
-    virtual ~DownloadHost() = default;
     // "题库已经准备完毕，确认下载？" with Yes and No.
     virtual bool confirm(const QString &question) = 0;
-    // The status line (Label11), shown.
+    // The status line, shown. A stop (stopRequested) ends the wait for a page.
     virtual void setStatus(const QString &text) = 0;
-    virtual void processEvents() = 0;
-    // The stop flag qt is 1; it ends the wait for a page.
-    virtual bool stopRequested() = 0;
     // A notice with the program's title and the information icon.
     virtual void showNotice(const QString &text) = 0;
     // 题库选题 and 下载题库, which stay disabled while a download runs.

@@ -2,6 +2,7 @@
 #include "editor/Form3.h"
 
 #include "bank/CodeTables.h"
+#include "editor/TopicGrid.h"
 #include "editor/EditorEntry.h"
 #include "ui_Form3.h"
 
@@ -50,7 +51,7 @@ Form3::Form3(QString bankDir, QWidget *parent)
 Form3::~Form3() = default;
 
 QRadioButton *Form3::topicOption(int slot) const {
-    return findChild<QRadioButton *>(codes::slotCheckBoxName(slot));
+    return findChild<QRadioButton *>(topicgrid::controlName(slot));
 }
 
 bool Form3::olympiadMode() const {

@@ -4,11 +4,13 @@
 #include "generation/PageLayout.h"
 
 #include <QString>
+#include <QStringList>
 
 // The writer's view of the worksheet document. Every operation applies at the insertion point: to the
 // text typed after it, or to the paragraph that holds it. An operation that fails is swallowed where it
-// happens and remembered, so the writer goes on with the next step and can tell afterwards whether
-// the document reached the user.
+// happens and remembered, so the writer goes on with the next step and the sheet's maker can tell
+// afterwards whether the document is whole. Building is all a target does: a delivery hands the finished
+// document to the user.
 class DocumentTarget {
 public:
     enum class Alignment { Left = 0, Center = 1 };
@@ -31,14 +33,18 @@ public:
     virtual void setKeep(bool withNext, bool together) = 0;
     virtual void typeText(const QString &text) = 0;
     virtual void endParagraph() = 0;
-    // Makes the document visible to the user and brings it to the front.
-    virtual void show() = 0;
+    // Keeps the sheet written so far and starts another in the same document, from a new page: the
+    // copies of a batch in one file. The writer's next newDocument() begins the new sheet.
+    virtual void nextSheet() = 0;
 
+    // What the target had to change in the text (characters a file cannot hold), for the user to read.
+    const QStringList &warnings() const { return warnings_; }
     bool failed() const { return !firstFailure_.isEmpty(); }
     // The first failure, for the user.
     const QString &failure() const { return firstFailure_; }
 
 protected:
+    void recordWarning(const QString &message) { warnings_.append(message); }
     void recordFailure(const QString &message) {
         if (firstFailure_.isEmpty())
             firstFailure_ = message.isEmpty() ? QStringLiteral("unknown failure") : message;
@@ -46,4 +52,5 @@ protected:
 
 private:
     QString firstFailure_;
+    QStringList warnings_;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/DocumentWriter.h"
 
-#include "bank/NumberValue.h"
+#include "bank/TextNormal.h"
 
 #include <algorithm>
 
@@ -29,36 +29,21 @@ QString prefixUnlessPreceded(const QString &text, const QString &word, const QSt
     return result;
 }
 
-// Blank lines after a question: the number in the list's text, never below zero.
-int blankLines(WriterHost &host) {
-    return std::max(0, integerValue(host.combo6Text()));
-}
-
 } // namespace
 
-DocumentWriter::Mode DocumentWriter::modeOf(WriterHost &host) {
-    if (host.option1())
-        return Mode::Olympiad;
-    if (host.option2())
-        return Mode::Estimation;
-    if (host.option4())
-        return Mode::Equation;
-    return Mode::Plain;
-}
-
-QString DocumentWriter::title(Mode mode, bool answerVersion) {
+QString DocumentWriter::title(codes::QuestionMode mode, bool answerVersion) {
     QString base;
     switch (mode) {
-    case Mode::Olympiad:
+    case codes::QuestionMode::Olympiad:
         base = u"小学数学奥数练习"_s;
         break;
-    case Mode::Estimation:
+    case codes::QuestionMode::Estimation:
         base = u"小学数学估算解决问题练习"_s;
         break;
-    case Mode::Equation:
+    case codes::QuestionMode::Equation:
         base = u"小学数学列方程解决问题练习"_s;
         break;
-    case Mode::Plain:
+    case codes::QuestionMode::Calculation:
         base = u"Tessaly练习"_s;
         break;
     }
@@ -71,10 +56,7 @@ QString DocumentWriter::nameLine() {
 }
 
 QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool equation) {
-    question.remove(u'\t');
-    question.remove(u' ');
-    question.remove(QChar(0x3000));
-    question.remove(u"\r\n"_s);
+    question = textnormal::withoutBlanks(std::move(question));
     // The write-in blank: eight no-break spaces, so it never breaks at a line end and loses its width.
     const QString blank(8, QChar(0x00A0));
     question.replace(u"()"_s, u"("_s + blank + u")"_s);
@@ -89,45 +71,28 @@ QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool
     return question;
 }
 
-QString DocumentWriter::difficultyMark(QStringView difficulty) {
-    const double value = numberValue(difficulty);
-    if (value < 1 || value > 5 || value != static_cast<int>(value))
-        return {};
-    return u"["_s + QString(static_cast<int>(value), QChar(0x2605)) + u"]"_s;
-}
-
-QStringList DocumentWriter::splitList(const QString &list) {
-    if (list.isEmpty())
-        return {};
-    return list.split(u' ');
-}
-
-void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const WorksheetArgs &args) {
-    const QStringList questions = splitList(args.questionList);
-    const QStringList answers = splitList(args.answerList);
-    const QStringList difficulties = splitList(args.difficultyList);
-    const bool answerVersion = numberValue(args.answerFlag) == 1;
+void DocumentWriter::write(RunControl &control, DocumentTarget &target, const SheetRequest &request,
+                           const DrawnSheet &sheet, const QString &today) {
+    const SheetLayout &layout = request.layout;
+    const bool answerVersion = request.answers;
+    const bool estimation = request.mode == codes::QuestionMode::Estimation;
+    const bool equation = request.mode == codes::QuestionMode::Equation;
 
     target.newDocument();
     target.setPageMargins(50);
-    PageLayout layout;
-    layout.paper = PageLayout::paperFromName(host.paperText()).value_or(PageLayout::Paper::A4);
-    layout.landscape = host.landscape();
-    layout.columns = PageLayout::columnsFrom(args.columns);
-    layout.lineSpacing = PageLayout::lineSpacingFrom(args.lineSpacing);
-    target.setPageLayout(layout);
+    target.setPageLayout(layout.pageLayout());
 
     // Title in 22 point, the date after it in 12 point, centred; then an empty centred line.
     target.setBold(true);
     target.setFontName(u"黑体"_s);
     target.setFontSize(22);
-    target.typeText(title(modeOf(host), answerVersion));
+    target.typeText(title(request.mode, answerVersion));
     target.setFontSize(12);
-    target.typeText(u"    "_s + host.todayText());
-    if (!args.sheetCode.isEmpty()) {
+    target.typeText(u"    "_s + today);
+    if (!sheet.code.isEmpty()) {
         // Small, after the date: by this code the sheet's key can be had any time later.
         target.setFontSize(9);
-        target.typeText(u"    卷号 "_s + args.sheetCode);
+        target.typeText(u"    卷号 "_s + sheet.code);
     }
     target.setAlignment(DocumentTarget::Alignment::Center);
     target.endParagraph();
@@ -144,35 +109,34 @@ void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const Works
     target.endParagraph();
     target.beginQuestions();
 
-    target.setFontName(args.fontName);
-    // The size field is text; a text that is no size is refused like the word processor would.
-    bool sizeOk = false;
-    const double size = args.fontSize.trimmed().toDouble(&sizeOk);
-    if (sizeOk && size > 0)
-        target.setFontSize(size);
+    target.setFontName(layout.fontName);
+    // A size field that held no size leaves the size as it is, as the word processor would.
+    if (layout.fontSize > 0)
+        target.setFontSize(layout.fontSize);
     target.setAlignment(DocumentTarget::Alignment::Left);
 
-    const auto stopNow = [&host] {
-        host.processEvents();
-        return host.runState().stopRequested();
+    const auto stopNow = [&control] {
+        control.yield();
+        return control.stopRequested();
     };
 
+    const qsizetype count = sheet.items.size();
+    const int blanks = std::max(0, layout.blankLines);
     bool stopped = false;
-    for (qsizetype i = 0; i < questions.size() && !stopped; ++i) {
+    for (qsizetype i = 0; i < count && !stopped; ++i) {
         if (stopNow())
             break;
-        const QString question = preparedQuestion(questions[i], host.option2(), host.option4());
-        const QString mark =
-            host.check18() == 1 && i < difficulties.size() ? difficultyMark(difficulties[i]) : QString();
-        const int blanks = blankLines(host);
-        const bool last = i + 1 == questions.size();
+        const SheetItem &item = sheet.items[i];
+        const QString question = preparedQuestion(item.question, estimation, equation);
+        const QString mark = request.stars ? codes::difficultyMark(item.difficulty) : QString();
+        const bool last = i + 1 == count;
         // A question and its working space stay on one page: its lines together, and each line held
         // to the next up to its last blank line (the last question's held to the end, so a sheet never
         // ends on a page of nothing but empty lines).
         target.setKeep(blanks > 0, true);
         target.typeText(mark + QString::number(i + 1) + u"、"_s + question);
-        if (answerVersion && i < answers.size())
-            target.typeText(u"　　（答案："_s + answers[i] + u"）"_s);
+        if (answerVersion && !item.answer.isEmpty())
+            target.typeText(u"　　（答案："_s + item.answer + u"）"_s);
 
         for (int b = 0; b <= blanks; ++b) {
             if (stopNow()) {
@@ -184,7 +148,4 @@ void DocumentWriter::write(WriterHost &host, DocumentTarget &target, const Works
                 target.setKeep(b + 1 < blanks || last, false);
         }
     }
-
-    target.show();
-    host.endProgress();
 }

@@ -4,9 +4,8 @@
 #include "bank/BankLoader.h"
 #include "bank/QuestionBank.h"
 #include "generation/CandidateList.h"
-#include "generation/DocumentTarget.h"
-#include "generation/SelectionHost.h"
-#include "generation/WorksheetArgs.h"
+#include "generation/SheetHost.h"
+#include "generation/SheetModel.h"
 
 #include <QHash>
 #include <QString>
@@ -14,9 +13,8 @@
 #include <optional>
 #include <random>
 
-// One generation run: reset, load the bank, filter by topic, draw, and hand the drawn questions to
-// the worksheet writer. It yields to the host at every line loaded, record filtered and draw, and
-// ends the current phase when the host's stop flag is set.
+// The draw of one sheet: load the bank, filter by topic, draw. It yields to the host at every line
+// loaded, record filtered and draw, and ends the current phase when the host asks it to stop.
 class SelectionRun {
 public:
     explicit SelectionRun(QString bankDir);
@@ -24,17 +22,15 @@ public:
     // Without a seed the generator is seeded from the clock.
     void setSeed(std::optional<std::uint64_t> seed) { seed_ = seed; }
 
-    // Everything up to the hand-over; returns the writer's arguments.
-    WorksheetArgs select(SelectionHost &host);
-    // select() followed by the writer.
-    void run(SelectionHost &host, DocumentTarget &target);
+    // The drawn items, in the order drawn (no code yet).
+    DrawnSheet select(SheetHost &host);
 
-    // Frees the bank and the candidates of the last run (the drawn lists are in the host's state).
+    // Frees the bank and the candidates of the last run.
     void release();
 
-    // Questions to leave out (fresh questions): their texts (blanks removed) with when they were last
-    // used, in ms since the epoch. Where that leaves fewer candidates than asked, the least recently
-    // used of them come back, the oldest first.
+    // Questions to leave out (fresh questions): their texts (textnormal::withoutSpaces) with when they
+    // were last used, in ms since the epoch. Where that leaves fewer candidates than asked, the least
+    // recently used of them come back, the oldest first.
     void setAvoid(QHash<QString, qint64> lastUsed) { avoid_ = std::move(lastUsed); }
     struct Freshness {
         qsizetype fresh = 0;  // candidates not used lately
@@ -48,13 +44,10 @@ public:
     const CandidateList &candidates() const { return candidates_; }
     // Draws made by the last run (appended or not).
     qsizetype drawCount() const { return draws_; }
-    // Questions appended by the last run.
-    qsizetype drawnCount() const { return drawn_; }
 
 private:
-    void filter(SelectionHost &host);
-    void draw(SelectionHost &host);
-    void append(RunState &state, const Candidate &candidate);
+    void filter(SheetHost &host);
+    void draw(SheetHost &host, DrawnSheet &sheet);
 
     QString bankDir_;
     std::optional<std::uint64_t> seed_;
@@ -63,7 +56,6 @@ private:
     CandidateList candidates_;
     LoadReport report_;
     qsizetype draws_ = 0;
-    qsizetype drawn_ = 0;
     QHash<QString, qint64> avoid_;
     Freshness freshness_;
 };

@@ -130,6 +130,17 @@ Status SheetHistory::migrate() {
     return succeeded();
 }
 
+QString SheetHistory::newCode() {
+    for (int attempt = 0;; ++attempt) {
+        const QString code = sheetcode::make();
+        QSqlQuery taken(QSqlDatabase::database(connection_));
+        taken.prepare(u"SELECT 1 FROM sheets WHERE code = ?"_s);
+        taken.addBindValue(code);
+        if (attempt > 5 || !taken.exec() || !taken.next())
+            return code;
+    }
+}
+
 Result<QString> SheetHistory::record(RecordedSheet &sheet) {
     QSqlDatabase db = QSqlDatabase::database(connection_);
     QSqlQuery control(db);
@@ -146,9 +157,12 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet) {
     insert.prepare(
         u"INSERT INTO sheets (code, created, grade, mode, topics, quantity, repeats, settings, bank_stamp) "
         u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
-    // A code already taken (one in a billion) is drawn again.
+    // A code already taken (one in a billion) is drawn again, unless the sheet printed its code already:
+    // then the record fails rather than name another sheet's code.
+    const bool printed = !sheet.code.isEmpty();
     for (int attempt = 0;; ++attempt) {
-        sheet.code = sheetcode::make();
+        if (!printed)
+            sheet.code = sheetcode::make();
         const QVariant values[] = {sheet.code,
                                    sheet.created.toUTC().toString(Qt::ISODateWithMs),
                                    sheet.grade,
@@ -165,7 +179,7 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet) {
         QSqlQuery taken(db);
         taken.prepare(u"SELECT 1 FROM sheets WHERE code = ?"_s);
         taken.addBindValue(sheet.code);
-        if (attempt > 5 || !taken.exec() || !taken.next())
+        if (printed || attempt > 5 || !taken.exec() || !taken.next())
             return fail(insert);
     }
     const qlonglong id = insert.lastInsertId().toLongLong();

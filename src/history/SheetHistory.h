@@ -39,7 +39,9 @@ public:
     SheetHistory(const SheetHistory &) = delete;
     SheetHistory &operator=(const SheetHistory &) = delete;
 
-    // Stores the sheet under a new code (filled in) and returns that code.
+    // A code no recorded sheet has: printed on a sheet before it is recorded.
+    QString newCode();
+    // Stores the sheet under its code, or under a new one (filled in) when it has none, and returns it.
     Result<QString> record(RecordedSheet &sheet);
     std::optional<RecordedSheet> find(const QString &code);
     // Newest first, without their items.

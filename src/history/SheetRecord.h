@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "generation/WorksheetArgs.h"
-#include "generation/WorksheetSettings.h"
+#include "generation/SheetModel.h"
 #include "history/SheetHistory.h"
 
-// Between a made sheet and its record: what goes into the history, and what writes it again.
+// Between a made sheet and its record: what goes into the history, and what makes it again.
 namespace sheetrecord {
 
-RecordedSheet fromSheet(const WorksheetArgs &args, const WorksheetSettings &settings, const QString &bankDir);
-// The writer's arguments and settings that make the recorded sheet again (or its answer version).
-WorksheetArgs argsOf(const RecordedSheet &sheet, bool answers);
-WorksheetSettings settingsOf(const RecordedSheet &sheet);
+RecordedSheet fromSheet(const DrawnSheet &sheet, const SheetRequest &request, const QString &bankDir);
+// The request and the drawn sheet (with its code) that make the recorded sheet again.
+SheetRequest requestOf(const RecordedSheet &sheet);
+DrawnSheet sheetOf(const RecordedSheet &sheet);
 
 } // namespace sheetrecord

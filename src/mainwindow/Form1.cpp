@@ -7,9 +7,8 @@
 #include "bank/LoadHost.h"
 #include "bank/NumberValue.h"
 #include "common/SettingsWrite.h"
-#include "documents/TargetChoice.h"
-#include "generation/DocumentWriter.h"
-#include "generation/SettingsHost.h"
+#include "documents/DeliveryChoice.h"
+#include "editor/TopicGrid.h"
 #include "history/SheetCode.h"
 #include "history/SheetRecord.h"
 #include "mainwindow/Module3.h"
@@ -77,7 +76,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
     , module3_(nullptr)
     , timer1_(new QTimer(this))
     , timer2_(new QTimer(this))
-    , run_(services_.files.bankDir)
+    , service_(services_.files.bankDir, nullptr)
     , network_(new QNetworkAccessManager(this)) {
     initResources();
     ui_->setupUi(this);
@@ -90,17 +89,17 @@ Form1::Form1(Form1Services services, QWidget *parent)
         ownQuestions_ = std::make_unique<MessageBoxQuestions>(this);
     questions_ = services_.questions ? services_.questions : ownQuestions_.get();
     // The real word processor is reached ahead of the first worksheet, once the window is up.
-    realTarget_ = !services_.makeTarget;
-    if (!services_.makeTarget) {
+    realTarget_ = !services_.makeOutputs;
+    if (!services_.makeOutputs) {
         const QString settingsFile = services_.files.settingsFile;
-        services_.makeTarget = [settingsFile](NoticeSink &notices) -> std::unique_ptr<DocumentTarget> {
-            TargetSettings settings = TargetSettings::read(settingsFile);
+        services_.makeOutputs = [settingsFile](NoticeSink &notices) -> std::unique_ptr<SheetOutputs> {
+            DeliveryWish wish;
             // A starting office takes a second or two, a long sheet many: the window keeps drawing and
             // takes its clicks meanwhile.
-            settings.office.idle = [] { QCoreApplication::processEvents(); };
-            WorksheetTarget chosen = chooseTarget(
-                settings, [&notices](const QString &text) { notices.ShowNotice(text, noticeTitle(), 1); });
-            return std::move(chosen.target);
+            wish.idle = [] { QCoreApplication::processEvents(); };
+            wish.notify = [&notices](const QString &text) { notices.ShowNotice(text, noticeTitle(), 1); };
+            // The window's choice always has a way: the documents folder when no office takes a sheet.
+            return std::move(chooseOutputs(TargetSettings::read(settingsFile), wish)).value();
         };
     }
     if (!services_.endProgram)
@@ -219,7 +218,7 @@ void Form1::startUp() {
 }
 
 QCheckBox *Form1::topicBox(int slot) const {
-    return findChild<QCheckBox *>(codes::slotCheckBoxName(slot));
+    return findChild<QCheckBox *>(topicgrid::controlName(slot));
 }
 
 // ---- the settings fields ----
@@ -319,29 +318,7 @@ void Form1::difficultyEcho() {
         value = snapped;
         ui_->MyValue1->setValue(snapped); // raises Change again; that pass finds the value on a step
     }
-    QString mark;
-    switch (value) {
-    case 0:
-        mark = u"[基础]"_s;
-        break;
-    case 20:
-        mark = u"[★]"_s;
-        break;
-    case 40:
-        mark = u"[★★]"_s;
-        break;
-    case 60:
-        mark = u"[★★★]"_s;
-        break;
-    case 80:
-        mark = u"[★★★★]"_s;
-        break;
-    case 100:
-        mark = u"[★★★★★]"_s;
-        break;
-    default:
-        break;
-    }
+    const QString mark = value % 20 == 0 && value <= 100 ? codes::difficultyChoiceMark(value / 20) : QString();
     ui_->Label11->setText(u"你选择的是"_s + mark + u"题！"_s);
 }
 
@@ -443,8 +420,9 @@ void Form1::onTextbookMode() {
 
 void Form1::onEquationMode() {
     ui_->Frame2->setTitle(TextbookFrameCaption);
-    for (int number : {13, 16, 31, 30, 28, 27, 34, 33, 32, 43, 41, 40})
-        topicBox(codes::slotOfCheckBox(number))->setEnabled(false);
+    for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
+        if (codes::isGeometrySlot(slot))
+            topicBox(slot)->setEnabled(false);
     ui_->Combo2->setCurrentIndex(5);
     setCaptions(false);
 }
@@ -460,56 +438,69 @@ void Form1::fitQuantity() {
 
 // ---- the run, its progress and its stop ----
 
-void Form1::runFromButton() {
-    if (running_)
-        return; // a second click cannot start a second run on the same state
+namespace {
+
+// The window's words for what the maker of sheets reports.
+class WindowListener : public SheetListener {
+public:
+    WindowListener(NoticeSink &notices, int freshDays)
+        : notices_(notices)
+        , freshDays_(freshDays) {}
+    void shortSheet(qsizetype drawn) override {
+        say(drawn == 0 ? u"没有符合所选范围和专题的题目，试卷只有标题。"_s
+                       : u"只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题。"_s.arg(drawn));
+    }
+    void fewerFresh(int copy, int copies, qsizetype fresh, qsizetype reused) override {
+        const QString which = copies > 1 ? u"第 %1 份："_s.arg(copy) : QString();
+        say(which + u"最近 %1 天没用过的题只有 %2 道，另用了 %3 道用过最久的题。"_s.arg(freshDays_).arg(fresh).arg(reused));
+    }
+    void notRecorded(const QString &why) override { say(u"这份试卷没有记入出卷记录：%1"_s.arg(why)); }
+
+private:
+    void say(const QString &text) { notices_.ShowNotice(text, noticeTitle(), 1); }
+    NoticeSink &notices_;
+    int freshDays_;
+};
+
+} // namespace
+
+void Form1::whileRunning(const std::function<void()> &work) {
     running_ = true;
     ui_->Command1->setEnabled(false);
-    // Fresh questions: the sheets of the last days are left out where the bank allows.
-    QHash<QString, qint64> avoid;
-    if (ui_->CheckFresh->isChecked())
-        if (SheetHistory *sheets = history())
-            avoid = sheets->usedSince(QDateTime::currentDateTime().addDays(-ui_->SpinFresh->value()));
-    run_.setAvoid(avoid);
-    const WorksheetArgs args = run_.select(*this);
-    if (run_.freshness().reused > 0)
-        notices_->ShowNotice(
-            u"最近 %1 天没用过的题只有 %2 道，另用了 %3 道用过最久的题。"_s.arg(ui_->SpinFresh->value())
-                .arg(run_.freshness().fresh)
-                .arg(run_.freshness().reused),
-            noticeTitle(), 1);
-    // A sheet shorter than asked is said so, where it would otherwise be silently short.
-    const qsizetype asked = static_cast<qsizetype>(numberValue(args.quantity));
-    const qsizetype drawn = DocumentWriter::splitList(args.questionList).size();
-    if (!state_.stopRequested() && drawn < asked)
-        notices_->ShowNotice(drawn == 0
-                                 ? u"没有符合所选范围和专题的题目，试卷只有标题。"_s
-                                 : u"只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题。"_s.arg(drawn),
-                             noticeTitle(), 1);
-    // Recorded with a code printed on the sheet; a history that cannot be kept never stops the sheet.
-    WorksheetArgs sheetArgs = args;
-    const WorksheetSettings settings = currentSettings();
-    if (!state_.stopRequested())
-        if (SheetHistory *sheets = history()) {
-            RecordedSheet record = sheetrecord::fromSheet(args, settings, services_.files.bankDir);
-            if (const Result<QString> code = sheets->record(record))
-                sheetArgs.sheetCode = code.value();
-            else
-                notices_->ShowNotice(u"这份试卷没有记入出卷记录：%1"_s.arg(code.error()), noticeTitle(), 1);
-        }
-    lastTarget_ = services_.makeTarget(*notices_);
-    // What the writer reads, as it reads it now: the answer key of this sheet repeats exactly this.
-    lastSheet_ = LastSheet{sheetArgs, settings};
-    DocumentWriter::write(*this, *lastTarget_, sheetArgs);
-    ui_->Command5->setEnabled(true);
-    // The bank and the candidates of a large run are not kept until the next one.
-    run_.release();
+    ui_->Command5->setEnabled(false);
+    work();
     // Clicks that came in while the run went on (a double click, an impatient second one) are
     // delivered now, while the button is still disabled and the run still counts as going: they are
     // dropped, not taken for a new run.
     QCoreApplication::processEvents();
     running_ = false;
     ui_->Command1->setEnabled(true);
+    ui_->Command5->setEnabled(lastSheet_.has_value());
+}
+
+void Form1::runFromButton() {
+    if (running_)
+        return; // a second click cannot start a second run on the same state
+    whileRunning([this] {
+        state_.qt = 0;
+        const SheetRequest asked = request();
+        if (!asked.anyTopic()) {
+            notices_->ShowNotice(u"没有勾选任何专题，请至少勾选一个专题再出题。"_s, noticeTitle(), 1);
+            return;
+        }
+        // A history that cannot be kept never stops the sheet: it is made without a code.
+        service_.setHistory(history());
+        std::unique_ptr<SheetOutputs> outputs = services_.makeOutputs(*notices_);
+        WindowListener listener(*notices_, asked.freshDays);
+        SheetOrder order;
+        // A batch comes with the key of every copy, as the command line's does.
+        order.withKeys = asked.copies > 1;
+        SheetOutcome outcome = service_.make(*this, order, *outputs, listener);
+        if (outcome.end == SheetOutcome::End::Failed)
+            notices_->ShowNotice(u"试卷没有做成：%1"_s.arg(outcome.error), noticeTitle(), 1);
+        else if (outcome.end != SheetOutcome::End::NoTopic)
+            lastSheet_ = std::move(outcome);
+    });
 }
 
 void Form1::progressTick() {
@@ -538,7 +529,7 @@ void Form1::endProgress() {
     ui_->Label11->setText(QString());
 }
 
-void Form1::processEvents() {
+void Form1::yield() {
     // A bank of 100,000 lines yields 100,000 times; events are let through every few milliseconds, which
     // keeps the window responsive without spending the run in the event loop. The stop flag is still
     // tested by the caller at every checkpoint.
@@ -574,27 +565,24 @@ void Form1::downloadFromButton() {
     downloadBank();
 }
 
-void Form1::typeAnswerKey(const WorksheetSettings &settings, WorksheetArgs args, const QString &today) {
-    running_ = true;
-    ui_->Command1->setEnabled(false);
-    ui_->Command5->setEnabled(false);
-    state_.qt = 0;
-    // The sheet's own settings (marks, blank lines, title, paper), whatever the controls show now.
-    SettingsHost recorded(settings);
-    recorded.setToday(today);
-    args.answerFlag = u"1"_s;
-    lastTarget_ = services_.makeTarget(*notices_);
-    DocumentWriter::write(recorded, *lastTarget_, args);
-    QCoreApplication::processEvents(); // clicks made meanwhile are dropped, as after a run
-    running_ = false;
-    ui_->Command1->setEnabled(true);
-    ui_->Command5->setEnabled(lastSheet_.has_value());
+void Form1::typeAnswerKey(SheetRequest request, const DrawnSheet &sheet, const QString &today) {
+    whileRunning([&] {
+        state_.qt = 0;
+        // The sheet's own settings (marks, blank lines, title, paper), whatever the controls show now.
+        request.answers = true;
+        std::unique_ptr<SheetOutputs> outputs = services_.makeOutputs(*notices_);
+        SheetListener quiet;
+        const SheetOutcome outcome = service_.remake(static_cast<SheetHost &>(*this), std::move(request), sheet,
+                                                     today, QString(), *outputs, quiet);
+        if (outcome.end == SheetOutcome::End::Failed)
+            notices_->ShowNotice(u"答案版没有做成：%1"_s.arg(outcome.error), noticeTitle(), 1);
+    });
 }
 
 void Form1::answerKeyOfLastSheet() {
     if (running_ || !lastSheet_)
         return;
-    typeAnswerKey(lastSheet_->settings, lastSheet_->args, todayText());
+    typeAnswerKey(lastSheet_->request, lastSheet_->sheet, todayText());
 }
 
 SheetHistory *Form1::history() {
@@ -613,27 +601,27 @@ SheetHistory *Form1::history() {
     return history_.get();
 }
 
-WorksheetSettings Form1::currentSettings() {
-    WorksheetSettings s;
-    s.grade = std::max(gradePosition(), 0);
-    s.mode = option1()   ? codes::QuestionMode::Olympiad
-             : option2() ? codes::QuestionMode::Estimation
-             : option4() ? codes::QuestionMode::Equation
-                         : codes::QuestionMode::Calculation;
+SheetRequest Form1::request() {
+    SheetRequest r;
+    r.grade = std::max(gradePosition(), 0);
+    r.mode = mode();
     for (int slot = 0; slot <= codes::TopicSlotCount; ++slot)
-        s.topicBoxes[static_cast<size_t>(slot)] = topicBoxValue(slot);
-    s.repeats = check29() == 1;
-    s.quantity = quantityText();
-    s.columns = columnsText();
-    s.fontSize = fontSizeText();
-    s.lineSpacing = lineSpacingText();
-    s.fontName = fontNameText();
-    s.blankLines = combo6Text();
-    s.stars = check18() == 1;
-    s.answers = check19() == 1;
-    s.paper = paperText();
-    s.landscape = landscape();
-    return s;
+        r.topics[static_cast<size_t>(slot)] = topicTicked(slot);
+    r.repeats = repeatsAllowed();
+    r.quantity = quantity();
+    SheetLayout &l = r.layout;
+    l.paper = paper_;
+    l.landscape = landscape_;
+    l.columns = PageLayout::columnsFrom(ui_->Text2->text());
+    l.lineSpacing = PageLayout::lineSpacingFrom(ui_->Text4->text());
+    l.fontSize = SheetLayout::fontSizeFrom(ui_->Text3->text());
+    l.fontName = ui_->Combo1->currentText();
+    l.blankLines = SheetLayout::blankLinesFrom(ui_->Combo6->currentText());
+    r.stars = valueOf(ui_->Check18) == 1;
+    r.answers = valueOf(ui_->Check19) == 1;
+    r.freshDays = ui_->CheckFresh->isChecked() ? ui_->SpinFresh->value() : 0;
+    r.copies = ui_->SpinCopies->value();
+    return r;
 }
 
 void Form1::answerKeyByCode() {
@@ -658,8 +646,7 @@ void Form1::answerKeyByCode() {
     }
     if (bankStamp(services_.files.bankDir) != sheet->bankStamp)
         notices_->ShowNotice(u"题库在出这份试卷之后改过；答案照当时记录的题目写出。"_s, noticeTitle(), 1);
-    typeAnswerKey(sheetrecord::settingsOf(*sheet), sheetrecord::argsOf(*sheet, true),
-                  sheetDate(sheet->created.date()));
+    typeAnswerKey(sheetrecord::requestOf(*sheet), sheetrecord::sheetOf(*sheet), sheetDate(sheet->created.date()));
 }
 
 void Form1::pageSettings() {
@@ -703,51 +690,26 @@ void Form1::setButtonsEnabled(bool enabled) {
     ui_->Command1->setEnabled(enabled && !running_);
     ui_->Command3->setEnabled(enabled);
 }
-bool Form1::option1() {
-    return ui_->Option1->isChecked();
-}
-bool Form1::option2() {
-    return ui_->Option2->isChecked();
-}
-bool Form1::option4() {
-    return ui_->Option4->isChecked();
-}
-int Form1::check18() {
-    return valueOf(ui_->Check18);
-}
-QString Form1::combo6Text() {
-    return ui_->Combo6->currentText();
+codes::QuestionMode Form1::mode() {
+    if (ui_->Option1->isChecked())
+        return codes::QuestionMode::Olympiad;
+    if (ui_->Option2->isChecked())
+        return codes::QuestionMode::Estimation;
+    if (ui_->Option4->isChecked())
+        return codes::QuestionMode::Equation;
+    return codes::QuestionMode::Calculation;
 }
 QString Form1::todayText() {
     return sheetDate(QDate::currentDate());
 }
-QString Form1::paperText() {
-    return PageLayout::paperName(paper_);
+bool Form1::topicTicked(int slot) {
+    // A greyed box is not ticked.
+    return valueOf(slot == 0 ? ui_->Check46 : topicBox(slot)) == 1;
 }
-bool Form1::landscape() {
-    return landscape_;
+bool Form1::repeatsAllowed() {
+    return valueOf(ui_->Check29) == 1;
 }
-int Form1::topicBoxValue(int slot) {
-    return valueOf(slot == 0 ? ui_->Check46 : topicBox(slot));
-}
-int Form1::check29() {
-    return valueOf(ui_->Check29);
-}
-QString Form1::quantityText() {
-    return ui_->Text1->text();
-}
-QString Form1::lineSpacingText() {
-    return ui_->Text4->text();
-}
-QString Form1::columnsText() {
-    return ui_->Text2->text();
-}
-QString Form1::fontSizeText() {
-    return ui_->Text3->text();
-}
-QString Form1::fontNameText() {
-    return ui_->Combo1->currentText();
-}
-int Form1::check19() {
-    return valueOf(ui_->Check19);
+int Form1::quantity() {
+    // The field's leading number, read afresh at every draw: "3题" is 3, "abc" is 0.
+    return integerValue(ui_->Text1->text());
 }

@@ -3,16 +3,15 @@
 
 #include "bank/TopicCounts.h"
 #include "common/UserFiles.h"
+#include "documents/SheetDelivery.h"
 #include "download/BankDownload.h"
 #include "download/DownloadHost.h"
 #include "editor/Form3.h"
-#include "generation/DocumentTarget.h"
 #include "generation/PageLayout.h"
-#include "generation/SelectionHost.h"
-#include "generation/SelectionRun.h"
-#include "generation/WorksheetArgs.h"
-#include "generation/WorksheetSettings.h"
+#include "generation/SheetHost.h"
 #include "history/SheetHistory.h"
+#include "mainwindow/RunState.h"
+#include "service/SheetService.h"
 #include "mainwindow/NoticeSink.h"
 #include "mainwindow/Questions.h"
 
@@ -40,7 +39,7 @@ class Form1;
 struct Form1Services {
     NoticeSink *notices = nullptr;                                           // default: the tray module
     Questions *questions = nullptr;                                          // default: message boxes
-    std::function<std::unique_ptr<DocumentTarget>(NoticeSink &)> makeTarget; // default: the target choice
+    std::function<std::unique_ptr<SheetOutputs>(NoticeSink &)> makeOutputs; // default: the delivery choice
     std::function<void()> endProgram;                                        // default: quit at once
     UserFiles files;                          // default: UserFiles::locate (bank, tessaly.ini, history)
     std::optional<DownloadSettings> download; // default: from tessaly.ini and the environment
@@ -48,9 +47,9 @@ struct Form1Services {
 };
 
 // The main window: every setting of a worksheet, the topic boxes by grade and mode, the progress display
-// and stop of a run, and the program's notices. It is the host of the selection run and of the writer:
-// they read its controls at the moments they need them and yield to its event loop at their checkpoints.
-class Form1 : public QWidget, public SelectionHost, public DownloadHost {
+// and stop of a run, and the program's notices. It hosts the making of sheets: the core reads its
+// controls through SheetHost's names at the moments it needs them and yields to its event loop.
+class Form1 : public QWidget, public SheetHost, public DownloadHost {
     Q_OBJECT
 
 public:
@@ -74,7 +73,9 @@ public:
     void pageSettings();         // Command6 "纸张…"
     void answerKeyByCode();      // Command7 "按卷号…"
     // The settings of the controls, as a sheet's record keeps them.
-    WorksheetSettings currentSettings();
+    SheetRequest request() override;
+    // The last sheet made, for its key.
+    const std::optional<SheetOutcome> &lastSheet() const { return lastSheet_; }
     Form3 *editor() const { return editor_; }
 
     QCheckBox *topicBox(int slot) const;
@@ -83,35 +84,23 @@ public:
     bool running() const { return running_; }
     bool downloading() const { return downloading_; }
     const DownloadOutcome &lastDownload() const { return lastDownload_; }
-    DocumentTarget *lastTarget() const { return lastTarget_.get(); }
     QString caption() const;
 
-    // SelectionHost: the controls, read when the run asks.
-    RunState &runState() override { return state_; }
+    RunState &runState() { return state_; }
+
+    // SheetHost: the controls, read when the run asks.
+    void yield() override;
+    bool stopRequested() override { return state_.stopRequested(); }
     int gradePosition() override;
-    void processEvents() override;
     void showNotice(const QString &text) override;
     void downloadBank() override;
-    bool option1() override;
-    bool option2() override;
-    bool option4() override;
-    int check18() override;
-    QString combo6Text() override;
+    codes::QuestionMode mode() override;
+    bool topicTicked(int slot) override;
+    bool repeatsAllowed() override;
+    int quantity() override;
     QString todayText() override;
-    void endProgress() override;
-    bool olympiadMode() override { return option1(); }
-    int topicBoxValue(int slot) override;
-    int check29() override;
-    QString quantityText() override;
-    QString lineSpacingText() override;
-    QString columnsText() override;
-    QString fontSizeText() override;
-    QString fontNameText() override;
-    int check19() override;
-    QString paperText() override;
-    bool landscape() override;
     void startProgress() override;
-    bool stopRequested() override { return state_.stopRequested(); }
+    void endProgress() override;
 
     // DownloadHost
     bool confirm(const QString &question) override;
@@ -151,8 +140,7 @@ private:
     QTimer *timer1_;
     QTimer *timer2_;
     RunState state_;
-    SelectionRun run_;
-    std::unique_ptr<DocumentTarget> lastTarget_;
+    SheetService service_;
     QElapsedTimer lastEvents_;
     bool running_ = false;
     bool downloading_ = false;
@@ -162,14 +150,12 @@ private:
     QPointer<Form3> editor_; // null once the user closed it
     std::map<const QLineEdit *, QElapsedTimer> lastTyped_;
     bool realTarget_ = false;
-    // The last sheet as the writer made it: its lists and the settings it was made with, for its key.
-    struct LastSheet {
-        WorksheetArgs args;
-        WorksheetSettings settings;
-    };
-    std::optional<LastSheet> lastSheet_;
-    // Types the answer version of a sheet made earlier, with the settings it was made with.
-    void typeAnswerKey(const WorksheetSettings &settings, WorksheetArgs args, const QString &today);
+    // The last sheet as the writer made it, for its key.
+    std::optional<SheetOutcome> lastSheet_;
+    // Makes the answer version of a sheet made earlier, with the settings it was made with.
+    void typeAnswerKey(SheetRequest request, const DrawnSheet &sheet, const QString &today);
+    // Runs work with the run's buttons off; clicks that came meanwhile are dropped.
+    void whileRunning(const std::function<void()> &work);
     std::unique_ptr<TopicCounts> topicCounts_;
     std::unique_ptr<SheetHistory> history_;
     bool historyFailed_ = false; // said once, then sheets go on unrecorded

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "generation/RunState.h"
+#include "mainwindow/RunState.h"
 
 #include <QString>
 #include <optional>

@@ -46,3 +46,19 @@ void RecordingTarget::setPageLayout(const PageLayout &layout) {
 void RecordingTarget::setKeep(bool withNext, bool together) {
     ops_.append(QStringLiteral("keep %1 %2").arg(withNext ? 1 : 0).arg(together ? 1 : 0));
 }
+
+std::unique_ptr<DocumentTarget> RecordingOutputs::newDocument() {
+    if (make_)
+        return make_();
+    return std::make_unique<RecordingTarget>();
+}
+
+Result<QString> RecordingOutputs::deliver(DocumentTarget &document, const QString &path) {
+    if (!failWith.isEmpty())
+        return Result<QString>::failure(failWith);
+    auto &recording = static_cast<RecordingTarget &>(document);
+    recording.show();
+    deliveredTo.append(path);
+    sheets.append(recording.operations());
+    return Result<QString>::success(path);
+}

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "documents/SheetDelivery.h"
 #include "generation/DocumentTarget.h"
 
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 // Records every operation as one readable line ("bold 1", "font 黑体", "size 22", "align center",
 // "type …", "para", "margins 50", "show"); the writer's tests compare these lines.
@@ -20,13 +23,37 @@ public:
     void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
     void endParagraph() override { ops_.append(QStringLiteral("para")); }
-    void show() override { ops_.append(QStringLiteral("show")); }
+    void nextSheet() override { ops_.append(QStringLiteral("next sheet")); }
+    // What a delivery does with the finished document; the recording outputs call it.
+    virtual void show() { ops_.append(QStringLiteral("show")); }
 
     const QStringList &operations() const { return ops_; }
     // The document's paragraphs as plain text: typed text, split where paragraphs end.
     QStringList paragraphs() const;
     void clear() { ops_.clear(); }
+    // A failure of the document, as a failing builder reports it.
+    void fail(const QString &why) { recordFailure(why); }
 
 private:
     QStringList ops_;
+};
+
+// Outputs that build recording documents and "deliver" them by recording "show": the window's and the
+// service's tests see every sheet as written. A failure can be set for the deliveries.
+class RecordingOutputs : public SheetOutputs {
+public:
+    using Make = std::function<std::unique_ptr<RecordingTarget>()>;
+    explicit RecordingOutputs(Make make = {})
+        : make_(std::move(make)) {}
+    std::unique_ptr<DocumentTarget> newDocument() override;
+    Result<QString> deliver(DocumentTarget &document, const QString &path) override;
+    void finish() override { ++finishes; }
+
+    QString failWith;         // non-empty: every delivery fails with this
+    QStringList deliveredTo;  // the path of each delivery, in order
+    QList<QStringList> sheets; // the operations of each delivered document
+    int finishes = 0;
+
+private:
+    Make make_;
 };

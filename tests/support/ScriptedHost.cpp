@@ -3,7 +3,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-void ScriptedHost::processEvents() {
+void ScriptedHost::yield() {
     ++checkpoints;
     if (onEvents)
         onEvents(checkpoints);
@@ -14,14 +14,14 @@ int ScriptedHost::gradePosition() {
     return SettingsHost::gradePosition();
 }
 
-QString ScriptedHost::quantityText() {
+int ScriptedHost::quantity() {
     ++quantityReads;
-    return SettingsHost::quantityText();
+    return SettingsHost::quantity();
 }
 
-int ScriptedHost::check29() {
+bool ScriptedHost::repeatsAllowed() {
     ++repeatReads;
-    return SettingsHost::check29();
+    return SettingsHost::repeatsAllowed();
 }
 
 void ScriptedHost::startProgress() {

@@ -19,10 +19,10 @@ public:
     int repeatReads = 0;
     QStringList trace; // "events", "grade", "startProgress", "endProgress", ...
 
-    void processEvents() override;
+    void yield() override;
     int gradePosition() override;
-    QString quantityText() override;
-    int check29() override;
+    int quantity() override;
+    bool repeatsAllowed() override;
     void startProgress() override;
     void endProgress() override;
     void downloadBank() override;

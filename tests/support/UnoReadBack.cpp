@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/UnoReadBack.h"
 
-#include "documents/office/LibreOfficeTargetImpl.h"
+#include "documents/office/OfficeDeliveryImpl.h"
 
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -30,8 +30,8 @@ template <typename T> T value(const Reference<css::beans::XPropertySet> &props, 
 
 } // namespace
 
-std::optional<Document> read(LibreOfficeTarget &target, QString *error) {
-    const LibreOfficeTarget::Impl &d = target.impl();
+std::optional<Document> read(OfficeDelivery &delivery, QString *error) {
+    const OfficeDelivery::Impl &d = delivery.impl();
     try {
         Document doc;
         const Reference<css::text::XTextDocument> textDocument(d.document, UNO_QUERY_THROW);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "documents/office/LibreOfficeTarget.h"
+#include "documents/office/OfficeDelivery.h"
 
 #include <QList>
 #include <QString>
@@ -33,6 +33,6 @@ struct Document {
     QString location; // empty for an untitled document
 };
 
-std::optional<Document> read(LibreOfficeTarget &target, QString *error = nullptr);
+std::optional<Document> read(OfficeDelivery &delivery, QString *error = nullptr);
 
 } // namespace unoreadback

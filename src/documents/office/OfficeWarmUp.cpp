@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/office/OfficeWarmUp.h"
 
-#include "documents/office/LibreOfficeTarget.h"
+#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/UnoSupport.h"
 
@@ -58,7 +58,7 @@ void start(const OfficeOptions &options) {
     std::thread([warm, quiet] {
         Result<std::shared_ptr<OfficeConnection>> office = OfficeConnection::connect(quiet);
         if (office)
-            LibreOfficeTarget::warmUpWriter(office.value());
+            OfficeDelivery::warmUpWriter(office.value());
         const std::lock_guard<std::mutex> guard(lock());
         if (office)
             warm->connection = office.value();

@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "documents/DocxTarget.h"
-#include "documents/office/LibreOfficeTarget.h"
+#include "documents/office/OfficeDelivery.h"
 #include "documents/office/UnoSupport.h"
 
 #include <com/sun/star/lang/XComponent.hpp>
 
-struct LibreOfficeTarget::Impl {
+struct OfficeDelivery::Impl {
     std::shared_ptr<OfficeConnection> office;
-    tessaly_uno::Reference<tessaly_uno::css::lang::XComponent> document;
-    bool broken = false;        // after the first failure no further call is sent
-    DocxTarget docx{QString()}; // the sheet, built in memory
-    WaitHooks hooks;
+    tessaly_uno::Reference<tessaly_uno::css::lang::XComponent> document; // the last one delivered
+    Options options;
 };
 
 namespace tessaly_uno {

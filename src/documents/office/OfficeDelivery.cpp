@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "documents/office/LibreOfficeTarget.h"
+#include "documents/office/OfficeDelivery.h"
 
 #include "common/AtomicFile.h"
-#include "documents/office/LibreOfficeTargetImpl.h"
+#include "documents/office/OfficeDeliveryImpl.h"
 
 #include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XWindow.hpp>
@@ -27,37 +27,13 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace tessaly_uno;
 
-LibreOfficeTarget::LibreOfficeTarget(std::shared_ptr<OfficeConnection> office)
+OfficeDelivery::OfficeDelivery(std::shared_ptr<OfficeConnection> office, Options options)
     : d_(std::make_unique<Impl>()) {
     d_->office = std::move(office);
+    d_->options = std::move(options);
 }
 
-LibreOfficeTarget::~LibreOfficeTarget() = default;
-
-void LibreOfficeTarget::setWaitHooks(WaitHooks hooks) {
-    d_->hooks = std::move(hooks);
-}
-
-namespace {
-
-// Runs one step against the office; a failure is remembered and ends all further calls.
-template <typename F>
-void guarded(LibreOfficeTarget::Impl &d, const std::function<void(const QString &)> &fail, F &&step) {
-    if (d.broken)
-        return;
-    try {
-        step();
-    } catch (const css::uno::Exception &e) {
-        d.broken = true;
-        fail(describe(e));
-    }
-}
-
-} // namespace
-
-#define GUARDED(...)                                                                                         \
-    guarded(                                                                                                 \
-        *d_, [this](const QString &m) { recordFailure(m); }, [&] { __VA_ARGS__; })
+OfficeDelivery::~OfficeDelivery() = default;
 
 namespace tessaly_uno {
 
@@ -114,52 +90,7 @@ void runAside(const std::function<void()> &work, const std::function<void()> &id
 
 } // namespace
 
-// The operations build the .docx in memory; the office sees the sheet only at show().
-void LibreOfficeTarget::newDocument() {
-    d_->docx.newDocument();
-}
-
-void LibreOfficeTarget::setPageMargins(int points) {
-    d_->docx.setPageMargins(points);
-}
-
-void LibreOfficeTarget::setBold(bool bold) {
-    d_->docx.setBold(bold);
-}
-
-void LibreOfficeTarget::setFontName(const QString &name) {
-    d_->docx.setFontName(name);
-}
-
-void LibreOfficeTarget::setFontSize(double points) {
-    d_->docx.setFontSize(points);
-}
-
-void LibreOfficeTarget::setAlignment(Alignment alignment) {
-    d_->docx.setAlignment(alignment);
-}
-
-void LibreOfficeTarget::setPageLayout(const PageLayout &layout) {
-    d_->docx.setPageLayout(layout);
-}
-
-void LibreOfficeTarget::beginQuestions() {
-    d_->docx.beginQuestions();
-}
-
-void LibreOfficeTarget::setKeep(bool withNext, bool together) {
-    d_->docx.setKeep(withNext, together);
-}
-
-void LibreOfficeTarget::typeText(const QString &text) {
-    d_->docx.typeText(text);
-}
-
-void LibreOfficeTarget::endParagraph() {
-    d_->docx.endParagraph();
-}
-
-void LibreOfficeTarget::show() {
+Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &path) {
     // The office reads the file during the call; loading it as a template gives a new, untitled
     // document, so nothing points back at the temporary file. Building the package and the load run on
     // a thread of their own: a sheet of 100,000 questions keeps the office busy for minutes, and the
@@ -168,23 +99,42 @@ void LibreOfficeTarget::show() {
     // a 10,000-question sheet took twice as long. Typing through the text API was slower still; the
     // benchmarks keep that comparison.)
     QTemporaryDir dir;
-    if (!dir.isValid()) {
-        recordFailure(u"无法创建临时文件夹"_s);
-        return;
+    if (!dir.isValid())
+        return Result<QString>::failure(u"无法创建临时文件夹"_s);
+    const QString file = dir.filePath(u"worksheet.docx"_s);
+    try {
+        runAside(
+            [&] {
+                const Status saved = sheet.saveTo(file);
+                if (!saved)
+                    throw css::uno::RuntimeException(toUno(saved.error()));
+                d_->document = loadHiddenDocument(*d_->office, fileUrl(file), true);
+            },
+            d_->options.idle);
+        if (!path.isEmpty())
+            if (const Status exported = exportTo(path); !exported) {
+                if (d_->options.headless)
+                    closeDocument();
+                return Result<QString>::failure(exported.error());
+            }
+        if (d_->options.headless) {
+            closeDocument();
+            return Result<QString>::success(path);
+        }
+        // Showing a long document lays it out: that waits aside too.
+        runAside([this] { showDocumentFrame(d_->document); }, d_->options.idle);
+    } catch (const css::uno::Exception &e) {
+        return Result<QString>::failure(describe(e));
     }
-    const QString path = dir.filePath(u"worksheet.docx"_s);
-    const auto load = [&] {
-        const Status saved = d_->docx.saveTo(path);
-        if (!saved)
-            throw css::uno::RuntimeException(toUno(saved.error()));
-        d_->document = loadHiddenDocument(*d_->office, fileUrl(path), true);
-    };
-    GUARDED(runAside(load, d_->hooks.idle));
-    // Showing a long document lays it out: that waits aside too.
-    GUARDED(runAside([this] { showDocumentFrame(d_->document); }, d_->hooks.idle));
+    return Result<QString>::success(path);
 }
 
-Status LibreOfficeTarget::exportTo(const QString &path) {
+void OfficeDelivery::finish() {
+    if (d_->options.headless)
+        d_->office->endOfficeIfStartedHere();
+}
+
+Status OfficeDelivery::exportTo(const QString &path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const char16_t *filter = suffix == u"pdf"_s    ? u"writer_pdf_Export"
                              : suffix == u"odt"_s  ? u"writer8"
@@ -213,7 +163,7 @@ Status LibreOfficeTarget::exportTo(const QString &path) {
     return succeeded();
 }
 
-void LibreOfficeTarget::closeDocument() {
+void OfficeDelivery::closeDocument() {
     try {
         if (const Reference<css::util::XCloseable> closeable{d_->document, UNO_QUERY}; closeable.is())
             closeable->close(true);
@@ -224,19 +174,19 @@ void LibreOfficeTarget::closeDocument() {
     // the user had closed it.
 }
 
-void LibreOfficeTarget::warmUpWriter(const std::shared_ptr<OfficeConnection> &office) {
-    LibreOfficeTarget target(office);
-    target.newDocument();
-    target.setFontName(u"宋体"_s);
-    target.typeText(u"Tessaly练习"_s);
+void OfficeDelivery::warmUpWriter(const std::shared_ptr<OfficeConnection> &office) {
+    DocxTarget sheet;
+    sheet.setFontName(u"宋体"_s);
+    sheet.typeText(u"Tessaly练习"_s);
     QTemporaryDir dir;
     const QString path = dir.filePath(u"warm.docx"_s);
-    if (!dir.isValid() || !target.d_->docx.saveTo(path))
+    if (!dir.isValid() || !sheet.saveTo(path))
         return;
+    OfficeDelivery delivery(office, {});
     try {
-        target.d_->document = loadHiddenDocument(*target.d_->office, fileUrl(path), true);
+        delivery.d_->document = loadHiddenDocument(*office, fileUrl(path), true);
     } catch (const css::uno::Exception &) {
         return; // the first sheet pays then, nothing worse
     }
-    target.closeDocument();
+    delivery.closeDocument();
 }

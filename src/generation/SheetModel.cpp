@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "generation/SheetModel.h"
+
+#include "bank/NumberValue.h"
+
+#include <algorithm>
+
+PageLayout SheetLayout::pageLayout() const {
+    PageLayout page;
+    page.paper = paper;
+    page.landscape = landscape;
+    page.columns = columns;
+    page.lineSpacing = lineSpacing;
+    return page;
+}
+
+double SheetLayout::fontSizeFrom(const QString &text) {
+    bool ok = false;
+    const double size = text.trimmed().toDouble(&ok);
+    return ok && size > 0 ? size : 0;
+}
+
+int SheetLayout::blankLinesFrom(const QString &text) {
+    return std::max(0, integerValue(text));
+}
+
+QSet<int> SheetRequest::topicCodes() const {
+    const bool olympiad = codes::usesOlympiadList(mode);
+    QSet<int> result;
+    if (topics[0])
+        result.insert(codes::unclassifiedCode(olympiad));
+    for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
+        if (topics[static_cast<size_t>(slot)])
+            result.insert(codes::topicCode(slot, olympiad));
+    return result;
+}
+
+bool SheetRequest::anyTopic() const {
+    return std::any_of(topics.begin(), topics.end(), [](bool ticked) { return ticked; });
+}
+
+SheetRequest::TopicSlots SheetRequest::defaultTopics(int grade, codes::QuestionMode mode) {
+    TopicSlots slots{};
+    slots[0] = true;
+    bool any = false;
+    const bool selectAll = codes::gradeSelectsAll(grade, mode);
+    for (int slot = 1; slot <= codes::TopicSlotCount; ++slot) {
+        const bool enabled = codes::slotEnabledForGrade(slot, grade, mode).value_or(false);
+        slots[static_cast<size_t>(slot)] = selectAll && enabled;
+        any = any || slots[static_cast<size_t>(slot)];
+    }
+    if (!any)
+        for (int slot = 1; slot <= codes::TopicSlotCount; ++slot)
+            slots[static_cast<size_t>(slot)] = true;
+    return slots;
+}

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "bank/CodeTables.h"
+#include "generation/PageLayout.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <array>
+
+// How a sheet is laid out and typed. Numbers are numbers here: the window and the command line turn
+// their texts into these once, by the rules of PageLayout and numberValue.
+struct SheetLayout {
+    PageLayout::Paper paper = PageLayout::Paper::A4;
+    bool landscape = false;
+    int columns = 2;         // 1..10
+    double lineSpacing = 30; // points, an at-least spacing; 0 leaves the word processor's own
+    double fontSize = 11;    // the questions' size in points; 0 leaves the document's size
+    QString fontName = QStringLiteral("宋体");
+    int blankLines = 2; // working space after each question
+
+    PageLayout pageLayout() const;
+    // The size field's text as the word processor takes it: a positive number, else 0 (none set).
+    static double fontSizeFrom(const QString &text);
+    // The blank-lines list's text: its whole number, never below zero.
+    static int blankLinesFrom(const QString &text);
+};
+
+// What the user asked for: which questions, how many, how they print, and how many sheets.
+struct SheetRequest {
+    using TopicSlots = std::array<bool, codes::TopicSlotCount + 1>;
+
+    int grade = 0; // 0 = every grade
+    codes::QuestionMode mode = codes::QuestionMode::Calculation;
+    // The ticked topic boxes: index 0 is 未归类题, 1..40 the slots of the mode's list.
+    TopicSlots topics{};
+    bool repeats = false;
+    int quantity = 24;
+    SheetLayout layout;
+    bool stars = true;
+    bool answers = false; // the answer version
+    int freshDays = 0;    // leave out the questions of the sheets of the last days (0: none)
+    int copies = 1;       // sheets with no question shared between them where the bank allows
+    bool oneFile = false; // the copies in one document, each from a new page
+
+    SheetRequest() { topics = defaultTopics(grade, mode); }
+
+    // The topic codes of the ticked boxes in the mode's list.
+    QSet<int> topicCodes() const;
+    bool anyTopic() const;
+
+    // The boxes the main window leaves ticked after choosing this mode and then this grade, with
+    // 未归类题; where that leaves no topic ticked (奥数 at grades 2 to 6), all forty.
+    static TopicSlots defaultTopics(int grade, codes::QuestionMode mode);
+};
+
+// One drawn question with what the sheet and its key print of it. Blanks are already gone from the
+// texts (see textnormal::withoutSpaces), as the sheet's record keeps them.
+struct SheetItem {
+    QString question;
+    int topicCode = 0;
+    QString answer;
+    QString difficulty; // as the bank writes it; the mark comes from its value
+};
+
+// A sheet as drawn: its items in order, and the code printed on it (empty: none).
+struct DrawnSheet {
+    QList<SheetItem> items;
+    QString code;
+};

@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "service/SheetService.h"
+
+#include "generation/DocumentWriter.h"
+#include "history/SheetRecord.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+using namespace Qt::Literals::StringLiterals;
+
+SheetService::SheetService(QString bankDir, SheetHistory *history)
+    : bankDir_(std::move(bankDir))
+    , history_(history)
+    , run_(bankDir_) {}
+
+QString SheetService::copyPath(const QString &path, int copy, int files) {
+    if (path.isEmpty() || files == 1)
+        return path;
+    const QFileInfo info(path);
+    return info.path() + u'/' + info.completeBaseName() + u'-' + QString::number(copy) + u'.' + info.suffix();
+}
+
+namespace {
+
+// Delivers a filled document; says its warnings first. Null on success, else why it failed.
+std::optional<QString> deliverDocument(SheetOutputs &outputs, DocumentTarget &document, const QString &path,
+                                       SheetListener &listener, QString *where) {
+    if (!document.warnings().isEmpty())
+        listener.documentWarnings(document.warnings());
+    if (document.failed())
+        return document.failure();
+    Result<QString> delivered = outputs.deliver(document, path);
+    if (!delivered)
+        return delivered.error();
+    *where = delivered.value();
+    return std::nullopt;
+}
+
+SheetOutcome failed(const QString &why) {
+    SheetOutcome outcome;
+    outcome.end = SheetOutcome::End::Failed;
+    outcome.error = why;
+    return outcome;
+}
+
+} // namespace
+
+SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetOutputs &outputs,
+                                SheetListener &listener) {
+    // Whichever way the run ends: an office started only for exports is ended, the bank is let go.
+    const auto done = qScopeGuard([&] {
+        outputs.finish();
+        run_.release();
+    });
+    const SheetRequest asked = host.request();
+    SheetOutcome outcome;
+    if (!asked.anyTopic()) {
+        outcome.end = SheetOutcome::End::NoTopic;
+        return outcome;
+    }
+    const int copies = std::max(1, asked.copies);
+    const int files = asked.oneFile ? 1 : copies;
+
+    // Fresh questions: those of the sheets of the last days are left out where the bank allows.
+    QHash<QString, qint64> avoid;
+    if (asked.freshDays > 0 && history_)
+        avoid = history_->usedSince(QDateTime::currentDateTime().addDays(-asked.freshDays));
+
+    // One file for the whole batch: the sheets in one document, the keys in another, recorded once both
+    // reached the user.
+    std::unique_ptr<DocumentTarget> oneSheet, oneKey;
+    QList<RecordedSheet> pending;
+    QList<MadeSheet> pendingMade;
+
+    for (int copy = 1; copy <= copies; ++copy) {
+        listener.copyStarted(copy, copies);
+        run_.setSeed(order.seed ? std::optional<std::uint64_t>(*order.seed + static_cast<std::uint64_t>(copy - 1))
+                                : std::nullopt);
+        run_.setAvoid(avoid);
+        DrawnSheet sheet = run_.select(host);
+        if (!run_.loadReport().unreadable.isEmpty() && !listener.bankUnreadable(run_.loadReport().unreadable)) {
+            host.endProgress();
+            outcome.end = SheetOutcome::End::BankUnreadable;
+            outcome.error = run_.loadReport().unreadable.join(u'\n');
+            return outcome;
+        }
+        const bool stopped = host.stopRequested();
+        // What the writer and the record take: the choices as they stand once the draw is done.
+        SheetRequest request = host.request();
+        const qsizetype count = sheet.items.size();
+        if (!stopped && count < request.quantity)
+            listener.shortSheet(count);
+        if (run_.freshness().reused > 0)
+            listener.fewerFresh(copy, copies, run_.freshness().fresh, run_.freshness().reused);
+        // The next copy leaves out what this one used, as the most recent of all.
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        for (const SheetItem &item : sheet.items)
+            avoid.insert(SelectionRun::avoidKey(item.question), now + copy);
+
+        // The code is printed on the sheet; the sheet is recorded under it only once it reached the user.
+        if (history_ && !stopped)
+            sheet.code = history_->newCode();
+        const QString today = host.todayText();
+        const QString output = copyPath(order.output, copy, files);
+        const QString keyOutput = copyPath(order.keyOutput, copy, files);
+
+        std::unique_ptr<DocumentTarget> own;
+        DocumentTarget *document = nullptr;
+        if (asked.oneFile) {
+            if (oneSheet)
+                oneSheet->nextSheet();
+            else
+                oneSheet = outputs.newDocument();
+            document = oneSheet.get();
+        } else {
+            own = outputs.newDocument();
+            document = own.get();
+        }
+        DocumentWriter::write(host, *document, request, sheet, today);
+        host.endProgress();
+
+        MadeSheet made{sheet.code, count, false, QString()};
+        if (!asked.oneFile) {
+            if (const std::optional<QString> why = deliverDocument(outputs, *document, output, listener, &made.where))
+                return failed(*why);
+        }
+        outcome.request = request;
+        outcome.sheet = sheet;
+
+        RecordedSheet record;
+        if (!sheet.code.isEmpty())
+            record = sheetrecord::fromSheet(sheet, request, bankDir_);
+        if (asked.oneFile) {
+            made.where = output;
+            pendingMade.append(made);
+            if (!sheet.code.isEmpty())
+                pending.append(record);
+        } else {
+            if (!sheet.code.isEmpty())
+                if (const Result<QString> kept = history_->record(record); !kept) {
+                    listener.notRecorded(kept.error());
+                    made.code.clear();
+                }
+            listener.delivered(made);
+            outcome.made.append(made);
+        }
+
+        if (stopped) {
+            outcome.end = SheetOutcome::End::Stopped;
+            break;
+        }
+        if (order.withKeys) {
+            SheetRequest keyRequest = request;
+            keyRequest.answers = true;
+            std::unique_ptr<DocumentTarget> ownKey;
+            DocumentTarget *key = nullptr;
+            if (asked.oneFile) {
+                if (oneKey)
+                    oneKey->nextSheet();
+                else
+                    oneKey = outputs.newDocument();
+                key = oneKey.get();
+            } else {
+                ownKey = outputs.newDocument();
+                key = ownKey.get();
+            }
+            DocumentWriter::write(host, *key, keyRequest, sheet, today);
+            MadeSheet keyMade{made.code, count, true, keyOutput};
+            if (!asked.oneFile) {
+                if (const std::optional<QString> why =
+                        deliverDocument(outputs, *key, keyOutput, listener, &keyMade.where))
+                    return failed(*why);
+                listener.delivered(keyMade);
+                outcome.made.append(keyMade);
+            } else {
+                pendingMade.append(keyMade);
+            }
+        }
+    }
+
+    if (oneSheet) {
+        QString where;
+        if (const std::optional<QString> why = deliverDocument(outputs, *oneSheet, order.output, listener, &where))
+            return failed(*why);
+        if (oneKey)
+            if (const std::optional<QString> why =
+                    deliverDocument(outputs, *oneKey, order.keyOutput, listener, &where))
+                return failed(*why);
+        for (RecordedSheet &record : pending)
+            if (const Result<QString> kept = history_->record(record); !kept) {
+                listener.notRecorded(kept.error());
+                for (MadeSheet &m : pendingMade)
+                    if (m.code == record.code)
+                        m.code.clear();
+            }
+        for (const MadeSheet &m : pendingMade) {
+            listener.delivered(m);
+            outcome.made.append(m);
+        }
+    }
+    return outcome;
+}
+
+SheetOutcome SheetService::remake(RunControl &control, SheetRequest request, const DrawnSheet &sheet,
+                                  const QString &today, const QString &path, SheetOutputs &outputs,
+                                  SheetListener &listener) {
+    std::unique_ptr<DocumentTarget> document = outputs.newDocument();
+    DocumentWriter::write(control, *document, request, sheet, today);
+    MadeSheet made{sheet.code, sheet.items.size(), request.answers, QString()};
+    if (const std::optional<QString> why = deliverDocument(outputs, *document, path, listener, &made.where))
+        return failed(*why);
+    outputs.finish();
+    listener.delivered(made);
+    SheetOutcome outcome;
+    outcome.made.append(made);
+    outcome.request = std::move(request);
+    outcome.sheet = sheet;
+    return outcome;
+}

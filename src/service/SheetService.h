@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "documents/SheetDelivery.h"
+#include "generation/SelectionRun.h"
+#include "generation/SheetHost.h"
+#include "generation/SheetModel.h"
+#include "history/SheetHistory.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+// A sheet or key that reached the user.
+struct MadeSheet {
+    QString code;    // empty: not recorded
+    qsizetype count; // questions on it
+    bool key;        // the answer version made beside a sheet, or of a past sheet
+    QString where;   // the file's path; empty when it opened in the office
+};
+
+// What the maker of sheets tells its caller as it goes; the window words it as notices, the command line
+// as lines on its error stream. Every call has a default that says nothing.
+class SheetListener {
+public:
+    virtual ~SheetListener() = default;
+    virtual void copyStarted(int copy, int copies) {
+        Q_UNUSED(copy);
+        Q_UNUSED(copies);
+    }
+    // A bank file could not be read; returning false ends the run before anything is written.
+    virtual bool bankUnreadable(const QStringList &messages) {
+        Q_UNUSED(messages);
+        return true;
+    }
+    // Fewer questions than asked (none: 0).
+    virtual void shortSheet(qsizetype drawn) { Q_UNUSED(drawn); }
+    // Fresh questions ran short: `reused` lately used ones filled the sheet.
+    virtual void fewerFresh(int copy, int copies, qsizetype fresh, qsizetype reused) {
+        Q_UNUSED(copy);
+        Q_UNUSED(copies);
+        Q_UNUSED(fresh);
+        Q_UNUSED(reused);
+    }
+    virtual void notRecorded(const QString &why) { Q_UNUSED(why); }
+    // What a document had to change in the text.
+    virtual void documentWarnings(const QStringList &warnings) { Q_UNUSED(warnings); }
+    virtual void delivered(const MadeSheet &made) { Q_UNUSED(made); }
+};
+
+// One request of the user: the sheet (copies and one file included), and where the command line wants
+// the files (copy k of several goes to "name-k.ext").
+struct SheetOrder {
+    std::optional<std::uint64_t> seed; // copy k draws with seed + k - 1
+    bool withKeys = false;             // a key beside each sheet
+    QString output;
+    QString keyOutput;
+};
+
+struct SheetOutcome {
+    enum class End { Made, Stopped, NoTopic, BankUnreadable, Failed };
+    End end = End::Made;
+    QString error; // for Failed and BankUnreadable
+    QList<MadeSheet> made;
+    // The last sheet made, as it was written, for its key later.
+    SheetRequest request;
+    DrawnSheet sheet;
+    bool ok() const { return end == End::Made || end == End::Stopped; }
+};
+
+// The road of every sheet: fresh look-up, draw, short-sheet notice, code, writing into one builder,
+// delivery, record (only once the sheet reached the user), key, batches of copies in files of their own
+// or in one; and keys of past sheets. The history may be null: sheets are then made without codes.
+class SheetService {
+public:
+    SheetService(QString bankDir, SheetHistory *history);
+
+    SheetOutcome make(SheetHost &host, const SheetOrder &order, SheetOutputs &outputs, SheetListener &listener);
+    // A sheet made earlier (its request and drawn items, code included), as it was or as its key.
+    SheetOutcome remake(RunControl &control, SheetRequest request, const DrawnSheet &sheet, const QString &today,
+                        const QString &path, SheetOutputs &outputs, SheetListener &listener);
+
+    void setHistory(SheetHistory *history) { history_ = history; }
+    SelectionRun &run() { return run_; }
+
+    // The file of copy k of n: "sheet.docx" stays for one file, "sheet-3.docx" for the third of several.
+    static QString copyPath(const QString &path, int copy, int files);
+
+private:
+    QString bankDir_;
+    SheetHistory *history_;
+    SelectionRun run_;
+};
