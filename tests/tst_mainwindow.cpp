@@ -126,6 +126,8 @@ private:
     RecordingNotices notices_;
     ScriptedQuestions questions_;
     int endings_ = 0;
+    // The last document delivered, kept after the run let its own go.
+    RecordingTarget delivered_;
     RecordingTarget *target_ = nullptr;
     std::unique_ptr<Form1> form_;
 };
@@ -143,11 +145,12 @@ Form1Services TestMainWindow::testServices() {
     services.files = UserFiles::inFolder(bank_->dir());
     services.endProgram = [this] { ++endings_; };
     services.makeOutputs = [this](NoticeSink &) -> std::unique_ptr<SheetOutputs> {
-        return std::make_unique<RecordingOutputs>([this] {
-            auto target = std::make_unique<RecordingTarget>();
-            target_ = target.get();
-            return target;
-        });
+        auto outputs = std::make_unique<RecordingOutputs>();
+        outputs->onDeliver = [this](const RecordingTarget &document) {
+            delivered_ = document;
+            target_ = &delivered_;
+        };
+        return outputs;
     };
     return services;
 }
@@ -156,6 +159,7 @@ void TestMainWindow::makeForm(std::optional<DownloadSettings> download, const QS
     form_.reset();
     notices_ = RecordingNotices();
     questions_ = ScriptedQuestions();
+    target_ = nullptr;
     endings_ = 0;
     Form1Services services = testServices();
     services.download = std::move(download);

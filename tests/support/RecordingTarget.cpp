@@ -60,5 +60,7 @@ Result<QString> RecordingOutputs::deliver(DocumentTarget &document, const QStrin
     recording.show();
     deliveredTo.append(path);
     sheets.append(recording.operations());
+    if (onDeliver)
+        onDeliver(recording);
     return Result<QString>::success(path);
 }

@@ -49,6 +49,8 @@ public:
     Result<QString> deliver(DocumentTarget &document, const QString &path) override;
     void finish() override { ++finishes; }
 
+    // Called with every document delivered, while it still exists.
+    std::function<void(const RecordingTarget &)> onDeliver;
     QString failWith;         // non-empty: every delivery fails with this
     QStringList deliveredTo;  // the path of each delivery, in order
     QList<QStringList> sheets; // the operations of each delivered document
