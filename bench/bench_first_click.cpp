@@ -4,8 +4,8 @@
 // chooses, here five seconds). Each case starts its own headless office with a fresh profile.
 //   bench_first_click
 #include "documents/DeliveryChoice.h"
-#include "documents/office/OfficeWarmUp.h"
 #include "documents/office/OfficeConnection.h"
+#include "documents/office/OfficeWarmUp.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
 

@@ -2,8 +2,8 @@
 // Times a worksheet from the writer's first operation to show() in a warm, headless LibreOffice, for
 // each way of filling the document, at 24 and 1,000 questions.
 //   bench_office [--quick]
-#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
+#include "documents/office/OfficeDelivery.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
 

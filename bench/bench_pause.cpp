@@ -3,8 +3,8 @@
 // LibreOffice (the window would freeze that long), and the whole time, for 1,000, 10,000 and 100,000
 // questions.
 //   bench_pause [--quick]
-#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
+#include "documents/office/OfficeDelivery.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
 

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/AtomicFile.h"
+#include "bank/BankCheck.h"
 #include "bank/BankLoader.h"
+#include "bank/BankRecord.h"
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
-#include "editor/TopicGrid.h"
 #include "bank/NumberValue.h"
+#include "bank/TopicCounts.h"
+#include "common/AtomicFile.h"
+#include "editor/TopicGrid.h"
 #include "support/FullDisk.h"
 #include "support/ScriptedHost.h"
 #include "support/TempBank.h"
@@ -42,6 +45,8 @@ private Q_SLOTS:
     void atomicWrite_data();
     void atomicWrite();
     void atomicWriteOnFullDisk();
+    void everyReaderReadsALineAlike_data();
+    void everyReaderReadsALineAlike();
 };
 
 void TestBank::numberValue_data() {
@@ -427,6 +432,44 @@ void TestBank::atomicWriteOnFullDisk() {
              qPrintable(committed.error()));
     QCOMPARE(bytesOf(path), QByteArray(3000, 'o'));
     QCOMPARE(disk.entries(), QStringList{u"tk.txt"_s});
+}
+
+void TestBank::everyReaderReadsALineAlike_data() {
+    QTest::addColumn<QString>("grade");
+    QTest::addColumn<int>("readAs"); // the grade a run takes the line at; -1: only 小学阶段综合
+    QTest::addColumn<bool>("fault"); // the check calls the grade wrong
+    QTest::newRow("3") << u"3"_s << 3 << false;
+    QTest::newRow("3.0") << u"3.0"_s << 3 << false;
+    QTest::newRow("blank around") << u" 3 "_s << 3 << false;
+    QTest::newRow("3.5") << u"3.5"_s << -1 << true;
+    QTest::newRow("7") << u"7"_s << -1 << true;
+}
+
+void TestBank::everyReaderReadsALineAlike() {
+    // The loader (what a sheet draws), the topic counts (the window's tooltips), the check and the
+    // download (bankrecord::parse(...).grade decides which old records a failed grade keeps) go by one
+    // parse: a line means the same to all of them.
+    QFETCH(QString, grade);
+    QFETCH(int, readAs);
+    QFETCH(bool, fault);
+    const QString line = u"小明有3个苹果|"_s + grade + u"|5|1|3＋0＝3"_s;
+    TempBank files;
+    files.writeLines(u"tk.txt"_s, {line});
+    TopicCounts counts(files.dir());
+    for (int position = 0; position < codes::GradeCount; ++position) {
+        ScriptedHost host;
+        host.settings().grade = position;
+        QuestionBank bank;
+        BankLoader::load(host, files.dir(), bank);
+        const int expected = position == 0 || position == readAs ? 1 : 0;
+        QCOMPARE(bank.size(), expected);
+        QCOMPARE(counts.count(position, 5), expected);
+    }
+    QCOMPARE(bankrecord::parse(line).grade, readAs);
+    bool gradeFault = false;
+    for (const bankcheck::Problem &p : bankcheck::problems(line))
+        gradeFault = gradeFault || p.message.contains(u"年级"_s);
+    QCOMPARE(gradeFault, fault);
 }
 
 QTEST_GUILESS_MAIN(TestBank)

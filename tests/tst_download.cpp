@@ -215,7 +215,9 @@ void TestDownload::failedGradesKeepTheirRecords() {
     QFETCH(QByteArray, contentType);
     QFETCH(QString, statusText);
     // The bank before: records of grades 2 and 3 (one of them in a user-edited, LF-ended form).
-    bank_->writeLines(u"tk.txt"_s, {u"旧二|2|1|0|a"_s, u"旧三|3|1|0|b"_s, u"旧三又|3|2|0|c"_s});
+    // "3.0" is grade 3 to every reader of the bank, the download's keeping too.
+    bank_->writeLines(u"tk.txt"_s,
+                      {u"旧二|2|1|0|a"_s, u"旧三|3|1|0|b"_s, u"旧三又|3|2|0|c"_s, u"旧三点零|3.0|1|0|d"_s});
     QString records;
     for (int i = 0; i < 20; ++i)
         records += u"新题%1|3|1|0|答##"_s.arg(i);
@@ -228,7 +230,7 @@ void TestDownload::failedGradesKeepTheirRecords() {
     QCOMPARE(outcome.failedGrades, QList<int>{3});
     QCOMPARE(host.notices, QStringList{u"下载任务结束！3年级题库下载不成功，这些年级保留原来的题目。"_s});
     const QString bank = bankText(*bank_);
-    QVERIFY(bank.contains(u"旧三|3|1|0|b\r\n旧三又|3|2|0|c\r\n"_s));
+    QVERIFY(bank.contains(u"旧三|3|1|0|b\r\n旧三又|3|2|0|c\r\n旧三点零|3.0|1|0|d\r\n"_s));
     QVERIFY(!bank.contains(u"旧二"_s)); // grade 2 came fresh
     QVERIFY(bank.contains(u"乙2|2|2|1|9－2＝7"_s));
     // The kept records stand where grade 3 belongs.

@@ -91,7 +91,9 @@ void TestHistory::recordAndReadBack() {
     Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
     QVERIFY2(history.ok(), qPrintable(history.error()));
     DrawnSheet args;
-    args.items = {{u"甲题"_s, 1, u"1＋1＝2"_s, u"0"_s}, {u"乙题"_s, 2, u"3"_s, u"2"_s}, {u"丙题"_s, 43, u"答"_s, u"5"_s}};
+    args.items = {{u"甲题"_s, 1, u"1＋1＝2"_s, u"0"_s},
+                  {u"乙题"_s, 2, u"3"_s, u"2"_s},
+                  {u"丙题"_s, 43, u"答"_s, u"5"_s}};
     SheetRequest settings;
     settings.grade = 3;
     settings.mode = codes::QuestionMode::Estimation;

@@ -2,8 +2,8 @@
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "documents/DeliveryChoice.h"
-#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
+#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeWarmUp.h"
 #include "generation/DocumentWriter.h"
 #include "support/DocxReader.h"
@@ -245,7 +245,8 @@ void TestLibreOffice::warmUpBeforeTheFirstSheet() {
     wish.open = [](const QString &) { return true; };
     Result<std::unique_ptr<SheetOutputs>> chosen = chooseOutputs(settings, wish);
     QVERIFY(chosen.ok());
-    auto *fallback = dynamic_cast<FallbackDelivery *>(&static_cast<DocxOutputs &>(*chosen.value()).delivery());
+    auto *fallback =
+        dynamic_cast<FallbackDelivery *>(&static_cast<DocxOutputs &>(*chosen.value()).delivery());
     QVERIFY(fallback && fallback->primary()); // the warm office takes the sheets
     QCOMPARE(office->startedProcess() > 0, true);
     const qint64 pid = office->startedProcess();

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStringEncoder>
 #include <QTimer>
 #include <QtTest>
@@ -90,6 +91,8 @@ private Q_SLOTS:
     void exitQuestion_data();
     void exitQuestion();
     void wholeRunFromTheButton();
+    void batchOfCopiesWithTheirKeys();
+    void noTopicTickedMakesNoSheet();
     void runWithNoBank();
     void noticesInTheWindowWithoutATray();
     void trayClicks();
@@ -129,6 +132,7 @@ private:
     // The last document delivered, kept after the run let its own go.
     RecordingTarget delivered_;
     RecordingTarget *target_ = nullptr;
+    QStringList titles_; // the first line of every document delivered
     std::unique_ptr<Form1> form_;
 };
 
@@ -149,6 +153,7 @@ Form1Services TestMainWindow::testServices() {
         outputs->onDeliver = [this](const RecordingTarget &document) {
             delivered_ = document;
             target_ = &delivered_;
+            titles_.append(document.paragraphs().value(0));
         };
         return outputs;
     };
@@ -160,6 +165,7 @@ void TestMainWindow::makeForm(std::optional<DownloadSettings> download, const QS
     notices_ = RecordingNotices();
     questions_ = ScriptedQuestions();
     target_ = nullptr;
+    titles_.clear();
     endings_ = 0;
     Form1Services services = testServices();
     services.download = std::move(download);
@@ -561,6 +567,29 @@ void TestMainWindow::wholeRunFromTheButton() {
     QCOMPARE(form_->runState().jmz, 0);
     QCOMPARE(form_->lastSheet()->sheet.items.size(), 10);
     QVERIFY(notices_.texts.isEmpty());
+}
+
+void TestMainWindow::batchOfCopiesWithTheirKeys() {
+    // 份数 2: two sheets, each followed by its key, as the command line's --copies makes them.
+    child<QLineEdit>(u"Text1"_s)->setText(u"5"_s);
+    child<QSpinBox>(u"SpinCopies"_s)->setValue(2);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(titles_.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(titles_[i].startsWith(u"Tessaly练习(答案)"_s), i % 2 == 1);
+    QCOMPARE(titles_[0].section(u"卷号 "_s, 1), titles_[1].section(u"卷号 "_s, 1)); // a key has its sheet's code
+    QVERIFY(titles_[0].section(u"卷号 "_s, 1) != titles_[2].section(u"卷号 "_s, 1));
+    QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
+}
+
+void TestMainWindow::noTopicTickedMakesNoSheet() {
+    child<QCheckBox>(u"Check44"_s)->setChecked(false); // 全不选
+    child<QCheckBox>(u"Check46"_s)->setChecked(false); // 未归类题
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts, QStringList{u"没有勾选任何专题，请至少勾选一个专题再出题。"_s});
+    QVERIFY(titles_.isEmpty());
+    QVERIFY(!form_->lastSheet());
+    QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
 }
 
 void TestMainWindow::runWithNoBank() {

@@ -57,7 +57,7 @@ void TestSelection::filterByModeAndBox_data() {
     QTest::addColumn<QStringList>("expected");
     using M = codes::QuestionMode;
     QTest::newRow("textbook slot 1") << int(M::Calculation) << 1 << 1 << QStringList{u"t1"_s};
-        QTest::newRow("textbook unclassified") << int(M::Calculation) << 0 << 1 << QStringList{u"t0"_s};
+    QTest::newRow("textbook unclassified") << int(M::Calculation) << 0 << 1 << QStringList{u"t0"_s};
     QTest::newRow("olympiad slot 1") << int(M::Olympiad) << 1 << 1 << QStringList{u"o41"_s};
     QTest::newRow("olympiad unclassified") << int(M::Olympiad) << 0 << 1 << QStringList{u"o99"_s};
     QTest::newRow("slot 40 in equations") << int(M::Equation) << 40 << 1 << QStringList{u"t40"_s};

@@ -44,7 +44,8 @@ void write(ScriptedHost &host, RecordingTarget &target, const DrawnSheet &sheet)
 }
 
 DrawnSheet twoQuestions() {
-    return sheetOf({u"小明有7元钱，又得2元，共有多少元？"_s, u"买()个"_s}, {u"7＋2＝9"_s, u"3"_s}, {u"2"_s, u"0"_s});
+    return sheetOf({u"小明有7元钱，又得2元，共有多少元？"_s, u"买()个"_s}, {u"7＋2＝9"_s, u"3"_s},
+                   {u"2"_s, u"0"_s});
 }
 
 QStringList heading(const QString &title, bool answerVersion) {

@@ -3,8 +3,8 @@
 
 #include "app/GenerateOptions.h"
 #include "bank/ArithmeticCheck.h"
-#include "bank/BankRecord.h"
 #include "bank/BankLoader.h"
+#include "bank/BankRecord.h"
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
 #include "bank/DuplicateCheck.h"
@@ -95,7 +95,7 @@ void checkFile(const QString &path, QList<Finding> &findings, QHash<QString, Pla
         if (!question.trimmed().isEmpty()) {
             if (const auto same = exact.constFind(question); same != exact.cend())
                 later.append({name, number, u"重复"_s,
-                                 u"与 %1 第%2行的题目完全相同"_s.arg(same->file).arg(same->line), line});
+                              u"与 %1 第%2行的题目完全相同"_s.arg(same->file).arg(same->line), line});
             else if (const auto like = similar.constFind(duplicatecheck::comparable(question));
                      like != similar.cend())
                 later.append(

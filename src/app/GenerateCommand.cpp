@@ -103,15 +103,18 @@ public:
         if (drawn == 0)
             err_ << u"警告：没有符合所选范围和专题的题目，试卷只有标题"_s << Qt::endl;
         else
-            err_ << u"警告：只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题"_s.arg(drawn) << Qt::endl;
+            err_ << u"警告：只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题"_s.arg(drawn)
+                 << Qt::endl;
     }
     void fewerFresh(int copy, int copies, qsizetype fresh, qsizetype reused) override {
-        err_ << (copies > 1 && copy > 1
-                     ? u"提示：第 %1 份只有 %2 道题与前面各份（和最近用过的题）都不同，另用了 %3 道用过最久的题"_s.arg(copy)
-                     : u"提示：最近用过的题以外只有 %2 道，另用了 %3 道用过最久的题"_s)
-                    .arg(fresh)
-                    .arg(reused)
-             << Qt::endl;
+        err_
+            << (copies > 1 && copy > 1
+                    ? u"提示：第 %1 份只有 %2 道题与前面各份（和最近用过的题）都不同，另用了 %3 道用过最久的题"_s
+                          .arg(copy)
+                    : u"提示：最近用过的题以外只有 %2 道，另用了 %3 道用过最久的题"_s)
+                   .arg(fresh)
+                   .arg(reused)
+            << Qt::endl;
     }
     void notRecorded(const QString &why) override {
         err_ << u"提示：这份试卷没有记入出卷记录（%1）"_s.arg(why) << Qt::endl;

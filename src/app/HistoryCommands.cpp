@@ -4,11 +4,11 @@
 #include "app/GenerateOptions.h"
 #include "bank/CodeTables.h"
 #include "documents/SheetDelivery.h"
-#include "service/SheetService.h"
 #include "generation/SettingsHost.h"
 #include "history/SheetCode.h"
 #include "history/SheetHistory.h"
 #include "history/SheetRecord.h"
+#include "service/SheetService.h"
 
 #include <QCommandLineParser>
 #include <QDir>

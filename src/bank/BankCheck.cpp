@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/BankCheck.h"
 
-#include "bank/BankText.h"
 #include "bank/BankRecord.h"
+#include "bank/BankText.h"
 
 using namespace Qt::Literals::StringLiterals;
 

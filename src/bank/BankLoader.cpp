@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/BankLoader.h"
 
+#include "bank/BankRecord.h"
 #include "bank/BankText.h"
 #include "common/BankFileNames.h"
-#include "bank/BankRecord.h"
 
 #include <QFileInfo>
 

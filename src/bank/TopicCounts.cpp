@@ -3,8 +3,8 @@
 
 #include "bank/BankLoader.h"
 #include "bank/BankRecord.h"
-#include "bank/CodeTables.h"
 #include "bank/BankText.h"
+#include "bank/CodeTables.h"
 
 #include <QFileInfo>
 

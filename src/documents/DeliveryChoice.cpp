@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/DeliveryChoice.h"
 
-
 #include <QProcessEnvironment>
 #include <QSettings>
 
 #ifdef TESSALY_HAVE_LIBREOFFICE
-#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
+#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeWarmUp.h"
 #endif
 
@@ -60,8 +59,8 @@ Outputs outputsOf(std::unique_ptr<SheetDelivery> delivery) {
 
 // The office for the sheets: the connection the window made while the user was choosing, when the
 // office still answers it, else a new one. The delivery, or why there is none.
-Result<std::unique_ptr<SheetDelivery>> officeDelivery(const TargetSettings &settings, const DeliveryWish &wish,
-                                                      bool warm) {
+Result<std::unique_ptr<SheetDelivery>> officeDelivery(const TargetSettings &settings,
+                                                      const DeliveryWish &wish, bool warm) {
 #ifdef TESSALY_HAVE_LIBREOFFICE
     OfficeOptions options = settings.office;
     options.idle = wish.idle;
@@ -103,6 +102,6 @@ Outputs chooseOutputs(const TargetSettings &settings, const DeliveryWish &wish) 
         else
             unreachable = office.error();
     }
-    return outputsOf(std::make_unique<FallbackDelivery>(std::move(primary), unreachable, folder, wish.notify,
-                                                        wish.open));
+    return outputsOf(
+        std::make_unique<FallbackDelivery>(std::move(primary), unreachable, folder, wish.notify, wish.open));
 }

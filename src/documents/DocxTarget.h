@@ -11,9 +11,9 @@
 
 // The builder of every sheet: a .docx that Word, WPS and LibreOffice open alike, collected in memory.
 // A delivery then takes the finished package: to a file (written under a temporary name and renamed,
-// so a failure never leaves half a document), into the office, or into the documents folder. The page: the layout's paper and orientation; the
-// heading in a section of one column, the questions in a continuous section of the layout's columns,
-// with an at-least line spacing and the keep flags the writer sets.
+// so a failure never leaves half a document), into the office, or into the documents folder. The page: the
+// layout's paper and orientation; the heading in a section of one column, the questions in a continuous
+// section of the layout's columns, with an at-least line spacing and the keep flags the writer sets.
 class DocxTarget : public DocumentTarget {
 public:
     DocxTarget();

@@ -16,8 +16,8 @@ Result<QString> FileDelivery::deliver(const DocxTarget &sheet, const QString &pa
     return Result<QString>::success(path);
 }
 
-FallbackDelivery::FallbackDelivery(std::unique_ptr<SheetDelivery> primary, QString unreachable, QString folder,
-                                   Notify notify, OpenFile open)
+FallbackDelivery::FallbackDelivery(std::unique_ptr<SheetDelivery> primary, QString unreachable,
+                                   QString folder, Notify notify, OpenFile open)
     : primary_(std::move(primary))
     , unreachable_(std::move(unreachable))
     , folder_(std::move(folder))

@@ -17,8 +17,8 @@ public:
     using OpenFile = std::function<bool(const QString &)>;
 
     // primary may be null: then unreachable says why (empty when the .docx was asked for).
-    FallbackDelivery(std::unique_ptr<SheetDelivery> primary, QString unreachable, QString folder, Notify notify,
-                     OpenFile open);
+    FallbackDelivery(std::unique_ptr<SheetDelivery> primary, QString unreachable, QString folder,
+                     Notify notify, OpenFile open);
 
     Result<QString> deliver(const DocxTarget &sheet, const QString &path) override;
     void finish() override;

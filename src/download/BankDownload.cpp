@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "download/BankDownload.h"
 
-#include "common/AtomicFile.h"
 #include "bank/BankLoader.h"
 #include "bank/BankRecord.h"
 #include "bank/BankText.h"
+#include "common/AtomicFile.h"
 #include "download/PageText.h"
 
 #include <QDeadlineTimer>

@@ -16,7 +16,6 @@ std::optional<int> integerIn(const QString &text, int low, int high) {
     return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
 }
 
-
 } // namespace
 
 std::optional<int> grade(const QString &input) {

@@ -2,8 +2,8 @@
 #include "editor/Form3.h"
 
 #include "bank/CodeTables.h"
-#include "editor/TopicGrid.h"
 #include "editor/EditorEntry.h"
+#include "editor/TopicGrid.h"
 #include "ui_Form3.h"
 
 #include <QRadioButton>

@@ -73,8 +73,8 @@ DrawnSheet sheetOf(const RecordedSheet &sheet) {
     DrawnSheet drawn;
     drawn.code = sheet.code;
     for (qsizetype i = 0; i < sheet.questions.size(); ++i)
-        drawn.items.append(SheetItem{sheet.questions[i], sheet.topicCodes.value(i).toInt(), sheet.answers.value(i),
-                                     sheet.difficulties.value(i)});
+        drawn.items.append(SheetItem{sheet.questions[i], sheet.topicCodes.value(i).toInt(),
+                                     sheet.answers.value(i), sheet.difficulties.value(i)});
     return drawn;
 }
 

@@ -318,7 +318,8 @@ void Form1::difficultyEcho() {
         value = snapped;
         ui_->MyValue1->setValue(snapped); // raises Change again; that pass finds the value on a step
     }
-    const QString mark = value % 20 == 0 && value <= 100 ? codes::difficultyChoiceMark(value / 20) : QString();
+    const QString mark =
+        value % 20 == 0 && value <= 100 ? codes::difficultyChoiceMark(value / 20) : QString();
     ui_->Label11->setText(u"你选择的是"_s + mark + u"题！"_s);
 }
 
@@ -452,7 +453,9 @@ public:
     }
     void fewerFresh(int copy, int copies, qsizetype fresh, qsizetype reused) override {
         const QString which = copies > 1 ? u"第 %1 份："_s.arg(copy) : QString();
-        say(which + u"最近 %1 天没用过的题只有 %2 道，另用了 %3 道用过最久的题。"_s.arg(freshDays_).arg(fresh).arg(reused));
+        say(which + u"最近 %1 天没用过的题只有 %2 道，另用了 %3 道用过最久的题。"_s.arg(freshDays_)
+                        .arg(fresh)
+                        .arg(reused));
     }
     void notRecorded(const QString &why) override { say(u"这份试卷没有记入出卷记录：%1"_s.arg(why)); }
 
@@ -572,8 +575,8 @@ void Form1::typeAnswerKey(SheetRequest request, const DrawnSheet &sheet, const Q
         request.answers = true;
         std::unique_ptr<SheetOutputs> outputs = services_.makeOutputs(*notices_);
         SheetListener quiet;
-        const SheetOutcome outcome = service_.remake(static_cast<SheetHost &>(*this), std::move(request), sheet,
-                                                     today, QString(), *outputs, quiet);
+        const SheetOutcome outcome = service_.remake(static_cast<SheetHost &>(*this), std::move(request),
+                                                     sheet, today, QString(), *outputs, quiet);
         if (outcome.end == SheetOutcome::End::Failed)
             notices_->ShowNotice(u"答案版没有做成：%1"_s.arg(outcome.error), noticeTitle(), 1);
     });
@@ -646,7 +649,8 @@ void Form1::answerKeyByCode() {
     }
     if (bankStamp(services_.files.bankDir) != sheet->bankStamp)
         notices_->ShowNotice(u"题库在出这份试卷之后改过；答案照当时记录的题目写出。"_s, noticeTitle(), 1);
-    typeAnswerKey(sheetrecord::requestOf(*sheet), sheetrecord::sheetOf(*sheet), sheetDate(sheet->created.date()));
+    typeAnswerKey(sheetrecord::requestOf(*sheet), sheetrecord::sheetOf(*sheet),
+                  sheetDate(sheet->created.date()));
 }
 
 void Form1::pageSettings() {

@@ -10,10 +10,10 @@
 #include "generation/PageLayout.h"
 #include "generation/SheetHost.h"
 #include "history/SheetHistory.h"
-#include "mainwindow/RunState.h"
-#include "service/SheetService.h"
 #include "mainwindow/NoticeSink.h"
 #include "mainwindow/Questions.h"
+#include "mainwindow/RunState.h"
+#include "service/SheetService.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -37,10 +37,10 @@ class Form1;
 
 // What the main window uses beyond its own controls; the tests put recording fakes here.
 struct Form1Services {
-    NoticeSink *notices = nullptr;                                           // default: the tray module
-    Questions *questions = nullptr;                                          // default: message boxes
+    NoticeSink *notices = nullptr;                                          // default: the tray module
+    Questions *questions = nullptr;                                         // default: message boxes
     std::function<std::unique_ptr<SheetOutputs>(NoticeSink &)> makeOutputs; // default: the delivery choice
-    std::function<void()> endProgram;                                        // default: quit at once
+    std::function<void()> endProgram;                                       // default: quit at once
     UserFiles files;                          // default: UserFiles::locate (bank, tessaly.ini, history)
     std::optional<DownloadSettings> download; // default: from tessaly.ini and the environment
     QString historyFile;                      // default: SheetHistory::defaultPath

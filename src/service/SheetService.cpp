@@ -76,11 +76,13 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
 
     for (int copy = 1; copy <= copies; ++copy) {
         listener.copyStarted(copy, copies);
-        run_.setSeed(order.seed ? std::optional<std::uint64_t>(*order.seed + static_cast<std::uint64_t>(copy - 1))
-                                : std::nullopt);
+        run_.setSeed(order.seed
+                         ? std::optional<std::uint64_t>(*order.seed + static_cast<std::uint64_t>(copy - 1))
+                         : std::nullopt);
         run_.setAvoid(avoid);
         DrawnSheet sheet = run_.select(host);
-        if (!run_.loadReport().unreadable.isEmpty() && !listener.bankUnreadable(run_.loadReport().unreadable)) {
+        if (!run_.loadReport().unreadable.isEmpty() &&
+            !listener.bankUnreadable(run_.loadReport().unreadable)) {
             host.endProgress();
             outcome.end = SheetOutcome::End::BankUnreadable;
             outcome.error = run_.loadReport().unreadable.join(u'\n');
@@ -123,7 +125,8 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
 
         MadeSheet made{sheet.code, count, false, QString()};
         if (!asked.oneFile) {
-            if (const std::optional<QString> why = deliverDocument(outputs, *document, output, listener, &made.where))
+            if (const std::optional<QString> why =
+                    deliverDocument(outputs, *document, output, listener, &made.where))
                 return failed(*why);
         }
         outcome.request = request;
@@ -182,7 +185,8 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
 
     if (oneSheet) {
         QString where;
-        if (const std::optional<QString> why = deliverDocument(outputs, *oneSheet, order.output, listener, &where))
+        if (const std::optional<QString> why =
+                deliverDocument(outputs, *oneSheet, order.output, listener, &where))
             return failed(*why);
         if (oneKey)
             if (const std::optional<QString> why =

@@ -76,10 +76,12 @@ class SheetService {
 public:
     SheetService(QString bankDir, SheetHistory *history);
 
-    SheetOutcome make(SheetHost &host, const SheetOrder &order, SheetOutputs &outputs, SheetListener &listener);
+    SheetOutcome make(SheetHost &host, const SheetOrder &order, SheetOutputs &outputs,
+                      SheetListener &listener);
     // A sheet made earlier (its request and drawn items, code included), as it was or as its key.
-    SheetOutcome remake(RunControl &control, SheetRequest request, const DrawnSheet &sheet, const QString &today,
-                        const QString &path, SheetOutputs &outputs, SheetListener &listener);
+    SheetOutcome remake(RunControl &control, SheetRequest request, const DrawnSheet &sheet,
+                        const QString &today, const QString &path, SheetOutputs &outputs,
+                        SheetListener &listener);
 
     void setHistory(SheetHistory *history) { history_ = history; }
     SelectionRun &run() { return run_; }

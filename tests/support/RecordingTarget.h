@@ -51,8 +51,8 @@ public:
 
     // Called with every document delivered, while it still exists.
     std::function<void(const RecordingTarget &)> onDeliver;
-    QString failWith;         // non-empty: every delivery fails with this
-    QStringList deliveredTo;  // the path of each delivery, in order
+    QString failWith;          // non-empty: every delivery fails with this
+    QStringList deliveredTo;   // the path of each delivery, in order
     QList<QStringList> sheets; // the operations of each delivered document
     int finishes = 0;
 

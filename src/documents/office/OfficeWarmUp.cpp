@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/office/OfficeWarmUp.h"
 
-#include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeConnection.h"
+#include "documents/office/OfficeDelivery.h"
 #include "documents/office/UnoSupport.h"
 
 #include <QThread>

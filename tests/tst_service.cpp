@@ -1,0 +1,228 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/SheetCode.h"
+#include "history/SheetHistory.h"
+#include "history/SheetRecord.h"
+#include "service/SheetService.h"
+#include "support/RecordingTarget.h"
+#include "support/ScriptedHost.h"
+#include "support/TempBank.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The one maker of sheets, with recording outputs and a real history file.
+class TestService : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void deliveredSheetIsRecordedUnderItsPrintedCode();
+    void failedDeliveryRecordsNothing();
+    void stoppedSheetIsShownButNotRecorded();
+    void noTopicMakesNothing();
+    void batch_data();
+    void batch();
+    void keyOfAPastSheetRepeatsIt();
+
+private:
+    SheetHistory &history() { return *history_; }
+    SheetOutcome make(ScriptedHost &host, RecordingOutputs &outputs, SheetOrder order = {});
+
+    std::unique_ptr<TempBank> bank_;
+    std::unique_ptr<SheetHistory> history_;
+};
+
+namespace {
+
+// The code printed after the date, from a document's operations.
+QString printedCode(const QStringList &ops) {
+    for (const QString &op : ops)
+        if (const auto m = QRegularExpression(u"卷号 (\\S+)"_s).match(op); m.hasMatch())
+            return m.captured(1);
+    return {};
+}
+
+QStringList questionLines(const QStringList &ops) {
+    QStringList result;
+    for (const QString &op : ops)
+        if (op.startsWith(u"type "_s) && op.contains(u"、"_s) && !op.contains(u"姓名"_s))
+            result.append(op.mid(op.indexOf(u"、"_s) + 1));
+    return result;
+}
+
+// Records the listener's calls as lines.
+struct RecordingListener : SheetListener {
+    QStringList calls;
+    void shortSheet(qsizetype drawn) override { calls.append(u"short %1"_s.arg(drawn)); }
+    void notRecorded(const QString &why) override { calls.append(u"not recorded "_s + why); }
+    void delivered(const MadeSheet &made) override {
+        calls.append(u"delivered %1 %2"_s.arg(made.key ? u"key"_s : u"sheet"_s).arg(made.count));
+    }
+};
+
+} // namespace
+
+void TestService::init() {
+    bank_ = std::make_unique<TempBank>();
+    QStringList lines;
+    for (int i = 0; i < 30; ++i)
+        lines.append(u"题%1|1|1|1|答%1"_s.arg(i));
+    bank_->writeLines(u"tk.txt"_s, lines);
+    Result<std::unique_ptr<SheetHistory>> opened = SheetHistory::open(bank_->path(u"history.sqlite"_s));
+    QVERIFY2(opened.ok(), qPrintable(opened.error()));
+    history_ = std::move(opened).value();
+}
+
+void TestService::cleanup() {
+    history_.reset();
+    bank_.reset();
+}
+
+SheetOutcome TestService::make(ScriptedHost &host, RecordingOutputs &outputs, SheetOrder order) {
+    SheetService service(bank_->dir(), history_.get());
+    RecordingListener listener;
+    return service.make(host, order, outputs, listener);
+}
+
+void TestService::deliveredSheetIsRecordedUnderItsPrintedCode() {
+    ScriptedHost host;
+    host.settings().quantity = 5;
+    RecordingOutputs outputs;
+    const SheetOutcome outcome = make(host, outputs);
+    QCOMPARE(outcome.end, SheetOutcome::End::Made);
+    QCOMPARE(outputs.sheets.size(), 1);
+    const QString code = printedCode(outputs.sheets[0]);
+    QVERIFY(sheetcode::parse(code));
+    QCOMPARE(outcome.made.value(0).code, code);
+    const std::optional<RecordedSheet> recorded = history().find(code);
+    QVERIFY(recorded);
+    QCOMPARE(recorded->questions, questionLines(outputs.sheets[0]));
+    QCOMPARE(outputs.finishes, 1);
+}
+
+void TestService::failedDeliveryRecordsNothing() {
+    // A sheet that never reached the user (the office gone, the disk full) has no record and no key.
+    ScriptedHost host;
+    RecordingOutputs outputs;
+    outputs.failWith = u"磁盘已满"_s;
+    SheetOrder order;
+    order.withKeys = true;
+    const SheetOutcome outcome = make(host, outputs, order);
+    QCOMPARE(outcome.end, SheetOutcome::End::Failed);
+    QCOMPARE(outcome.error, u"磁盘已满"_s);
+    QVERIFY(outcome.made.isEmpty());
+    QVERIFY(history().list().isEmpty());
+    QCOMPARE(outputs.finishes, 1); // an office started for it is still ended
+}
+
+void TestService::stoppedSheetIsShownButNotRecorded() {
+    ScriptedHost host;
+    host.onEvents = [&host](int n) {
+        if (n == 40) // after loading and filtering, during the draw
+            host.requestStop();
+    };
+    RecordingOutputs outputs;
+    const SheetOutcome outcome = make(host, outputs);
+    QCOMPARE(outcome.end, SheetOutcome::End::Stopped);
+    QCOMPARE(outputs.sheets.size(), 1);
+    QVERIFY(printedCode(outputs.sheets[0]).isEmpty());
+    QVERIFY(history().list().isEmpty());
+}
+
+void TestService::noTopicMakesNothing() {
+    ScriptedHost host;
+    host.settings().topics.fill(false);
+    RecordingOutputs outputs;
+    const SheetOutcome outcome = make(host, outputs);
+    QCOMPARE(outcome.end, SheetOutcome::End::NoTopic);
+    QVERIFY(outputs.sheets.isEmpty());
+    QVERIFY(history().list().isEmpty());
+}
+
+void TestService::batch_data() {
+    QTest::addColumn<bool>("oneFile");
+    QTest::newRow("a file each") << false;
+    QTest::newRow("one file") << true;
+}
+
+void TestService::batch() {
+    QFETCH(bool, oneFile);
+    ScriptedHost host;
+    host.settings().quantity = 8;
+    host.settings().copies = 3;
+    host.settings().oneFile = oneFile;
+    RecordingOutputs outputs;
+    SheetOrder order;
+    order.seed = 5;
+    order.withKeys = true;
+    order.output = u"/out/sheet.docx"_s;
+    order.keyOutput = u"/out/key.docx"_s;
+    const SheetOutcome outcome = make(host, outputs, order);
+    QCOMPARE(outcome.end, SheetOutcome::End::Made);
+    QCOMPARE(outcome.made.size(), 6);
+    const QList<RecordedSheet> recorded = history().list();
+    QCOMPARE(recorded.size(), 3);
+    // No question shared between the copies; each copy's key prints its questions.
+    QSet<QString> seen;
+    for (const RecordedSheet &listed : recorded) {
+        const std::optional<RecordedSheet> sheet = history().find(listed.code);
+        QVERIFY(sheet);
+        QCOMPARE(sheet->questions.size(), 8);
+        for (const QString &q : sheet->questions) {
+            QVERIFY2(!seen.contains(q), qPrintable(q));
+            seen.insert(q);
+        }
+    }
+    if (oneFile) {
+        QCOMPARE(outputs.deliveredTo, (QStringList{u"/out/sheet.docx"_s, u"/out/key.docx"_s}));
+        QCOMPARE(outputs.sheets[0].count(u"next sheet"_s), 2);
+        QCOMPARE(outputs.sheets[1].count(u"type Tessaly练习(答案)"_s), 3);
+    } else {
+        QCOMPARE(outputs.deliveredTo,
+                 (QStringList{u"/out/sheet-1.docx"_s, u"/out/key-1.docx"_s, u"/out/sheet-2.docx"_s,
+                              u"/out/key-2.docx"_s, u"/out/sheet-3.docx"_s, u"/out/key-3.docx"_s}));
+        for (int copy = 0; copy < 3; ++copy) {
+            const QStringList &sheet = outputs.sheets[2 * copy], &key = outputs.sheets[2 * copy + 1];
+            QCOMPARE(printedCode(key), printedCode(sheet));
+            QVERIFY(key.contains(u"type Tessaly练习(答案)"_s));
+            QCOMPARE(questionLines(key), questionLines(sheet));
+            QCOMPARE(key.filter(QRegularExpression(u"^type 　　（答案：答\\d+）$"_s)).size(), 8);
+        }
+    }
+}
+
+void TestService::keyOfAPastSheetRepeatsIt() {
+    ScriptedHost host;
+    host.settings().quantity = 4;
+    host.settings().layout.fontName = u"楷体"_s;
+    RecordingOutputs outputs;
+    const SheetOutcome made = make(host, outputs);
+    const std::optional<RecordedSheet> recorded = history().find(made.made.value(0).code);
+    QVERIFY(recorded);
+
+    // Made later, with other settings in the host: the record's settings and questions count.
+    SettingsHost later;
+    SheetRequest request = sheetrecord::requestOf(*recorded);
+    request.answers = true;
+    RecordingOutputs keyOutputs;
+    SheetService service(bank_->dir(), nullptr);
+    SheetListener quiet;
+    const SheetOutcome key = service.remake(later, request, sheetrecord::sheetOf(*recorded), u"2026/1/2"_s,
+                                            QString(), keyOutputs, quiet);
+    QVERIFY(key.ok());
+    const QStringList ops = keyOutputs.sheets.value(0);
+    QVERIFY(ops.contains(u"font 楷体"_s));
+    QCOMPARE(printedCode(ops), recorded->code);
+    QStringList questions;
+    for (const QString &line : questionLines(ops))
+        if (!line.startsWith(u"　　（答案"_s))
+            questions.append(line);
+    QCOMPARE(questions, questionLines(outputs.sheets[0]));
+}
+
+QTEST_GUILESS_MAIN(TestService)
+#include "tst_service.moc"
