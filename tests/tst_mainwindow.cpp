@@ -577,7 +577,8 @@ void TestMainWindow::batchOfCopiesWithTheirKeys() {
     QCOMPARE(titles_.size(), 4);
     for (int i = 0; i < 4; ++i)
         QCOMPARE(titles_[i].startsWith(u"Tessaly练习(答案)"_s), i % 2 == 1);
-    QCOMPARE(titles_[0].section(u"卷号 "_s, 1), titles_[1].section(u"卷号 "_s, 1)); // a key has its sheet's code
+    QCOMPARE(titles_[0].section(u"卷号 "_s, 1),
+             titles_[1].section(u"卷号 "_s, 1)); // a key has its sheet's code
     QVERIFY(titles_[0].section(u"卷号 "_s, 1) != titles_[2].section(u"卷号 "_s, 1));
     QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
 }

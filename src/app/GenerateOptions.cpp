@@ -64,20 +64,6 @@ const QList<QCommandLineOption> &allOptions() {
     return options;
 }
 
-std::optional<codes::QuestionMode> modeFrom(const QString &text) {
-    using M = codes::QuestionMode;
-    const QString lower = text.toLower();
-    if (lower == u"olympiad"_s)
-        return M::Olympiad;
-    if (lower == u"estimation"_s)
-        return M::Estimation;
-    if (lower == u"calculation"_s)
-        return M::Calculation;
-    if (lower == u"equation"_s)
-        return M::Equation;
-    return codes::modeFromName(text);
-}
-
 // Slot 1..40 for a number, or what the editor and `tessaly add` take for a name (a topic of the mode's
 // list, unclassified or 未归类题 for the unclassified box, 0).
 std::optional<int> slotFrom(const QString &item, codes::QuestionMode mode) {
@@ -163,7 +149,7 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         o.settings.grade = *grade;
     }
     if (parser.isSet(u"mode"_s)) {
-        const std::optional<codes::QuestionMode> mode = modeFrom(parser.value(u"mode"_s));
+        const std::optional<codes::QuestionMode> mode = codes::modeFromName(parser.value(u"mode"_s));
         if (!mode)
             return Parsed::failure(
                 u"--mode：“%1”无效，应为 奥数、估算、列式计算、解方程（或 olympiad、estimation、"

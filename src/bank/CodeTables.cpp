@@ -95,10 +95,12 @@ QString modeName(QuestionMode mode) {
 }
 
 std::optional<QuestionMode> modeFromName(const QString &name) {
-    for (QuestionMode mode : {QuestionMode::Olympiad, QuestionMode::Estimation, QuestionMode::Calculation,
-                              QuestionMode::Equation})
-        if (modeName(mode) == name)
-            return mode;
+    static const char16_t *const English[] = {u"olympiad", u"estimation", u"calculation", u"equation"};
+    const QuestionMode modes[] = {QuestionMode::Olympiad, QuestionMode::Estimation, QuestionMode::Calculation,
+                                  QuestionMode::Equation};
+    for (int i = 0; i < 4; ++i)
+        if (modeName(modes[i]) == name || name.compare(QStringView(English[i]), Qt::CaseInsensitive) == 0)
+            return modes[i];
     return std::nullopt;
 }
 

@@ -37,6 +37,7 @@ enum class QuestionMode { Olympiad, Estimation, Calculation, Equation };
 
 // "奥数", "估算", "列式计算", "解方程".
 QString modeName(QuestionMode mode);
+// A mode by its name, or by its English name in any case (olympiad, estimation, calculation, equation).
 std::optional<QuestionMode> modeFromName(const QString &name);
 bool usesOlympiadList(QuestionMode mode);
 
