@@ -313,7 +313,7 @@ void TestLibreOffice::noOfficeFound() {
     writeSample(host, *sheet, u"1"_s);
     const Result<QString> delivered = chosen.value()->deliver(*sheet, QString());
     QVERIFY2(delivered.ok(), qPrintable(delivered.error()));
-    const QString saved = delivered.value();
+    const QString &saved = delivered.value();
     QVERIFY(saved.startsWith(settings.folder + u"/Tessaly练习(答案)_"_s));
     QVERIFY(saved.endsWith(u".docx"_s));
     QCOMPARE(notices.size(), 1);

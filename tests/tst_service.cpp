@@ -30,7 +30,7 @@ private Q_SLOTS:
 
 private:
     SheetHistory &history() { return *history_; }
-    SheetOutcome make(ScriptedHost &host, RecordingOutputs &outputs, SheetOrder order = {});
+    SheetOutcome make(ScriptedHost &host, RecordingOutputs &outputs, const SheetOrder &order = {});
 
     std::unique_ptr<TempBank> bank_;
     std::unique_ptr<SheetHistory> history_;
@@ -82,7 +82,7 @@ void TestService::cleanup() {
     bank_.reset();
 }
 
-SheetOutcome TestService::make(ScriptedHost &host, RecordingOutputs &outputs, SheetOrder order) {
+SheetOutcome TestService::make(ScriptedHost &host, RecordingOutputs &outputs, const SheetOrder &order) {
     SheetService service(bank_->dir(), history_.get());
     RecordingListener listener;
     return service.make(host, order, outputs, listener);
@@ -185,7 +185,7 @@ void TestService::batch() {
         QCOMPARE(outputs.deliveredTo,
                  (QStringList{u"/out/sheet-1.docx"_s, u"/out/key-1.docx"_s, u"/out/sheet-2.docx"_s,
                               u"/out/key-2.docx"_s, u"/out/sheet-3.docx"_s, u"/out/key-3.docx"_s}));
-        for (int copy = 0; copy < 3; ++copy) {
+        for (qsizetype copy = 0; copy < 3; ++copy) {
             const QStringList &sheet = outputs.sheets[2 * copy], &key = outputs.sheets[2 * copy + 1];
             QCOMPARE(printedCode(key), printedCode(sheet));
             QVERIFY(key.contains(u"type Tessaly练习(答案)"_s));

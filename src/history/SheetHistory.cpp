@@ -132,7 +132,7 @@ Status SheetHistory::migrate() {
 
 QString SheetHistory::newCode() {
     for (int attempt = 0;; ++attempt) {
-        const QString code = sheetcode::make();
+        QString code = sheetcode::make();
         QSqlQuery taken(QSqlDatabase::database(connection_));
         taken.prepare(u"SELECT 1 FROM sheets WHERE code = ?"_s);
         taken.addBindValue(code);
