@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QNetworkAccessManager>
 #include <QProcess>
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void pageText_data();
     void pageText();
     void goodBankInGbk();
+    void previousBankIsKeptAndComesBack();
     void charsetsAndBodies_data();
     void charsetsAndBodies();
     void failedGradesKeepTheirRecords_data();
@@ -158,9 +160,35 @@ void TestDownload::goodBankInGbk() {
         expectedBank += u"1甲%1|%1|1|0|3＋4＝7\r\n乙%1|%1|2|1|9－2＝7\r\n\r\n"_s.arg(g);
     QCOMPARE(bankText(*bank_), expectedBank);
     QVERIFY(!banktext::looksLikeUtf8(bank_->readBytes(u"tk.txt"_s)));
-    // Nothing left beside the bank: no grade files, no lock.
+    // Nothing left beside the bank: no grade files, no lock (and no backup where there was no bank).
     QCOMPARE(QDir(bank_->dir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{u"tk.txt"_s});
+}
+
+void TestDownload::previousBankIsKeptAndComesBack() {
+    const QString backup = BankDownload::backupPath(bank_->dir());
+    QVERIFY(!BankDownload::restoreBackup(bank_->dir())); // nothing to restore yet
+    bank_->writeLines(u"tk.txt"_s, {u"自己的题|3|1|0|1＋1＝2"_s});
+    const QByteArray mine = bank_->readBytes(u"tk.txt"_s);
+    RecordingHost host;
+    QVERIFY(download(host).bankWritten);
+    const QByteArray downloaded = bank_->readBytes(u"tk.txt"_s);
+    QVERIFY(downloaded != mine);
+    QCOMPARE(bank_->readBytes(u"tk.txt.bak"_s), mine);
+
+    // Back, and back again: one generation, each restore keeping the bank it replaces.
+    const Status restored = BankDownload::restoreBackup(bank_->dir());
+    QVERIFY2(restored, qPrintable(restored.error()));
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), mine);
+    QCOMPARE(bank_->readBytes(u"tk.txt.bak"_s), downloaded);
+    QVERIFY(BankDownload::restoreBackup(bank_->dir()));
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), downloaded);
+    QVERIFY(QFileInfo::exists(backup));
+
+    // A second download keeps the bank it replaces, not an older one.
+    RecordingHost again;
+    QVERIFY(download(again).bankWritten);
+    QCOMPARE(bank_->readBytes(u"tk.txt.bak"_s), downloaded);
 }
 
 void TestDownload::charsetsAndBodies_data() {

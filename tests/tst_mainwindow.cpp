@@ -93,6 +93,9 @@ private Q_SLOTS:
     void wholeRunFromTheButton();
     void batchOfCopiesWithTheirKeys();
     void noTopicTickedMakesNoSheet();
+    void largeSheetIsAskedAbout_data();
+    void largeSheetIsAskedAbout();
+    void lastBankComesBack();
     void runWithNoBank();
     void noticesInTheWindowWithoutATray();
     void trayClicks();
@@ -593,6 +596,51 @@ void TestMainWindow::noTopicTickedMakesNoSheet() {
     QVERIFY(child<QPushButton>(u"Command1"_s)->isEnabled());
 }
 
+void TestMainWindow::largeSheetIsAskedAbout_data() {
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("2000 is not asked") << u"2000"_s << 1 << false << true;
+    QTest::newRow("2001, yes") << u"2001"_s << 1 << true << true;
+    QTest::newRow("2001, no") << u"2001"_s << 1 << true << false;
+    QTest::newRow("1001 twice") << u"1001"_s << 2 << true << false;
+}
+
+void TestMainWindow::largeSheetIsAskedAbout() {
+    QFETCH(QString, quantity);
+    QFETCH(int, copies);
+    QFETCH(bool, asked);
+    QFETCH(bool, yes);
+    child<QLineEdit>(u"Text1"_s)->setText(quantity);
+    child<QSpinBox>(u"SpinCopies"_s)->setValue(copies);
+    questions_.answers = {yes};
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(questions_.asked.size(), asked ? 1 : 0);
+    if (asked)
+        QVERIFY(questions_.asked[0].contains(QString::number(quantity.toInt() * copies)));
+    QCOMPARE(titles_.isEmpty(), !yes); // the sample bank gives a sheet, shorter than asked
+}
+
+void TestMainWindow::lastBankComesBack() {
+    auto *restore = child<QPushButton>(u"Command8"_s);
+    QVERIFY(!restore->isEnabled()); // no backup yet
+    const QByteArray sample = bank_->readBytes(u"tk.txt"_s);
+    bank_->writeLines(u"tk.txt.bak"_s, {u"上次的题|1|1|0|1＋1＝2"_s});
+    const QByteArray before = bank_->readBytes(u"tk.txt.bak"_s);
+    makeForm(std::nullopt);
+    restore = child<QPushButton>(u"Command8"_s);
+    QVERIFY(restore->isEnabled());
+    questions_.answers = {false}; // asked first; No leaves both
+    QTest::mouseClick(restore, Qt::LeftButton);
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), sample);
+    questions_.answers = {true};
+    QTest::mouseClick(restore, Qt::LeftButton);
+    QCOMPARE(bank_->readBytes(u"tk.txt"_s), before);
+    QCOMPARE(bank_->readBytes(u"tk.txt.bak"_s), sample);
+    QCOMPARE(notices_.texts, QStringList{u"已换回上次下载之前的题库。"_s});
+}
+
 void TestMainWindow::runWithNoBank() {
     QFile::remove(bank_->path(u"tk.txt"_s));
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
@@ -734,6 +782,9 @@ void TestMainWindow::typingIsCheckedWhenItPauses() {
     QTest::keyClicks(spacing, u"2"_s);
     form_->settingsCheck(); // the half-second tick between the two keys
     QCOMPARE(spacing->text(), u"2"_s);
+    QTest::qWait(1700); // a long pause: still being edited, still not reset (it gave 305 once)
+    form_->settingsCheck();
+    QCOMPARE(spacing->text(), u"2"_s);
     QTest::keyClicks(spacing, u"5"_s);
     form_->settingsCheck();
     QCOMPARE(spacing->text(), u"25"_s);
@@ -746,6 +797,15 @@ void TestMainWindow::typingIsCheckedWhenItPauses() {
     child<QLineEdit>(u"Text1"_s)->setFocus();
     QTRY_COMPARE(spacing->text(), u"30"_s);
     QCOMPARE(notices_.texts, QStringList{u"行距请不要少于20磅！"_s});
+    // Enter checks it too, with the focus still in the field.
+    spacing->setFocus();
+    QTRY_VERIFY(spacing->hasFocus());
+    spacing->selectAll();
+    QTest::keyClicks(spacing, u"1"_s);
+    form_->settingsCheck();
+    QCOMPARE(spacing->text(), u"1"_s);
+    QTest::keyClick(spacing, Qt::Key_Return);
+    QCOMPARE(spacing->text(), u"30"_s);
 }
 
 void TestMainWindow::quantityAboveTheLimit_data() {

@@ -17,7 +17,10 @@
 #include <QProcessEnvironment>
 #include <QSettings>
 #include <QThread>
+#include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,6 +56,74 @@ BankDownload::BankDownload(QNetworkAccessManager &network, DownloadSettings sett
     : network_(network)
     , settings_(std::move(settings))
     , bankDir_(std::move(bankDir)) {}
+
+QString BankDownload::backupPath(const QString &bankDir) {
+    return BankLoader::downloadedBankPath(bankDir) + u".bak"_s;
+}
+
+namespace {
+
+Result<QByteArray> readWhole(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<QByteArray>::failure(
+            u"无法读取 %1：%2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result<QByteArray>::failure(
+            u"无法读取 %1：%2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
+    return Result<QByteArray>::success(std::move(bytes));
+}
+
+Status writeWhole(const QString &path, const QByteArray &bytes) {
+    return writeFileAtomically(path, bytes);
+}
+
+// The file as it is now, under the backup's name: a second name for the same file where the file system
+// allows it (no copy, no space), else a copy; either way put in place by one rename.
+Status keepAsBackup(const QString &path, const QString &backup) {
+    const QByteArray from = QFile::encodeName(path), temporary = QFile::encodeName(backup + u".part"_s);
+    ::unlink(temporary.constData());
+    if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW) == 0) {
+        if (::rename(temporary.constData(), QFile::encodeName(backup).constData()) == 0)
+            return succeeded();
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return Status::failure(systemErrorText(error));
+    }
+    const Result<QByteArray> bytes = readWhole(path);
+    if (!bytes)
+        return Status::failure(bytes.error());
+    return writeWhole(backup, bytes.value());
+}
+
+} // namespace
+
+Status BankDownload::restoreBackup(const QString &bankDir) {
+    QLockFile lock(lockFile(bankDir));
+    if (!lock.tryLock(0))
+        return Status::failure(u"另一个下载正在更新这个文件夹的题库"_s);
+    const QString bank = BankLoader::downloadedBankPath(bankDir), backup = backupPath(bankDir);
+    if (!QFileInfo::exists(backup))
+        return Status::failure(u"没有上次的题库可以恢复"_s);
+    const Result<QByteArray> before = readWhole(backup);
+    if (!before)
+        return Status::failure(before.error());
+    std::optional<QByteArray> current;
+    if (QFileInfo::exists(bank)) {
+        Result<QByteArray> now = readWhole(bank);
+        if (!now)
+            return Status::failure(now.error());
+        current = std::move(now).value();
+    }
+    // The bank first: if the backup cannot then be written, the old backup is still the old bank.
+    if (Status restored = writeWhole(bank, before.value()); !restored)
+        return restored;
+    if (current)
+        if (Status kept = writeWhole(backup, *current); !kept)
+            return Status::failure(u"题库已恢复，但被替换的题库没能保存为备份：%1"_s.arg(kept.error()));
+    return succeeded();
+}
 
 QString BankDownload::lockFile(const QString &bankDir) {
     return bankDir + u"/.tessaly-download.lock"_s;
@@ -160,6 +231,14 @@ bool BankDownload::joinIntoBank(const QByteArray pieces[7], const bool usable[7]
     Status step = bank.open();
     for (int g = 1; step && g <= 6; ++g)
         step = bank.write(usable[g] ? pieces[g] : kept[g]);
+    // Once the new bank is whole, the old one becomes the backup, so a download that brought the wrong
+    // bank can be taken back; no backup, no new bank.
+    if (step && QFileInfo::exists(bankPath))
+        if (const Status backedUp = keepAsBackup(bankPath, backupPath(bankDir_)); !backedUp) {
+            bank.cancel();
+            *failure = u"原来的题库无法保存为备份（%1）"_s.arg(backedUp.error());
+            return false;
+        }
     if (step)
         step = bank.commit();
     if (!step) {

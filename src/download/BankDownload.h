@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/Result.h"
+
 #include "download/DownloadHost.h"
 
 #include <QString>
@@ -44,6 +46,11 @@ public:
     DownloadOutcome run(DownloadHost &host);
 
     static QString lockFile(const QString &bankDir);
+    // The bank as it was before the last download replaced it (one generation).
+    static QString backupPath(const QString &bankDir);
+    // Puts the backup back as tk.txt; the bank it replaces becomes the backup, so a second restore
+    // undoes the first. Both files stay as they were when it fails.
+    static Status restoreBackup(const QString &bankDir);
 
     // Why a page was not taken.
     enum class PageFault { None, Network, Stopped, TooLarge, Incomplete, BadEncoding, NotABank };

@@ -20,6 +20,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -123,7 +124,12 @@ Form1::Form1(Form1Services services, QWidget *parent)
 
     for (QLineEdit *field : {ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4}) {
         field->installEventFilter(this);
-        connect(field, &QLineEdit::textEdited, this, [this, field] { lastTyped_[field].start(); });
+        connect(field, &QLineEdit::textEdited, this, [this, field] { beingEdited_.insert(field); });
+        // Enter ends the editing as leaving the field does: the value is checked now.
+        connect(field, &QLineEdit::returnPressed, this, [this, field] {
+            beingEdited_.erase(field);
+            settingsCheck();
+        });
     }
     // 100000 fits the quantity field in a smaller face; the field keeps its place in the layout.
     connect(ui_->Text1, &QLineEdit::textChanged, this, &Form1::fitQuantity);
@@ -160,6 +166,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
     connect(ui_->Command5, &QPushButton::clicked, this, &Form1::answerKeyOfLastSheet);
     connect(ui_->Command6, &QPushButton::clicked, this, &Form1::pageSettings);
     connect(ui_->Command7, &QPushButton::clicked, this, &Form1::answerKeyByCode);
+    connect(ui_->Command8, &QPushButton::clicked, this, &Form1::restoreLastBank);
     {
         // The paper is the one setting kept between runs of the program.
         const QSettings ini(services_.files.settingsFile, QSettings::IniFormat);
@@ -213,6 +220,7 @@ void Form1::startUp() {
     ui_->Combo2->addItems(codes::gradeNames());
     ui_->Combo2->setCurrentIndex(0);
     module3_->AddTrayIcon(caption());
+    updateRestore();
     ui_->Combo2->setCurrentIndex(0);
     timer1_->start();
 }
@@ -240,9 +248,7 @@ bool Form1::isNumberField(const QObject *object) const {
 }
 
 bool Form1::beingTyped(const QLineEdit *field) const {
-    const auto typed = lastTyped_.find(field);
-    return field->hasFocus() && typed != lastTyped_.end() && typed->second.isValid() &&
-           typed->second.elapsed() < TypingPauseMs;
+    return field->hasFocus() && beingEdited_.count(field) > 0;
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
@@ -253,7 +259,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event) {
         }
     } else if (event->type() == QEvent::FocusOut && isNumberField(watched)) {
         // Leaving a field ends its typing: check it now rather than at the next tick.
-        lastTyped_.erase(static_cast<QLineEdit *>(watched));
+        beingEdited_.erase(static_cast<QLineEdit *>(watched));
         QTimer::singleShot(0, this, &Form1::settingsCheck);
     } else if (watched == ui_->Label11 && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
@@ -278,8 +284,8 @@ void Form1::quantityFollowsColumns() {
 }
 
 void Form1::settingsCheck() {
-    // A field the user is typing in is left alone until the typing pauses or the focus leaves: "25"
-    // must not be checked, and reset, while it is still "2".
+    // A field the user is editing is left alone until the focus leaves it or Enter is pressed: "25"
+    // must not be checked, and reset, while it is still "2", however long the pause between the keys.
     const auto settled = [this](const QLineEdit *field) { return !beingTyped(field); };
     const double columns = numberValue(ui_->Text2->text());
     if (settled(ui_->Text2) && (columns < 1 || columns > 10)) {
@@ -491,6 +497,11 @@ void Form1::runFromButton() {
             notices_->ShowNotice(u"没有勾选任何专题，请至少勾选一个专题再出题。"_s, noticeTitle(), 1);
             return;
         }
+        // The office lays a long sheet out for minutes: the user decides whether it is worth it.
+        const qint64 total = qint64(asked.quantity) * std::max(1, asked.copies);
+        if (total > LargeSheet &&
+            !questions_->askYesNo(u"这次要出 %1 道题，放进文字处理软件要好几分钟。确定要出吗？"_s.arg(total)))
+            return;
         // A history that cannot be kept never stops the sheet: it is made without a code.
         service_.setHistory(history());
         std::unique_ptr<SheetOutputs> outputs = services_.makeOutputs(*notices_);
@@ -558,6 +569,24 @@ void Form1::downloadBank() {
     BankDownload download(*network_, downloadSettings_, services_.files.bankDir);
     lastDownload_ = download.run(*this);
     downloading_ = false;
+    updateRestore();
+}
+
+void Form1::updateRestore() {
+    ui_->Command8->setEnabled(QFileInfo::exists(BankDownload::backupPath(services_.files.bankDir)));
+}
+
+void Form1::restoreLastBank() {
+    if (running_ || downloading_)
+        return;
+    if (!questions_->askYesNo(u"换回上次下载之前的题库？现在的题库会留作备份，可以再换回来。"_s))
+        return;
+    const Status restored = BankDownload::restoreBackup(services_.files.bankDir);
+    notices_->ShowNotice(restored ? u"已换回上次下载之前的题库。"_s
+                                  : u"题库没有换回：%1"_s.arg(restored.error()),
+                         noticeTitle(), 1);
+    updateTopicTips();
+    updateRestore();
 }
 
 void Form1::downloadFromButton() {

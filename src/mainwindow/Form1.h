@@ -21,9 +21,9 @@
 #include <QVariant>
 #include <QWidget>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 class QCheckBox;
 class QLineEdit;
@@ -54,8 +54,9 @@ class Form1 : public QWidget, public SheetHost, public DownloadHost {
 
 public:
     using Services = Form1Services;
-    static constexpr int TypingPauseMs = 1500;
     static constexpr int MaximumQuantity = 100000;
+    // More questions than this in one run are asked about first.
+    static constexpr int LargeSheet = 2000;
 
     explicit Form1(Form1Services services = Form1Services(), QWidget *parent = nullptr);
     ~Form1() override;
@@ -72,6 +73,7 @@ public:
     void answerKeyOfLastSheet(); // Command5 "本卷答案"
     void pageSettings();         // Command6 "纸张…"
     void answerKeyByCode();      // Command7 "按卷号…"
+    void restoreLastBank();      // Command8 "恢复上次题库"
     // The settings of the controls, as a sheet's record keeps them.
     SheetRequest request() override;
     // The last sheet made, for its key.
@@ -122,7 +124,7 @@ private:
     void resetGrade();
     bool numericKeyPasses(QKeyEvent *event);
     bool isNumberField(const QObject *object) const;
-    // The field has the focus and was typed in during the last TypingPauseMs.
+    // The field has the focus and was typed in since it got it.
     bool beingTyped(const QLineEdit *field) const;
     void fitQuantity();
     // Keeps settings in tessaly.ini for the next start; when that fails, says that what (the user's
@@ -130,6 +132,8 @@ private:
     void keepSettings(const QList<std::pair<QString, QVariant>> &values, const QString &what);
     // Each topic box's tooltip ends with how many questions the bank holds for it at the chosen grade.
     void updateTopicTips();
+    // 恢复上次题库 can be pressed while there is a backup to restore.
+    void updateRestore();
 
     std::unique_ptr<Ui::Form1> ui_;
     Services services_;
@@ -148,7 +152,7 @@ private:
     DownloadSettings downloadSettings_;
     DownloadOutcome lastDownload_;
     QPointer<Form3> editor_; // null once the user closed it
-    std::map<const QLineEdit *, QElapsedTimer> lastTyped_;
+    std::set<const QLineEdit *> beingEdited_;
     bool realTarget_ = false;
     // The last sheet as the writer made it, for its key.
     std::optional<SheetOutcome> lastSheet_;
