@@ -225,19 +225,16 @@ void TestSelection::stopDuringLoading() {
             host.requestStop();
     };
     SheetService service(files.dir(), nullptr);
-    RecordingTarget *target = nullptr;
-    RecordingOutputs outputs([&target] {
-        auto made = std::make_unique<RecordingTarget>();
-        target = made.get();
-        return made;
-    });
+    RecordingTarget delivered;
+    RecordingOutputs outputs;
+    outputs.onDeliver = [&delivered](const RecordingTarget &document) { delivered = document; };
     SheetListener quiet;
     const SheetOutcome outcome = service.make(host, {}, outputs, quiet);
     QCOMPARE(outcome.end, SheetOutcome::End::Stopped);
     QVERIFY(outcome.sheet.items.isEmpty());
     // The writer still runs, types its heading, stops before the first question and ends the display.
-    QVERIFY(target->operations().contains(u"show"_s));
-    QVERIFY(!target->paragraphs().join(QString()).contains(u"1、"_s));
+    QVERIFY(delivered.operations().contains(u"show"_s));
+    QVERIFY(!delivered.paragraphs().join(QString()).contains(u"1、"_s));
     QCOMPARE(host.trace.last(), u"endProgress"_s);
 }
 
