@@ -34,6 +34,8 @@ private Q_SLOTS:
     void stopMidwayStillShows();
     void windowWorksWhileTheOfficeLoads();
     void warmUpBeforeTheFirstSheet();
+    void stopWhileTheOfficeLoads();
+    void officeOfTheWarmUpEndsWhenUnused();
     void officeFailingWhileTyping();
     void noOfficeFound();
     void officeThatExitsAtOnce();
@@ -208,7 +210,7 @@ void TestLibreOffice::windowWorksWhileTheOfficeLoads() {
     ScriptedHost host;
     host.setToday(u"2026/12/7"_s);
     int idles = 0;
-    OfficeDelivery target(office_, {false, [&idles] { ++idles; }});
+    OfficeDelivery target(office_, {false, [&idles] { ++idles; }, nullptr});
     const Result<QString> shown = deliverSample(target, host, u"0"_s, 200);
     QVERIFY2(shown.ok(), qPrintable(shown.error()));
     QVERIFY(idles > 0);
@@ -258,6 +260,53 @@ void TestLibreOffice::warmUpBeforeTheFirstSheet() {
     none.searchDirs = {work_.filePath(u"no-office-here"_s)};
     officewarmup::start(none);
     QVERIFY(!officewarmup::take(none));
+}
+
+void TestLibreOffice::stopWhileTheOfficeLoads() {
+    // A stop while the office loads a long sheet ends the wait at once, and the document is closed as
+    // soon as the office has it: no sheet opens after 出题终止.
+    const int before = unoreadback::openDocuments(*office_);
+    ScriptedHost host;
+    host.setToday(u"2026/12/7"_s);
+    DocxTarget sheet;
+    writeSample(host, sheet, u"0"_s, 3000);
+    QElapsedTimer clock;
+    qint64 stoppedAt = -1;
+    OfficeDelivery target(office_, {false, nullptr, [&] {
+                                        if (stoppedAt < 0 && clock.elapsed() > 200)
+                                            stoppedAt = clock.elapsed();
+                                        return stoppedAt >= 0;
+                                    }});
+    clock.start();
+    const Result<QString> shown = target.deliver(sheet, QString());
+    const qint64 returnedAt = clock.elapsed();
+    QVERIFY(!shown.ok());
+    QCOMPARE(shown.error(), u"出题已终止"_s);
+    QVERIFY2(returnedAt - stoppedAt < 500, qPrintable(u"%1 ms after the stop"_s.arg(returnedAt - stoppedAt)));
+    // The office finishes the load on its own; the document goes as it arrives.
+    QTRY_COMPARE_WITH_TIMEOUT(unoreadback::openDocuments(*office_), before, 120000);
+    QTest::qWait(500);
+    QCOMPARE(unoreadback::openDocuments(*office_), before);
+}
+
+void TestLibreOffice::officeOfTheWarmUpEndsWhenUnused() {
+    const QString pipe = pipe_ + u"_exit"_s;
+    OfficeOptions warm = options(pipe);
+    officewarmup::start(warm);
+    const std::shared_ptr<OfficeConnection> office = officewarmup::take(warm);
+    QVERIFY(office);
+    const qint64 pid = office->startedProcess();
+    QVERIFY(pid > 0);
+    // A sheet of ours is open in it: it stays.
+    OfficeDelivery delivery(office, {});
+    ScriptedHost host;
+    QVERIFY(deliverSample(delivery, host, u"0"_s).ok());
+    officewarmup::endIfUnused();
+    QVERIFY(running(pid));
+    // The sheet closed, nothing else open: it is ended with the program.
+    delivery.closeDocument();
+    officewarmup::endIfUnused();
+    QTRY_VERIFY_WITH_TIMEOUT(!running(pid), 20000);
 }
 
 void TestLibreOffice::officeFailingWhileTyping() {

@@ -73,7 +73,10 @@ int openMainWindow(int argc, char **argv) {
     window.show();
     if (!prepared)
         window.notices().ShowNotice(prepared.error(), window.caption(), 1);
-    return app.exec();
+    const int status = app.exec();
+    // An office started for the warm-up and left without a sheet of ours is not left running.
+    endWarmOfficeIfUnused();
+    return status;
 }
 
 } // namespace

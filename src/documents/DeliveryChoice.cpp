@@ -49,6 +49,12 @@ void warmUpOffice(const TargetSettings &settings) {
 #endif
 }
 
+void endWarmOfficeIfUnused() {
+#ifdef TESSALY_HAVE_LIBREOFFICE
+    officewarmup::endIfUnused();
+#endif
+}
+
 namespace {
 
 using Outputs = Result<std::unique_ptr<SheetOutputs>>;
@@ -71,8 +77,8 @@ Result<std::unique_ptr<SheetDelivery>> officeDelivery(const TargetSettings &sett
             return Result<std::unique_ptr<SheetDelivery>>::failure(connected.error());
         office = connected.value();
     }
-    return Result<std::unique_ptr<SheetDelivery>>::success(
-        std::make_unique<OfficeDelivery>(office, OfficeDelivery::Options{wish.headless, wish.idle}));
+    return Result<std::unique_ptr<SheetDelivery>>::success(std::make_unique<OfficeDelivery>(
+        office, OfficeDelivery::Options{wish.headless, wish.idle, wish.cancelled}));
 #else
     Q_UNUSED(settings);
     Q_UNUSED(wish);

@@ -28,6 +28,8 @@ struct TargetSettings {
 // worksheet does not wait for a cold office; chooseOutputs then takes that connection. Returns at once
 // and tells the user nothing.
 void warmUpOffice(const TargetSettings &settings);
+// At the program's end: the office the warm-up started is ended when no document is open in it.
+void endWarmOfficeIfUnused();
 
 // Who asks, and how its sheets should reach the user.
 struct DeliveryWish {
@@ -37,7 +39,8 @@ struct DeliveryWish {
     bool headless = false; // the command line's office: export and close, end an office started here
     FallbackDelivery::Notify notify;
     FallbackDelivery::OpenFile open = &FallbackDelivery::openWithDefaultApplication;
-    std::function<void()> idle; // the window's events while the office takes a sheet
+    std::function<void()> idle;      // the window's events while the office takes a sheet
+    std::function<bool()> cancelled; // the window's stop, while the office takes a sheet
 };
 
 // The one choice of where sheets go, for the window and the command line alike.

@@ -93,8 +93,10 @@ Form1::Form1(Form1Services services, QWidget *parent)
     realTarget_ = !services_.makeOutputs;
     if (!services_.makeOutputs) {
         const QString settingsFile = services_.files.settingsFile;
-        services_.makeOutputs = [settingsFile](NoticeSink &notices) -> std::unique_ptr<SheetOutputs> {
+        services_.makeOutputs = [this, settingsFile](NoticeSink &notices) -> std::unique_ptr<SheetOutputs> {
             DeliveryWish wish;
+            // A stop while the office works on the sheet ends the wait and discards the document.
+            wish.cancelled = [this] { return state_.stopRequested(); };
             // A starting office takes a second or two, a long sheet many: the window keeps drawing and
             // takes its clicks meanwhile.
             wish.idle = [] { QCoreApplication::processEvents(); };

@@ -38,6 +38,14 @@ std::optional<QString> deliverDocument(SheetOutputs &outputs, DocumentTarget &do
     return std::nullopt;
 }
 
+// A delivery that failed because the user stopped the run is a stop, not a failure to report.
+SheetOutcome failedOrStopped(SheetHost &host, const QString &why) {
+    SheetOutcome outcome;
+    outcome.end = host.stopRequested() ? SheetOutcome::End::Stopped : SheetOutcome::End::Failed;
+    outcome.error = why;
+    return outcome;
+}
+
 SheetOutcome failed(const QString &why) {
     SheetOutcome outcome;
     outcome.end = SheetOutcome::End::Failed;
@@ -127,7 +135,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         if (!asked.oneFile) {
             if (const std::optional<QString> why =
                     deliverDocument(outputs, *document, output, listener, &made.where))
-                return failed(*why);
+                return failedOrStopped(host, *why);
         }
         outcome.request = request;
         outcome.sheet = sheet;
@@ -174,7 +182,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
             if (!asked.oneFile) {
                 if (const std::optional<QString> why =
                         deliverDocument(outputs, *key, keyOutput, listener, &keyMade.where))
-                    return failed(*why);
+                    return failedOrStopped(host, *why);
                 listener.delivered(keyMade);
                 outcome.made.append(keyMade);
             } else {

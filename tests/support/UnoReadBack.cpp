@@ -88,4 +88,17 @@ std::optional<Document> read(OfficeDelivery &delivery, QString *error) {
     }
 }
 
+int openDocuments(OfficeConnection &office) {
+    try {
+        const Reference<css::container::XEnumeration> all =
+            office.uno().desktop->getComponents()->createEnumeration();
+        int count = 0;
+        for (; all->hasMoreElements(); all->nextElement())
+            ++count;
+        return count;
+    } catch (const css::uno::Exception &) {
+        return -1;
+    }
+}
+
 } // namespace unoreadback

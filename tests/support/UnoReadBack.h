@@ -34,5 +34,8 @@ struct Document {
 };
 
 std::optional<Document> read(OfficeDelivery &delivery, QString *error = nullptr);
+// How many documents the office holds open (ours, hidden or shown, and any other); -1 when it does not
+// answer.
+int openDocuments(OfficeConnection &office);
 
 } // namespace unoreadback

@@ -22,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 using namespace Qt::Literals::StringLiterals;
@@ -63,30 +64,80 @@ void showDocumentFrame(const Reference<css::lang::XComponent> &document) {
 
 namespace {
 
-// Runs work on a thread of its own while this thread keeps calling idle() (a window's event loop); the
-// office's answer may take seconds, the window must not. An exception of the work is thrown again here,
-// so the caller's guard sees it as if the call had been made on this thread.
-void runAside(const std::function<void()> &work, const std::function<void()> &idle) {
+struct Aside {
+    std::mutex lock;
+    bool done = false;
+    bool abandoned = false;
     std::exception_ptr error;
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
+};
+
+enum class Waited { Done, Abandoned };
+
+// Runs work on a thread of its own while this thread keeps calling idle() (a window's event loop): the
+// office's answer may take minutes, the window must not. When cancelled() turns true first (a stop), the
+// wait ends at once and the work finishes alone, then whenAbandoned() runs on its thread: what the office
+// made for us is discarded as it arrives. Both must own what they use. An exception of the work is thrown
+// again here, so the caller sees it as if the call had been made on this thread.
+Waited runAside(std::function<void()> work, const std::function<void()> &idle,
+                const std::function<bool()> &cancelled, std::function<void()> whenAbandoned) {
+    auto state = std::make_shared<Aside>();
+    std::thread([state, work = std::move(work), whenAbandoned = std::move(whenAbandoned)] {
+        std::exception_ptr error;
         try {
             work();
         } catch (...) {
             error = std::current_exception();
         }
-        done = true;
-    });
-    while (!done) {
+        bool abandoned = false;
+        {
+            const std::lock_guard<std::mutex> guard(state->lock);
+            state->done = true;
+            state->error = error;
+            abandoned = state->abandoned;
+        }
+        if (abandoned && whenAbandoned)
+            whenAbandoned();
+    }).detach();
+    for (;;) {
+        {
+            const std::lock_guard<std::mutex> guard(state->lock);
+            if (state->done)
+                break;
+        }
         if (idle)
             idle();
-        if (!done)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (cancelled && cancelled()) {
+            const std::lock_guard<std::mutex> guard(state->lock);
+            if (!state->done) {
+                state->abandoned = true;
+                return Waited::Abandoned;
+            }
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    worker.join();
-    if (error)
-        std::rethrow_exception(error);
+    if (state->error)
+        std::rethrow_exception(state->error);
+    return Waited::Done;
 }
+
+void closeQuietly(const Reference<css::lang::XComponent> &document) {
+    try {
+        if (const Reference<css::util::XCloseable> closeable{document, UNO_QUERY}; closeable.is())
+            closeable->close(true);
+    } catch (const css::uno::Exception &) {
+        // Already gone.
+    }
+}
+
+// What the thread that loads a sheet owns: its own copy of the sheet, the temporary folder, the office
+// and the document it gets, since the caller may stop waiting and go on.
+struct Load {
+    DocxTarget sheet;
+    QTemporaryDir dir;
+    std::shared_ptr<OfficeConnection> office;
+    Reference<css::lang::XComponent> document;
+};
 
 } // namespace
 
@@ -98,19 +149,29 @@ Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &
     // another, was tried and measured: Writer lays the whole document out again after every insert, and
     // a 10,000-question sheet took twice as long. Typing through the text API was slower still; the
     // benchmarks keep that comparison.)
-    QTemporaryDir dir;
-    if (!dir.isValid())
+    // A stop given before the sheet came here leaves it to be shown as far as it was written; one given
+    // while the office works ends the wait and discards what the office makes.
+    const std::function<bool()> &cancelled = d_->options.cancelled;
+    const std::function<bool()> stop = cancelled && !cancelled() ? cancelled : std::function<bool()>();
+    const Result<QString> stopped = Result<QString>::failure(u"出题已终止"_s);
+    auto load = std::make_shared<Load>();
+    load->sheet = sheet;
+    load->office = d_->office;
+    if (!load->dir.isValid())
         return Result<QString>::failure(u"无法创建临时文件夹"_s);
-    const QString file = dir.filePath(u"worksheet.docx"_s);
     try {
-        runAside(
-            [&] {
-                const Status saved = sheet.saveTo(file);
+        const Waited loaded = runAside(
+            [load] {
+                const QString file = load->dir.filePath(u"worksheet.docx"_s);
+                const Status saved = load->sheet.saveTo(file);
                 if (!saved)
                     throw css::uno::RuntimeException(toUno(saved.error()));
-                d_->document = loadHiddenDocument(*d_->office, fileUrl(file), true);
+                load->document = loadHiddenDocument(*load->office, fileUrl(file), true);
             },
-            d_->options.idle);
+            d_->options.idle, stop, [load] { closeQuietly(load->document); });
+        if (loaded == Waited::Abandoned)
+            return stopped;
+        d_->document = load->document;
         if (!path.isEmpty())
             if (const Status exported = exportTo(path); !exported) {
                 if (d_->options.headless)
@@ -122,7 +183,11 @@ Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &
             return Result<QString>::success(path);
         }
         // Showing a long document lays it out: that waits aside too.
-        runAside([this] { showDocumentFrame(d_->document); }, d_->options.idle);
+        const Reference<css::lang::XComponent> document = d_->document;
+        const Waited shown = runAside([document] { showDocumentFrame(document); }, d_->options.idle, stop,
+                                      [document] { closeQuietly(document); });
+        if (shown == Waited::Abandoned)
+            return stopped;
     } catch (const css::uno::Exception &e) {
         return Result<QString>::failure(describe(e));
     }
@@ -164,12 +229,7 @@ Status OfficeDelivery::exportTo(const QString &path) {
 }
 
 void OfficeDelivery::closeDocument() {
-    try {
-        if (const Reference<css::util::XCloseable> closeable{d_->document, UNO_QUERY}; closeable.is())
-            closeable->close(true);
-    } catch (const css::uno::Exception &) {
-        // Already gone.
-    }
+    closeQuietly(d_->document);
     // The references stay: any further call meets the disposed document and fails like it would if
     // the user had closed it.
 }

@@ -21,6 +21,9 @@ public:
         // While the office loads the sheet, the call runs on a thread of its own and the caller's thread
         // calls idle() every few milliseconds: a window keeps drawing and takes clicks.
         std::function<void()> idle;
+        // A stop given while the office works on a sheet: the wait ends at once and the document is
+        // closed as soon as the office has it.
+        std::function<bool()> cancelled;
     };
     OfficeDelivery(std::shared_ptr<OfficeConnection> office, Options options);
     ~OfficeDelivery() override;

@@ -5,7 +5,13 @@
 #include "documents/office/OfficeDelivery.h"
 #include "documents/office/UnoSupport.h"
 
+#include <QDeadlineTimer>
 #include <QThread>
+
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -39,6 +45,51 @@ bool answers(OfficeConnection &office) {
             return false;
         office.uno().desktop->getCurrentComponent();
         return true;
+    } catch (const css::uno::Exception &) {
+        return false;
+    }
+}
+
+// Runs a call to the office on a thread of its own, so a busy office (laying out a long sheet) never
+// holds the caller's thread: the caller's idle() runs meanwhile, and after the deadline the answer is
+// taken as `otherwise`. The thread owns the connection until it returns.
+bool askAside(const std::shared_ptr<OfficeConnection> &office, bool (*question)(OfficeConnection &),
+              const std::function<void()> &idle, int deadlineMs, bool otherwise) {
+    struct Answer {
+        std::mutex lock;
+        bool done = false;
+        bool value = false;
+    };
+    auto answer = std::make_shared<Answer>();
+    std::thread([answer, office, question] {
+        const bool value = question(*office);
+        const std::lock_guard<std::mutex> guard(answer->lock);
+        answer->value = value;
+        answer->done = true;
+    }).detach();
+    QDeadlineTimer deadline(deadlineMs);
+    for (;;) {
+        {
+            const std::lock_guard<std::mutex> guard(answer->lock);
+            if (answer->done)
+                return answer->value;
+        }
+        if (deadline.hasExpired())
+            return otherwise;
+        if (idle)
+            idle();
+        QThread::msleep(2);
+    }
+}
+
+// Whether the office shows no document at all: none of ours, none the user opened in it.
+bool holdsNoDocument(OfficeConnection &office) {
+    try {
+        if (!office.uno().desktop.is())
+            return false;
+        const Reference<css::container::XEnumerationAccess> components =
+            office.uno().desktop->getComponents();
+        return components.is() && !components->createEnumeration()->hasMoreElements();
     } catch (const css::uno::Exception &) {
         return false;
     }
@@ -89,9 +140,29 @@ std::shared_ptr<OfficeConnection> take(const OfficeOptions &options) {
         const std::lock_guard<std::mutex> guard(lock());
         connection = warm->connection;
     }
-    if (connection && answers(*connection))
+    // An office busy with a long sheet may take minutes to answer: the window does not wait for it.
+    if (connection && askAside(connection, &answers, options.idle, 5000, false))
         return connection;
     return nullptr;
+}
+
+void endIfUnused() {
+    std::shared_ptr<Warm> warm;
+    {
+        const std::lock_guard<std::mutex> guard(lock());
+        warm = current();
+    }
+    std::shared_ptr<OfficeConnection> connection;
+    if (warm) {
+        const std::lock_guard<std::mutex> guard(lock());
+        connection = warm->connection;
+    }
+    // Only an office this program started, and only while it holds no document at all; the user's own
+    // office, or ours with a sheet still open, stays.
+    if (!connection || connection->startedProcess() == 0)
+        return;
+    if (askAside(connection, &holdsNoDocument, nullptr, 3000, false))
+        connection->endOfficeIfStartedHere();
 }
 
 } // namespace officewarmup

@@ -18,5 +18,8 @@ void start(const OfficeOptions &options);
 // The warm connection for the options' pipe: waits for one on its way (calling options.idle), and checks
 // that the office still answers. Null when there is none, it failed, or the office has gone since.
 std::shared_ptr<OfficeConnection> take(const OfficeOptions &options);
+// At the program's end: ends the office the warm-up started when it holds no document (none of our
+// sheets, nothing the user opened in it). An office the user started is never ended.
+void endIfUnused();
 
 } // namespace officewarmup
