@@ -66,7 +66,7 @@ int main(int argc, char **argv) {
     const auto measure = [&](int count) {
         PauseMeter meter;
         MeteredHost host(meter);
-        OfficeDelivery target(office.value(), {false, [&meter] { meter.turn(); }, nullptr});
+        OfficeDelivery target(office.value(), {false, [&meter] { meter.turn(); }, nullptr, nullptr});
         const DrawnSheet args = syntheticWorksheet(count);
         meter.start();
         DocxTarget sheet;

@@ -18,7 +18,7 @@ class FuzzHost : public LoadHost {
 public:
     int grade = 0;
     int gradePosition() override { return grade; }
-    void processEvents() override {}
+    void yield() override {}
     bool stopRequested() override { return false; }
     void showNotice(const QString &) override {}
     void downloadBank() override {}

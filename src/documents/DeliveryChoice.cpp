@@ -78,7 +78,7 @@ Result<std::unique_ptr<SheetDelivery>> officeDelivery(const TargetSettings &sett
         office = connected.value();
     }
     return Result<std::unique_ptr<SheetDelivery>>::success(std::make_unique<OfficeDelivery>(
-        office, OfficeDelivery::Options{wish.headless, wish.idle, wish.cancelled}));
+        office, OfficeDelivery::Options{wish.headless, wish.idle, wish.cancelled, wish.mayRaise}));
 #else
     Q_UNUSED(settings);
     Q_UNUSED(wish);

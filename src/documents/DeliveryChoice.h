@@ -41,6 +41,7 @@ struct DeliveryWish {
     FallbackDelivery::OpenFile open = &FallbackDelivery::openWithDefaultApplication;
     std::function<void()> idle;      // the window's events while the office takes a sheet
     std::function<bool()> cancelled; // the window's stop, while the office takes a sheet
+    std::function<bool()> mayRaise;  // no dialog of the window's is open: a sheet may come to the front
 };
 
 // The one choice of where sheets go, for the window and the command line alike.

@@ -15,6 +15,7 @@
 #include "mainwindow/PageDialog.h"
 #include "mainwindow/ProgressTick.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -97,6 +98,8 @@ Form1::Form1(Form1Services services, QWidget *parent)
             DeliveryWish wish;
             // A stop while the office works on the sheet ends the wait and discards the document.
             wish.cancelled = [this] { return state_.stopRequested(); };
+            // A sheet that arrives while 确认退出 (or any dialog of ours) is open stays behind it.
+            wish.mayRaise = [] { return QApplication::activeModalWidget() == nullptr; };
             // A starting office takes a second or two, a long sheet many: the window keeps drawing and
             // takes its clicks meanwhile.
             wish.idle = [] { QCoreApplication::processEvents(); };

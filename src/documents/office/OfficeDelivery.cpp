@@ -50,11 +50,13 @@ Reference<css::lang::XComponent> loadHiddenDocument(OfficeConnection &office, co
     return component;
 }
 
-void showDocumentFrame(const Reference<css::lang::XComponent> &document) {
+void showDocumentFrame(const Reference<css::lang::XComponent> &document, bool raise) {
     const Reference<css::frame::XFrame> frame =
         Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getCurrentController()->getFrame();
     const Reference<css::awt::XWindow> window = frame->getContainerWindow();
     window->setVisible(true);
+    if (!raise)
+        return;
     if (const Reference<css::awt::XTopWindow> top{window, UNO_QUERY}; top.is())
         top->toFront();
     frame->activate();
@@ -182,10 +184,14 @@ Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &
             closeDocument();
             return Result<QString>::success(path);
         }
-        // Showing a long document lays it out: that waits aside too.
+        // Showing a long document lays it out: that waits aside too. It comes to the front only when no
+        // dialog of the caller's is open at that moment (keys typed for the dialog must not go into it).
         const Reference<css::lang::XComponent> document = d_->document;
-        const Waited shown = runAside([document] { showDocumentFrame(document); }, d_->options.idle, stop,
-                                      [document] { closeQuietly(document); });
+        Waited shown = runAside([document] { showDocumentFrame(document, false); }, d_->options.idle, stop,
+                                [document] { closeQuietly(document); });
+        if (shown == Waited::Done && (!d_->options.mayRaise || d_->options.mayRaise()))
+            shown = runAside([document] { showDocumentFrame(document, true); }, d_->options.idle, stop,
+                             [document] { closeQuietly(document); });
         if (shown == Waited::Abandoned)
             return stopped;
     } catch (const css::uno::Exception &e) {

@@ -24,6 +24,9 @@ public:
         // A stop given while the office works on a sheet: the wait ends at once and the document is
         // closed as soon as the office has it.
         std::function<bool()> cancelled;
+        // Asked once the document is visible: whether it may come to the front now (no dialog of ours
+        // open); unset: it may.
+        std::function<bool()> mayRaise;
     };
     OfficeDelivery(std::shared_ptr<OfficeConnection> office, Options options);
     ~OfficeDelivery() override;

@@ -17,7 +17,7 @@ namespace tessaly_uno {
 // A new document in a hidden frame: from a file (as a template: untitled, unsaved) or a factory URL.
 Reference<css::lang::XComponent> loadHiddenDocument(OfficeConnection &office, const rtl::OUString &url,
                                                     bool asTemplate);
-// The document's frame made visible, in front and active.
-void showDocumentFrame(const Reference<css::lang::XComponent> &document);
+// The document's frame made visible and, with raise, in front and active.
+void showDocumentFrame(const Reference<css::lang::XComponent> &document, bool raise = true);
 
 } // namespace tessaly_uno
