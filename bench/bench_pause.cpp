@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The largest pause of the caller's event loop while a worksheet goes into a warm, headless
 // LibreOffice (the window would freeze that long), and the whole time, for 1,000, 10,000 and 100,000
-// questions.
+// questions; and the time from a stop given while the office loads a sheet to the caller's getting its
+// thread back (the window's button enabled again).
 //   bench_pause [--quick]
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeDelivery.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -87,6 +89,30 @@ int main(int argc, char **argv) {
     for (int count : counts) {
         measure(count);
     }
+    // A stop half a second into the office's load of a long sheet.
+    const auto stopLatency = [&](int count) {
+        SettingsHost host;
+        DocxTarget sheet;
+        writeSheet(host, sheet, syntheticWorksheet(count));
+        QElapsedTimer clock;
+        qint64 stoppedAt = -1;
+        OfficeDelivery target(office.value(), {false, nullptr,
+                                               [&] {
+                                                   if (stoppedAt < 0 && clock.elapsed() >= 500)
+                                                       stoppedAt = clock.nsecsElapsed();
+                                                   return stoppedAt >= 0;
+                                               },
+                                               nullptr});
+        clock.start();
+        const Result<QString> shown = target.deliver(sheet, QString());
+        const double latency = stoppedAt < 0 ? 0 : (clock.nsecsElapsed() - stoppedAt) / 1e6;
+        std::printf("%-10d %18s %12.3f\n", count, shown ? "(done before)" : "stopped", latency);
+        std::fflush(stdout);
+    };
+    std::printf("\n%-10s %18s %12s\n", "questions", "stop at 500 ms", "ms to return");
+    for (int count : counts)
+        stopLatency(count);
+    QThread::sleep(quick ? 5 : 60); // the discarded documents go before the office ends
     office.value()->endOfficeIfStartedHere();
     return 0;
 }

@@ -3,6 +3,10 @@
 
 #include <QProcessEnvironment>
 #include <QSettings>
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <thread>
 
 #ifdef TESSALY_HAVE_LIBREOFFICE
 #include "documents/office/OfficeConnection.h"
@@ -63,6 +67,29 @@ Outputs outputsOf(std::unique_ptr<SheetDelivery> delivery) {
     return Outputs::success(std::make_unique<DocxOutputs>(std::move(delivery)));
 }
 
+#ifdef TESSALY_HAVE_LIBREOFFICE
+// Reaches the office on a thread of its own (a cold start takes seconds, a busy office may not answer at
+// once) while this thread runs options.idle: a window never waits inside a call to the office.
+Result<std::shared_ptr<OfficeConnection>> connectAside(const OfficeOptions &options) {
+    if (!options.idle)
+        return OfficeConnection::connect(options);
+    OfficeOptions quiet = options;
+    quiet.idle = nullptr; // the window's events run on the window's thread only
+    std::atomic<bool> done{false};
+    std::optional<Result<std::shared_ptr<OfficeConnection>>> connected;
+    std::thread worker([&] {
+        connected = OfficeConnection::connect(quiet);
+        done = true;
+    });
+    while (!done) {
+        options.idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    worker.join();
+    return std::move(*connected);
+}
+#endif
+
 // The office for the sheets: the connection the window made while the user was choosing, when the
 // office still answers it, else a new one. The delivery, or why there is none.
 Result<std::unique_ptr<SheetDelivery>> officeDelivery(const TargetSettings &settings,
@@ -72,7 +99,7 @@ Result<std::unique_ptr<SheetDelivery>> officeDelivery(const TargetSettings &sett
     options.idle = wish.idle;
     std::shared_ptr<OfficeConnection> office = warm ? officewarmup::take(options) : nullptr;
     if (!office) {
-        Result<std::shared_ptr<OfficeConnection>> connected = OfficeConnection::connect(options);
+        Result<std::shared_ptr<OfficeConnection>> connected = connectAside(options);
         if (!connected)
             return Result<std::unique_ptr<SheetDelivery>>::failure(connected.error());
         office = connected.value();
