@@ -32,6 +32,7 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QTimer>
+#include <cmath>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -82,6 +83,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
     , network_(new QNetworkAccessManager(this)) {
     initResources();
     ui_->setupUi(this);
+    scaleToTheDesktop();
     // 全选 and 未归类题 sit on the frame's top edge: keep them above it so all of them takes clicks.
     ui_->Check44->raise();
     ui_->Check46->raise();
@@ -204,6 +206,31 @@ Form1::Form1(Form1Services services, QWidget *parent)
 }
 
 Form1::~Form1() = default;
+
+double Form1::desktopScale() const {
+    // The form's positions are the original's, made for 96 dpi. A desktop that sets a larger font DPI
+    // (125 % to 200 %) grows the texts but not the positions; Qt's own high-DPI scaling, where it is on,
+    // grows both and leaves the logical DPI at 96.
+    return std::max(1.0, logicalDpiY() / 96.0);
+}
+
+void Form1::scaleToTheDesktop() {
+    const double factor = desktopScale();
+    if (factor <= 1.0)
+        return; // the original geometry, to the pixel
+    const auto scaled = [factor](int v) { return static_cast<int>(std::lround(v * factor)); };
+    for (QWidget *child : findChildren<QWidget *>()) {
+        // The form's own controls; the parts inside a spin box or a list lay themselves out.
+        if (child->isWindow() || child->objectName().isEmpty() || child->objectName().startsWith(u"qt_"_s))
+            continue;
+        const QRect r = child->geometry();
+        child->setGeometry(scaled(r.x()), scaled(r.y()), scaled(r.width()), scaled(r.height()));
+    }
+    const QSize size(scaled(width()), scaled(height()));
+    setMinimumSize(size);
+    setMaximumSize(size);
+    resize(size);
+}
 
 QString Form1::caption() const {
     return u"Tessaly V%1.%2.%3"_s.arg(TESSALY_VERSION_MAJOR)

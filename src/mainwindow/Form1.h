@@ -87,6 +87,8 @@ public:
     bool downloading() const { return downloading_; }
     const DownloadOutcome &lastDownload() const { return lastDownload_; }
     QString caption() const;
+    // 1 at 96 dpi; the factor the window's geometry grows by on a desktop with a larger font DPI.
+    double desktopScale() const;
 
     RunState &runState() { return state_; }
 
@@ -115,6 +117,7 @@ protected:
 
 private:
     void startUp();
+    void scaleToTheDesktop();
     void quantityFollowsColumns();
     void difficultyEcho();
     void onOlympiadMode();
