@@ -6,18 +6,24 @@
 #include "documents/office/OfficeDelivery.h"
 #include "documents/office/OfficeWarmUp.h"
 #include "generation/DocumentWriter.h"
+#include "history/SheetHistory.h"
+#include "mainwindow/Form1.h"
 #include "support/DocxReader.h"
 #include "support/RecordingTarget.h"
 #include "support/ScriptedHost.h"
 #include "support/UnoReadBack.h"
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSizeF>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,6 +41,7 @@ private Q_SLOTS:
     void windowWorksWhileTheOfficeLoads();
     void warmUpBeforeTheFirstSheet();
     void stopWhileTheOfficeLoads();
+    void windowStopsWhileTheOfficeWorks();
     void officeOfTheWarmUpEndsWhenUnused();
     void officeFailingWhileTyping();
     void noOfficeFound();
@@ -298,6 +305,68 @@ void TestLibreOffice::stopWhileTheOfficeLoads() {
     QCOMPARE(unoreadback::openDocuments(*office_), before);
 }
 
+namespace {
+
+struct Notices : NoticeSink {
+    QStringList texts;
+    void ShowNotice(const QString &text, const QString &, int) override { texts.append(text); }
+};
+struct Yes : Questions {
+    bool askYesNo(const QString &) override { return true; }
+};
+
+} // namespace
+
+void TestLibreOffice::windowStopsWhileTheOfficeWorks() {
+    // The real window and the real office: a stop given while LibreOffice takes a 10,000-question sheet
+    // gives the button back, says 出题终止, records nothing, and the sheet never stays open.
+    QTemporaryDir bank;
+    QVERIFY(QFile::copy(QStringLiteral(TESSALY_SAMPLE_BANK), bank.filePath(u"tk.txt"_s)));
+    qputenv("TESSALY_OFFICE_PIPE", pipe_.toUtf8());
+    qputenv("TESSALY_TARGET", "libreoffice");
+    const int before = unoreadback::openDocuments(*office_);
+    Notices notices;
+    Yes yes;
+    Form1Services services;
+    services.notices = &notices;
+    services.questions = &yes;
+    services.files = UserFiles::inFolder(bank.path());
+    services.historyFile = bank.filePath(u"history.sqlite"_s);
+    services.endProgram = [] {};
+    auto window = std::make_unique<Form1>(services);
+    window->findChild<QCheckBox *>(u"Check29"_s)->setChecked(true); // repeats: 10,000 from the sample
+    window->findChild<QLineEdit *>(u"Text1"_s)->setText(u"10000"_s);
+    // Once the writing is done (the progress timer off again) the office has the sheet: stop then.
+    auto *progress = window->findChild<QTimer *>(u"Timer2"_s);
+    QElapsedTimer sinceStop;
+    bool wasRunning = false;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        wasRunning = wasRunning || progress->isActive();
+        if (wasRunning && !progress->isActive() && !sinceStop.isValid()) {
+            QTest::qWait(300);
+            sinceStop.start();
+            window->stopAction();
+        }
+    });
+    watch.start();
+    QTest::mouseClick(window->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+    watch.stop();
+    qunsetenv("TESSALY_TARGET");
+    qunsetenv("TESSALY_OFFICE_PIPE");
+    QVERIFY(sinceStop.isValid());
+    qInfo("button back %lld ms after the stop; notices: %s", sinceStop.elapsed(),
+          qPrintable(notices.texts.join(u'|')));
+    QVERIFY(window->findChild<QPushButton *>(u"Command1"_s)->isEnabled());
+    QVERIFY2(notices.texts.contains(u"出题终止，请点击再次出题！"_s), qPrintable(notices.texts.join(u'|')));
+    QVERIFY2(!notices.texts.join(u'|').contains(u"没有做成"_s), qPrintable(notices.texts.join(u'|')));
+    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(services.historyFile);
+    QVERIFY(history.ok());
+    QVERIFY(history.value()->list().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(unoreadback::openDocuments(*office_), before, 180000);
+}
+
 void TestLibreOffice::officeOfTheWarmUpEndsWhenUnused() {
     const QString pipe = pipe_ + u"_exit"_s;
     OfficeOptions warm = options(pipe);
@@ -537,5 +606,5 @@ void TestLibreOffice::commandLineEndsTheOfficeItStarted() {
              "the office started by the command still runs");
 }
 
-QTEST_GUILESS_MAIN(TestLibreOffice)
+QTEST_MAIN(TestLibreOffice)
 #include "tst_libreoffice.moc"

@@ -67,15 +67,16 @@ int child(const QString &dpi, const QString &png) {
             text = radio->text();
             extra = radio->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, radio) +
                     radio->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, radio);
-        } else if (auto *label = qobject_cast<QLabel *>(w); label && label->pixmap().isNull() && !label->wordWrap()) {
+        } else if (auto *label = qobject_cast<QLabel *>(w);
+                   label && label->pixmap().isNull() && !label->wordWrap()) {
             text = label->text();
         }
         if (text.isEmpty() || !w->isVisibleTo(&window))
             continue;
         const int needed = w->fontMetrics().horizontalAdvance(text) + extra;
         if (needed > w->width()) {
-            out << "crowded " << w->objectName() << " " << text << " needs " << needed << " has " << w->width()
-                << Qt::endl;
+            out << "crowded " << w->objectName() << " " << text << " needs " << needed << " has "
+                << w->width() << Qt::endl;
             ++crowded;
         }
     }
@@ -85,7 +86,8 @@ int child(const QString &dpi, const QString &png) {
 }
 
 QString shot(const QString &dpi) {
-    return QDir::temp().filePath(u"tessaly-scaling-%1-%2.png"_s.arg(dpi).arg(QCoreApplication::applicationPid()));
+    return QDir::temp().filePath(
+        u"tessaly-scaling-%1-%2.png"_s.arg(dpi).arg(QCoreApplication::applicationPid()));
 }
 
 } // namespace

@@ -135,6 +135,6 @@ Outputs chooseOutputs(const TargetSettings &settings, const DeliveryWish &wish) 
         else
             unreachable = office.error();
     }
-    return outputsOf(
-        std::make_unique<FallbackDelivery>(std::move(primary), unreachable, folder, wish.notify, wish.open));
+    return outputsOf(std::make_unique<FallbackDelivery>(std::move(primary), unreachable, folder, wish.notify,
+                                                        wish.open, wish.cancelled));
 }

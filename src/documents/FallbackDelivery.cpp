@@ -17,12 +17,14 @@ Result<QString> FileDelivery::deliver(const DocxTarget &sheet, const QString &pa
 }
 
 FallbackDelivery::FallbackDelivery(std::unique_ptr<SheetDelivery> primary, QString unreachable,
-                                   QString folder, Notify notify, OpenFile open)
+                                   QString folder, Notify notify, OpenFile open,
+                                   std::function<bool()> stopped)
     : primary_(std::move(primary))
     , unreachable_(std::move(unreachable))
     , folder_(std::move(folder))
     , notify_(std::move(notify))
-    , open_(std::move(open)) {}
+    , open_(std::move(open))
+    , stopped_(std::move(stopped)) {}
 
 QString FallbackDelivery::defaultFolder() {
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -57,7 +59,7 @@ Result<QString> FallbackDelivery::deliver(const DocxTarget &sheet, const QString
     QString reason = unreachable_;
     if (primary_) {
         Result<QString> shown = primary_->deliver(sheet, path);
-        if (shown)
+        if (shown || (stopped_ && stopped_()))
             return shown;
         reason = shown.error();
         // A word processor that failed once is not tried again for the sheets that follow.

@@ -17,8 +17,9 @@ public:
     using OpenFile = std::function<bool(const QString &)>;
 
     // primary may be null: then unreachable says why (empty when the .docx was asked for).
+    // stopped: the user's stop; a sheet the office dropped because of it is not saved instead.
     FallbackDelivery(std::unique_ptr<SheetDelivery> primary, QString unreachable, QString folder,
-                     Notify notify, OpenFile open);
+                     Notify notify, OpenFile open, std::function<bool()> stopped = {});
 
     Result<QString> deliver(const DocxTarget &sheet, const QString &path) override;
     void finish() override;
@@ -38,5 +39,6 @@ private:
     QString folder_;
     Notify notify_;
     OpenFile open_;
+    std::function<bool()> stopped_;
     bool failedWhileTyping_ = false; // the office took the sheet and failed with it
 };
