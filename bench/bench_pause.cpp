@@ -2,17 +2,20 @@
 // The largest pause of the caller's event loop while a worksheet goes into a warm, headless
 // LibreOffice (the window would freeze that long), and the whole time, for 1,000, 10,000 and 100,000
 // questions; and the time from a stop given while the office loads a sheet to the caller's getting its
-// thread back (the window's button enabled again).
+// thread back (the window's button enabled again); and the longest pause over the window's whole road
+// of a sheet (load, draw, write, the office, the record in the history) for the same counts.
 //   bench_pause [--quick]
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeDelivery.h"
 #include "generation/DocumentWriter.h"
 #include "generation/SettingsHost.h"
+#include "service/SheetService.h"
 
 #include "BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -112,6 +115,40 @@ int main(int argc, char **argv) {
     std::printf("\n%-10s %18s %12s\n", "questions", "stop at 500 ms", "ms to return");
     for (int count : counts)
         stopLatency(count);
+    // The whole road, as the window takes it: a bank of `count` questions, a history, the office.
+    const auto wholeRoad = [&](int count) {
+        QTemporaryDir folder;
+        QFile bank(folder.filePath(u"tk.txt"_s));
+        if (!bank.open(QIODevice::WriteOnly))
+            qFatal("no bank");
+        for (int i = 0; i < count; ++i)
+            bank.write(u"小明有%1个苹果，妈妈又给了他8个，一共有多少个？|1|1|1|%1＋8＝%2（个）\r\n"_s.arg(i)
+                           .arg(i + 8)
+                           .toUtf8());
+        bank.close();
+        Result<std::unique_ptr<SheetHistory>> history =
+            SheetHistory::open(folder.filePath(u"history.sqlite"_s));
+        if (!history)
+            qFatal("%s", qPrintable(history.error()));
+        PauseMeter meter;
+        MeteredHost host(meter);
+        host.settings().quantity = count;
+        DocxOutputs outputs(std::make_unique<OfficeDelivery>(
+            office.value(), OfficeDelivery::Options{false, [&meter] { meter.turn(); }, nullptr, nullptr}));
+        SheetService service(folder.path(), history.value().get());
+        SheetListener quiet;
+        meter.start();
+        const SheetOutcome made = service.make(host, {}, outputs, quiet);
+        meter.turn();
+        if (!made.ok())
+            qFatal("%s", qPrintable(made.error));
+        std::printf("%-10d %18.1f %12.0f\n", count, meter.longest / 1e6, meter.clock.nsecsElapsed() / 1e6);
+        std::fflush(stdout);
+    };
+    std::printf("\n%-10s %18s %12s   (the window's whole road)\n", "questions", "longest pause ms",
+                "total ms");
+    for (int count : counts)
+        wholeRoad(count);
     QThread::sleep(quick ? 5 : 60); // the discarded documents go before the office ends
     office.value()->endOfficeIfStartedHere();
     return 0;
