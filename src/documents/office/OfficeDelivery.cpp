@@ -155,7 +155,7 @@ Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &
     // while the office works ends the wait and discards what the office makes.
     const std::function<bool()> &cancelled = d_->options.cancelled;
     const std::function<bool()> stop = cancelled && !cancelled() ? cancelled : std::function<bool()>();
-    const Result<QString> stopped = Result<QString>::failure(u"出题已终止"_s);
+    const auto stopped = [] { return Result<QString>::failure(u"出题已终止"_s); };
     auto load = std::make_shared<Load>();
     load->sheet = sheet;
     load->office = d_->office;
@@ -172,7 +172,7 @@ Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &
             },
             d_->options.idle, stop, [load] { closeQuietly(load->document); });
         if (loaded == Waited::Abandoned)
-            return stopped;
+            return stopped();
         d_->document = load->document;
         if (!path.isEmpty())
             if (const Status exported = exportTo(path); !exported) {
@@ -193,7 +193,7 @@ Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &
             shown = runAside([document] { showDocumentFrame(document, true); }, d_->options.idle, stop,
                              [document] { closeQuietly(document); });
         if (shown == Waited::Abandoned)
-            return stopped;
+            return stopped();
     } catch (const css::uno::Exception &e) {
         return Result<QString>::failure(describe(e));
     }
