@@ -4,6 +4,8 @@
 namespace textnormal {
 
 QString withoutSpaces(QStringView text) {
+    if (!text.contains(u' '))
+        return text.toString(); // the usual case: one copy, no scan by character
     QString result;
     result.reserve(text.size());
     for (QChar c : text)
