@@ -109,8 +109,9 @@ void checkFile(const QString &path, QList<Finding> &findings, QHash<QString, Pla
             later.append(
                 {name, number, u"计算"_s, u"计算步骤“%1”不对：左边等于 %2"_s.arg(m.step, m.expected), line});
         const int code = r.topicCode;
-        if (r.grade >= 0 && r.difficulty >= 0 && ((code >= 0 && code <= 80) || code == 99))
-            ++counts[{r.grade, code}][static_cast<size_t>(r.difficulty)];
+        const int difficulty = r.difficulty();
+        if (r.grade >= 0 && difficulty >= 0 && ((code >= 0 && code <= 80) || code == 99))
+            ++counts[{r.grade, code}][static_cast<size_t>(difficulty)];
     }
     findings += later;
 }

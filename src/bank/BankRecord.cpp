@@ -60,7 +60,6 @@ BankRecord parse(QStringView line) {
     r.grade = r.hasGrade ? wholeIn(fields[1], 0, 6) : -1;
     r.topicCode = wholeIn(fields[2], 0, 1000);
     r.record.topic = r.topicCode;
-    r.difficulty = wholeIn(fields[3], 0, 5);
     return r;
 }
 
@@ -81,7 +80,7 @@ QStringList problems(const BankRecord &r) {
     numberField(r.gradeText, r.grade, u"年级“%1”应为 0 到 6"_s.arg(r.gradeText));
     numberField(r.record.topicCode, knownTopicCode(r.topicCode) ? r.topicCode : -1,
                 u"专题代码“%1”应为 0 到 80 或 99"_s.arg(r.record.topicCode));
-    numberField(r.record.difficulty, r.difficulty, u"难度“%1”应为 0 到 5"_s.arg(r.record.difficulty));
+    numberField(r.record.difficulty, r.difficulty(), u"难度“%1”应为 0 到 5"_s.arg(r.record.difficulty));
     if (r.record.answerText.isEmpty())
         found.append(u"答案为空"_s);
     // A topic the window never offers at this grade: no worksheet can ever draw the question.
@@ -100,3 +99,7 @@ QStringList problems(const BankRecord &r) {
 }
 
 } // namespace bankrecord
+
+int BankRecord::difficulty() const {
+    return bankrecord::wholeIn(record.difficulty, 0, 5);
+}

@@ -18,7 +18,8 @@ struct BankRecord {
     bool hasGrade = false; // the line has a "|": without one it belongs to every grade
     int grade = -1;        // 0..6, or -1 when the grade reads as no whole grade
     int topicCode = -1;    // 0..1000, or -1 when the code reads as no whole number in that range
-    int difficulty = -1;   // 0..5, or -1
+    // 0..5, or -1; read only where asked (the loader does not need it).
+    int difficulty() const;
 
     // Whether a run at this grade position (0 = all grades) takes the line.
     bool takenAtGrade(int position) const { return !hasGrade || position == 0 || grade == position; }
