@@ -264,7 +264,6 @@ void TestLibreOffice::warmUpBeforeTheFirstSheet() {
     auto *fallback =
         dynamic_cast<FallbackDelivery *>(&static_cast<DocxOutputs &>(*chosen.value()).delivery());
     QVERIFY(fallback && fallback->primary()); // the warm office takes the sheets
-    QCOMPARE(office->startedProcess() > 0, true);
     const qint64 pid = office->startedProcess();
     office->endOfficeIfStartedHere();
     QVERIFY(!running(pid));

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/DeliveryChoice.h"
 
+#include "documents/WorkAside.h"
+
 #include <QProcessEnvironment>
 #include <QSettings>
-#include <atomic>
-#include <chrono>
+#include <memory>
 #include <optional>
-#include <thread>
 
 #ifdef TESSALY_HAVE_LIBREOFFICE
 #include "documents/office/OfficeConnection.h"
@@ -75,18 +75,9 @@ Result<std::shared_ptr<OfficeConnection>> connectAside(const OfficeOptions &opti
         return OfficeConnection::connect(options);
     OfficeOptions quiet = options;
     quiet.idle = nullptr; // the window's events run on the window's thread only
-    std::atomic<bool> done{false};
-    std::optional<Result<std::shared_ptr<OfficeConnection>>> connected;
-    std::thread worker([&] {
-        connected = OfficeConnection::connect(quiet);
-        done = true;
-    });
-    while (!done) {
-        options.idle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    worker.join();
-    return std::move(*connected);
+    auto connected = std::make_shared<std::optional<Result<std::shared_ptr<OfficeConnection>>>>();
+    waitAside([quiet, connected] { *connected = OfficeConnection::connect(quiet); }, options.idle);
+    return std::move(**connected);
 }
 #endif
 

@@ -15,14 +15,8 @@ namespace {
 // must find their questions again.
 SheetItem itemOf(const Candidate &candidate) {
     const QuestionRecord &r = *candidate.record;
-    // The difficulty is almost always one digit: those share six texts instead of one copy a question.
-    static const QString Digits[] = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
-                                     QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")};
-    const QStringView d = r.difficulty;
-    QString difficulty = d.size() == 1 && d[0] >= u'0' && d[0] <= u'5' ? Digits[d[0].unicode() - u'0']
-                                                                       : textnormal::withoutSpaces(d);
     return SheetItem{textnormal::withoutSpaces(r.questionText), candidate.topicCode,
-                     textnormal::withoutSpaces(r.answerText), std::move(difficulty)};
+                     textnormal::withoutSpaces(r.answerText), textnormal::withoutSpaces(r.difficulty)};
 }
 
 } // namespace

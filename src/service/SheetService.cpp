@@ -39,18 +39,26 @@ std::optional<QString> deliverDocument(SheetOutputs &outputs, DocumentTarget &do
 }
 
 // A delivery that failed because the user stopped the run is a stop, not a failure to report.
-SheetOutcome failedOrStopped(SheetHost &host, const QString &why) {
+SheetOutcome failed(const QString &why, bool stopped = false) {
     SheetOutcome outcome;
-    outcome.end = host.stopRequested() ? SheetOutcome::End::Stopped : SheetOutcome::End::Failed;
+    outcome.end = stopped ? SheetOutcome::End::Stopped : SheetOutcome::End::Failed;
     outcome.error = why;
     return outcome;
 }
 
-SheetOutcome failed(const QString &why) {
-    SheetOutcome outcome;
-    outcome.end = SheetOutcome::End::Failed;
-    outcome.error = why;
-    return outcome;
+// The document to write the next sheet (or key) into: a new one, or, for one file, the batch's shared
+// one from a new page.
+DocumentTarget *documentFor(SheetOutputs &outputs, bool oneFile, std::unique_ptr<DocumentTarget> &shared,
+                            std::unique_ptr<DocumentTarget> &own) {
+    if (!oneFile) {
+        own = outputs.newDocument();
+        return own.get();
+    }
+    if (shared)
+        shared->nextSheet();
+    else
+        shared = outputs.newDocument();
+    return shared.get();
 }
 
 } // namespace
@@ -117,17 +125,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         const QString keyOutput = copyPath(order.keyOutput, copy, files);
 
         std::unique_ptr<DocumentTarget> own;
-        DocumentTarget *document = nullptr;
-        if (asked.oneFile) {
-            if (oneSheet)
-                oneSheet->nextSheet();
-            else
-                oneSheet = outputs.newDocument();
-            document = oneSheet.get();
-        } else {
-            own = outputs.newDocument();
-            document = own.get();
-        }
+        DocumentTarget *document = documentFor(outputs, asked.oneFile, oneSheet, own);
         DocumentWriter::write(host, *document, request, sheet, today);
         host.endProgress();
 
@@ -135,7 +133,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         if (!asked.oneFile) {
             if (const std::optional<QString> why =
                     deliverDocument(outputs, *document, output, listener, &made.where))
-                return failedOrStopped(host, *why);
+                return failed(*why, host.stopRequested());
         }
         outcome.request = request;
         outcome.sheet = sheet;
@@ -166,23 +164,13 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
             SheetRequest keyRequest = request;
             keyRequest.answers = true;
             std::unique_ptr<DocumentTarget> ownKey;
-            DocumentTarget *key = nullptr;
-            if (asked.oneFile) {
-                if (oneKey)
-                    oneKey->nextSheet();
-                else
-                    oneKey = outputs.newDocument();
-                key = oneKey.get();
-            } else {
-                ownKey = outputs.newDocument();
-                key = ownKey.get();
-            }
+            DocumentTarget *key = documentFor(outputs, asked.oneFile, oneKey, ownKey);
             DocumentWriter::write(host, *key, keyRequest, sheet, today);
             MadeSheet keyMade{made.code, count, true, keyOutput};
             if (!asked.oneFile) {
                 if (const std::optional<QString> why =
                         deliverDocument(outputs, *key, keyOutput, listener, &keyMade.where))
-                    return failedOrStopped(host, *why);
+                    return failed(*why, host.stopRequested());
                 listener.delivered(keyMade);
                 outcome.made.append(keyMade);
             } else {
@@ -218,12 +206,12 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
 SheetOutcome SheetService::remake(RunControl &control, SheetRequest request, const DrawnSheet &sheet,
                                   const QString &today, const QString &path, SheetOutputs &outputs,
                                   SheetListener &listener) {
+    const auto done = qScopeGuard([&] { outputs.finish(); });
     std::unique_ptr<DocumentTarget> document = outputs.newDocument();
     DocumentWriter::write(control, *document, request, sheet, today);
     MadeSheet made{sheet.code, sheet.items.size(), request.answers, QString()};
     if (const std::optional<QString> why = deliverDocument(outputs, *document, path, listener, &made.where))
         return failed(*why);
-    outputs.finish();
     listener.delivered(made);
     SheetOutcome outcome;
     outcome.made.append(made);

@@ -25,28 +25,17 @@ struct MadeSheet {
 class SheetListener {
 public:
     virtual ~SheetListener() = default;
-    virtual void copyStarted(int copy, int copies) {
-        Q_UNUSED(copy);
-        Q_UNUSED(copies);
-    }
+    virtual void copyStarted(int /*copy*/, int /*copies*/) {}
     // A bank file could not be read; returning false ends the run before anything is written.
-    virtual bool bankUnreadable(const QStringList &messages) {
-        Q_UNUSED(messages);
-        return true;
-    }
+    virtual bool bankUnreadable(const QStringList & /*messages*/) { return true; }
     // Fewer questions than asked (none: 0).
-    virtual void shortSheet(qsizetype drawn) { Q_UNUSED(drawn); }
+    virtual void shortSheet(qsizetype /*drawn*/) {}
     // Fresh questions ran short: `reused` lately used ones filled the sheet.
-    virtual void fewerFresh(int copy, int copies, qsizetype fresh, qsizetype reused) {
-        Q_UNUSED(copy);
-        Q_UNUSED(copies);
-        Q_UNUSED(fresh);
-        Q_UNUSED(reused);
-    }
-    virtual void notRecorded(const QString &why) { Q_UNUSED(why); }
+    virtual void fewerFresh(int /*copy*/, int /*copies*/, qsizetype /*fresh*/, qsizetype /*reused*/) {}
+    virtual void notRecorded(const QString & /*why*/) {}
     // What a document had to change in the text.
-    virtual void documentWarnings(const QStringList &warnings) { Q_UNUSED(warnings); }
-    virtual void delivered(const MadeSheet &made) { Q_UNUSED(made); }
+    virtual void documentWarnings(const QStringList & /*warnings*/) {}
+    virtual void delivered(const MadeSheet & /*made*/) {}
 };
 
 // One request of the user: the sheet (copies and one file included), and where the command line wants

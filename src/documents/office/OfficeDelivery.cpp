@@ -2,6 +2,7 @@
 #include "documents/office/OfficeDelivery.h"
 
 #include "common/AtomicFile.h"
+#include "documents/WorkAside.h"
 #include "documents/office/OfficeDeliveryImpl.h"
 
 #include <com/sun/star/awt/XTopWindow.hpp>
@@ -66,63 +67,6 @@ void showDocumentFrame(const Reference<css::lang::XComponent> &document, bool ra
 
 namespace {
 
-struct Aside {
-    std::mutex lock;
-    bool done = false;
-    bool abandoned = false;
-    std::exception_ptr error;
-};
-
-enum class Waited { Done, Abandoned };
-
-// Runs work on a thread of its own while this thread keeps calling idle() (a window's event loop): the
-// office's answer may take minutes, the window must not. When cancelled() turns true first (a stop), the
-// wait ends at once and the work finishes alone, then whenAbandoned() runs on its thread: what the office
-// made for us is discarded as it arrives. Both must own what they use. An exception of the work is thrown
-// again here, so the caller sees it as if the call had been made on this thread.
-Waited runAside(std::function<void()> work, const std::function<void()> &idle,
-                const std::function<bool()> &cancelled, std::function<void()> whenAbandoned) {
-    auto state = std::make_shared<Aside>();
-    std::thread([state, work = std::move(work), whenAbandoned = std::move(whenAbandoned)] {
-        std::exception_ptr error;
-        try {
-            work();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        bool abandoned = false;
-        {
-            const std::lock_guard<std::mutex> guard(state->lock);
-            state->done = true;
-            state->error = error;
-            abandoned = state->abandoned;
-        }
-        if (abandoned && whenAbandoned)
-            whenAbandoned();
-    }).detach();
-    for (;;) {
-        {
-            const std::lock_guard<std::mutex> guard(state->lock);
-            if (state->done)
-                break;
-        }
-        if (idle)
-            idle();
-        if (cancelled && cancelled()) {
-            const std::lock_guard<std::mutex> guard(state->lock);
-            if (!state->done) {
-                state->abandoned = true;
-                return Waited::Abandoned;
-            }
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    if (state->error)
-        std::rethrow_exception(state->error);
-    return Waited::Done;
-}
-
 void closeQuietly(const Reference<css::lang::XComponent> &document) {
     try {
         if (const Reference<css::util::XCloseable> closeable{document, UNO_QUERY}; closeable.is())
@@ -162,7 +106,7 @@ Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &
     if (!load->dir.isValid())
         return Result<QString>::failure(u"无法创建临时文件夹"_s);
     try {
-        const Waited loaded = runAside(
+        const Waited loaded = waitAside(
             [load] {
                 const QString file = load->dir.filePath(u"worksheet.docx"_s);
                 const Status saved = load->sheet.saveTo(file);
@@ -187,11 +131,11 @@ Result<QString> OfficeDelivery::deliver(const DocxTarget &sheet, const QString &
         // Showing a long document lays it out: that waits aside too. It comes to the front only when no
         // dialog of the caller's is open at that moment (keys typed for the dialog must not go into it).
         const Reference<css::lang::XComponent> document = d_->document;
-        Waited shown = runAside([document] { showDocumentFrame(document, false); }, d_->options.idle, stop,
-                                [document] { closeQuietly(document); });
+        Waited shown = waitAside([document] { showDocumentFrame(document, false); }, d_->options.idle, stop,
+                                 [document] { closeQuietly(document); });
         if (shown == Waited::Done && (!d_->options.mayRaise || d_->options.mayRaise()))
-            shown = runAside([document] { showDocumentFrame(document, true); }, d_->options.idle, stop,
-                             [document] { closeQuietly(document); });
+            shown = waitAside([document] { showDocumentFrame(document, true); }, d_->options.idle, stop,
+                              [document] { closeQuietly(document); });
         if (shown == Waited::Abandoned)
             return stopped();
     } catch (const css::uno::Exception &e) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/office/OfficeWarmUp.h"
 
+#include "documents/WorkAside.h"
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeDelivery.h"
 #include "documents/office/UnoSupport.h"
@@ -11,6 +12,7 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -50,36 +52,15 @@ bool answers(OfficeConnection &office) {
     }
 }
 
-// Runs a call to the office on a thread of its own, so a busy office (laying out a long sheet) never
-// holds the caller's thread: the caller's idle() runs meanwhile, and after the deadline the answer is
-// taken as `otherwise`. The thread owns the connection until it returns.
+// Asks the office on a thread of its own, so a busy office (laying out a long sheet) never holds the
+// caller's thread: the caller's idle() runs meanwhile, and after the deadline the answer is `otherwise`.
 bool askAside(const std::shared_ptr<OfficeConnection> &office, bool (*question)(OfficeConnection &),
               const std::function<void()> &idle, int deadlineMs, bool otherwise) {
-    struct Answer {
-        std::mutex lock;
-        bool done = false;
-        bool value = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    std::thread([answer, office, question] {
-        const bool value = question(*office);
-        const std::lock_guard<std::mutex> guard(answer->lock);
-        answer->value = value;
-        answer->done = true;
-    }).detach();
-    QDeadlineTimer deadline(deadlineMs);
-    for (;;) {
-        {
-            const std::lock_guard<std::mutex> guard(answer->lock);
-            if (answer->done)
-                return answer->value;
-        }
-        if (deadline.hasExpired())
-            return otherwise;
-        if (idle)
-            idle();
-        QThread::msleep(2);
-    }
+    auto answer = std::make_shared<std::atomic<bool>>(otherwise);
+    const QDeadlineTimer deadline(deadlineMs);
+    const Waited waited = waitAside([answer, office, question] { *answer = question(*office); }, idle,
+                                    [&deadline] { return deadline.hasExpired(); });
+    return waited == Waited::Done ? answer->load() : otherwise;
 }
 
 // Whether the office shows no document at all: none of ours, none the user opened in it.
