@@ -31,6 +31,8 @@ private Q_SLOTS:
     void decode();
     void lines_data();
     void lines();
+    void readLinesInPieces_data();
+    void readLinesInPieces();
 
     void gradeSelection_data();
     void gradeSelection();
@@ -190,6 +192,86 @@ void TestBank::lines() {
     QStringList got;
     banktext::forEachLine(text, [&](QStringView line) { got.append(line.toString()); });
     QCOMPARE(got, lines);
+}
+
+namespace {
+
+struct CollectedLines : banktext::LineSink {
+    QStringList lines;
+    int restarts = 0;
+    bool line(QStringView line) override {
+        lines.append(line.toString());
+        return true;
+    }
+    void restart() override {
+        lines.clear();
+        ++restarts;
+    }
+};
+
+} // namespace
+
+// The reading in pieces gives the lines the reading of the whole file gives, wherever a piece ends.
+void TestBank::readLinesInPieces_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("restarts");
+    const auto gbk = [](const QString &text) { return banktext::encode(text); };
+    const qsizetype piece = qsizetype{1} << 20;
+    const QByteArray filler(piece - 1, 'a');
+    QTest::newRow("small gbk") << gbk(u"小明有7元钱|1|1|0|7＋2＝9\r\n第二行"_s) << 0;
+    QTest::newRow("small utf-8") << u"小明\n唯一"_s.toUtf8() << 0;
+    QTest::newRow("empty") << QByteArray() << 0;
+    QTest::newRow("cr lf cut by the piece's end") << QByteArray(filler + "\r\nb\r\n") << 0;
+    QTest::newRow("lone cr at the piece's end") << QByteArray(filler + "\rb") << 0;
+    QTest::newRow("cr at the file's end") << QByteArray(filler + "\r") << 0;
+    QTest::newRow("gbk character cut by the piece's end") << QByteArray(filler + gbk(u"题\n又"_s)) << 0;
+    QTest::newRow("four-byte character cut") << QByteArray(QByteArray(piece - 2, 'a') + gbk(u"𠀀\n"_s)) << 0;
+    // ASCII at the start chooses nothing; the UTF-8 far on is read as UTF-8.
+    QTest::newRow("utf-8 character cut") << QByteArray(filler + u"题\n"_s.toUtf8()) << 1;
+    QByteArray longLine;
+    while (longLine.size() < 3 * piece)
+        longLine += gbk(u"很长的题目"_s);
+    QTest::newRow("a line longer than three pieces") << QByteArray("x\n" + longLine + "\ny") << 0;
+    // "文件" in UTF-8 is valid GB18030 as well ("鏂囦欢"): the start reads as UTF-8, the whole as GB18030.
+    QByteArray utf8Start;
+    while (utf8Start.size() < 2 * piece)
+        utf8Start += u"文件|1|1|0|2\r\n"_s.toUtf8();
+    QTest::newRow("utf-8 at the start, a gbk line far on")
+        << QByteArray(utf8Start + gbk(u"丁|3|4|5|z\r\n"_s)) << 1;
+    QTest::newRow("utf-8 with byte-order mark") << QByteArray("\xEF\xBB\xBF" + utf8Start) << 0;
+}
+
+void TestBank::readLinesInPieces() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, restarts);
+    TempBank files;
+    files.writeBytes(u"tk.txt"_s, bytes);
+    CollectedLines sink;
+    const Result<bool> read = banktext::readLines(files.dir() + u"/tk.txt"_s, sink);
+    QVERIFY2(read.ok(), qPrintable(read.error()));
+    QVERIFY(read.value());
+    const std::optional<QString> whole = banktext::decode(bytes);
+    QVERIFY(whole.has_value());
+    QStringList expected;
+    banktext::forEachLine(*whole, [&](QStringView line) { expected.append(line.toString()); });
+    QCOMPARE(sink.lines.size(), expected.size());
+    QVERIFY(sink.lines == expected);
+    QCOMPARE(sink.restarts, restarts);
+
+    // Undecodable bytes name the file; a sink that says stop ends the reading.
+    files.writeBytes(u"zbtk.txt"_s, QByteArray(bytes + "\x80\xFF\x80"));
+    CollectedLines broken;
+    const Result<bool> bad = banktext::readLines(files.dir() + u"/zbtk.txt"_s, broken);
+    QVERIFY(!bad.ok());
+    QVERIFY(bad.error().contains(u"zbtk.txt"_s));
+    struct FirstOnly : banktext::LineSink {
+        int seen = 0;
+        bool line(QStringView) override { return ++seen < 1; }
+        void restart() override {}
+    } first;
+    const Result<bool> stopped = banktext::readLines(files.dir() + u"/tk.txt"_s, first);
+    QVERIFY(stopped.ok());
+    QCOMPARE(stopped.value(), expected.isEmpty());
 }
 
 namespace {

@@ -3,7 +3,6 @@
 
 #include "bank/BankCheck.h"
 #include "bank/BankLoader.h"
-#include "bank/BankText.h"
 #include "generation/SettingsHost.h"
 #include "history/SheetHistory.h"
 #include "service/SheetService.h"
@@ -26,14 +25,14 @@ public:
         SettingsHost::showNotice(text);
         err_ << u"提示："_s << text << Qt::endl;
     }
+    bool checksLines() const override { return true; }
 
 private:
     QTextStream &err_;
 };
 
-constexpr int ShownProblems = 10;
-
-// Reads each bank file once up front: an unreadable file stops the command, malformed lines are listed.
+// The bank folder and its files, before anything else starts: the files themselves are read once, by
+// the run, which reports a file it cannot read or decode and the lines an author ought to mend.
 bool checkBank(const QString &dir, QTextStream &err) {
     const QFileInfo folder(dir);
     const QString where = QDir::toNativeSeparators(dir);
@@ -52,21 +51,14 @@ bool checkBank(const QString &dir, QTextStream &err) {
     const QString files[] = {BankLoader::downloadedBankPath(dir), BankLoader::userBankPath(dir)};
     bool any = false;
     for (const QString &path : files) {
-        if (!QFileInfo(path).isFile())
+        const QFileInfo file(path);
+        if (!file.isFile())
             continue;
         any = true;
-        const Result<QString> text = banktext::readFile(path);
-        if (!text) {
-            err << text.error() << Qt::endl;
+        if (!file.isReadable()) {
+            err << u"无法读取题库文件 %1：没有权限"_s.arg(path) << Qt::endl;
             return false;
         }
-        const QList<bankcheck::Problem> problems = bankcheck::problems(text.value());
-        const QString name = QFileInfo(path).fileName();
-        for (qsizetype i = 0; i < std::min<qsizetype>(problems.size(), ShownProblems); ++i)
-            err << u"警告："_s << bankcheck::describe(name, problems[i]) << Qt::endl;
-        if (problems.size() > ShownProblems)
-            err << u"警告：%1 还有 %2 处问题未列出"_s.arg(name).arg(problems.size() - ShownProblems)
-                << Qt::endl;
     }
     if (!any)
         err << u"题库不存在：%1 中既没有 tk.txt 也没有 zbtk.txt"_s.arg(QDir::toNativeSeparators(dir))
@@ -98,6 +90,16 @@ public:
     bool bankUnreadable(const QStringList &messages) override {
         err_ << messages.join(u'\n') << Qt::endl;
         return false;
+    }
+    void bankProblems(const QList<FileProblems> &files) override {
+        for (const FileProblems &file : files) {
+            for (const bankcheck::Problem &problem : file.first)
+                err_ << u"警告："_s << bankcheck::describe(file.fileName, problem) << Qt::endl;
+            if (file.total > file.first.size())
+                err_ << u"警告：%1 还有 %2 处问题未列出"_s.arg(file.fileName)
+                            .arg(file.total - file.first.size())
+                     << Qt::endl;
+        }
     }
     void shortSheet(qsizetype drawn) override {
         if (drawn == 0)

@@ -23,40 +23,66 @@ bool isBankFile(const QString &path) {
     return info.isFile() && !info.isHidden();
 }
 
-} // namespace
+// Takes the lines of one file as they are decoded.
+class FileLoad : public banktext::LineSink {
+public:
+    FileLoad(LoadHost &host, QuestionBank &bank, FileProblems &problems)
+        : host_(host)
+        , bank_(bank)
+        , problems_(problems)
+        , checks_(host.checksLines())
+        , firstRecord_(bank.size()) {}
 
-bool BankLoader::addLines(LoadHost &host, QString text, QuestionBank &bank) {
-    const QStringView kept = bank.keepText(std::move(text));
-    bool stopped = false;
-    banktext::forEachLine(kept, [&](QStringView line) {
-        if (stopped)
-            return;
-        host.yield();
-        if (host.stopRequested()) {
-            stopped = true;
-            return;
-        }
+    bool line(QStringView line) override {
+        ++number_;
+        host_.yield();
+        if (host_.stopRequested())
+            return false;
         if (banktext::isBlankLine(line))
-            return;
+            return true;
         const BankRecord parsed = bankrecord::parse(line);
-        if (parsed.takenAtGrade(host.gradePosition()))
-            bank.append(parsed.record);
-    });
-    return !stopped;
-}
+        if (checks_)
+            for (const QString &message : bankrecord::problems(parsed)) {
+                if (problems_.first.size() < BankLoader::KeptProblems)
+                    problems_.first.append({number_, message});
+                ++problems_.total;
+            }
+        if (parsed.takenAtGrade(host_.gradePosition()))
+            bank_.keep(parsed.record, line);
+        return true;
+    }
+    void restart() override {
+        bank_.truncate(firstRecord_);
+        problems_.first.clear();
+        problems_.total = 0;
+        number_ = 0;
+    }
+
+private:
+    LoadHost &host_;
+    QuestionBank &bank_;
+    FileProblems &problems_;
+    const bool checks_;
+    const qsizetype firstRecord_;
+    int number_ = 0;
+};
+
+} // namespace
 
 LoadReport BankLoader::load(LoadHost &host, const QString &dir, QuestionBank &bank) {
     LoadReport report;
     bank.clear();
 
     const auto readInto = [&](const QString &path) {
-        Result<QString> text = banktext::readFile(path);
-        if (!text) {
-            report.unreadable.append(text.error());
-            return;
-        }
-        if (!addLines(host, std::move(text).value(), bank))
+        FileProblems problems{QFileInfo(path).fileName(), {}, 0};
+        FileLoad lines(host, bank, problems);
+        const Result<bool> read = banktext::readLines(path, lines);
+        if (!read)
+            report.unreadable.append(read.error());
+        else if (!read.value())
             report.stopped = true;
+        if (problems.total > 0)
+            report.problems.append(std::move(problems));
     };
 
     const QString downloaded = downloadedBankPath(dir);

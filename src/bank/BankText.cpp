@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
 #include <unistd.h>
@@ -131,6 +132,9 @@ std::optional<QString> decode(const QByteArray &bytes) {
         return text;
     if (iconvInto("GB18030", bytes, text))
         return text;
+    // Valid UTF-8 that did not read better at its start (ASCII only there, say) is UTF-8 all the same.
+    if (iconvInto("UTF-8", bytes, text))
+        return text;
     return std::nullopt;
 }
 
@@ -151,6 +155,127 @@ Result<QString> readFile(const QString &path) {
         return Result<QString>::failure(
             u"题库文件 %1 的编码无法识别（应为 UTF-8 或 GBK/GB18030）"_s.arg(path));
     return Result<QString>::success(std::move(*text));
+}
+
+namespace {
+
+constexpr qsizetype ReadPiece = qsizetype{1} << 20;
+
+enum class Pass { Done, Stopped, Invalid, Unreadable };
+
+// Hands the complete lines at the front of `pending` to the sink and drops them; `scanned` is how far
+// an earlier call looked already, so a very long line is not looked through again with every piece.
+bool handOverLines(QString &pending, qsizetype &scanned, bool atEnd, LineSink &sink) {
+    const QChar *data = pending.constData();
+    const qsizetype n = pending.size();
+    qsizetype start = 0;
+    qsizetype i = scanned;
+    while (i < n) {
+        const char16_t c = data[i].unicode();
+        if (c != u'\r' && c != u'\n') {
+            ++i;
+            continue;
+        }
+        if (c == u'\r' && i + 1 == n && !atEnd)
+            break; // the LF that may follow opens the next piece
+        if (!sink.line(QStringView(data + start, i - start)))
+            return false;
+        i += (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ? 2 : 1;
+        start = i;
+    }
+    if (atEnd && start < n) {
+        if (!sink.line(QStringView(data + start, n - start)))
+            return false;
+        start = n;
+    }
+    if (atEnd)
+        i = start;
+    pending.remove(0, start);
+    scanned = i - start;
+    return true;
+}
+
+// One pass over the file from `from` in one encoding, with one converter for the whole file.
+Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) {
+    if (!file.seek(from))
+        return Pass::Unreadable;
+    iconv_t cd =
+        ::iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", encoding);
+    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
+        return Pass::Invalid;
+    const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
+    // The bytes of a character cut by a piece's end wait at the buffer's start for the rest of it.
+    QByteArray bytes(ReadPiece + 16, Qt::Uninitialized);
+    qsizetype waiting = 0;
+    QString pending;
+    pending.reserve(2 * ReadPiece);
+    qsizetype scanned = 0;
+    for (;;) {
+        const qint64 got = file.read(bytes.data() + waiting, ReadPiece);
+        if (got < 0 || file.error() != QFileDevice::NoError)
+            return Pass::Unreadable;
+        const bool atEnd = got == 0;
+        const qsizetype have = waiting + static_cast<qsizetype>(got);
+        char *in = bytes.data();
+        size_t inLeft = static_cast<size_t>(have);
+        const qsizetype old = pending.size();
+        // No encoding here gives more UTF-16 units than it has bytes.
+        pending.resize(old + have);
+        char *out = reinterpret_cast<char *>(pending.data() + old);
+        size_t outLeft = static_cast<size_t>(have) * sizeof(QChar);
+        if (::iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) &&
+            (errno != EINVAL || atEnd))
+            return Pass::Invalid;
+        if (atEnd && ::iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
+            return Pass::Invalid;
+        pending.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(out) - pending.constData()));
+        waiting = static_cast<qsizetype>(inLeft);
+        if (waiting > 0)
+            std::memmove(bytes.data(), in, inLeft);
+        if (!handOverLines(pending, scanned, atEnd, sink))
+            return Pass::Stopped;
+        if (atEnd)
+            return Pass::Done;
+    }
+}
+
+} // namespace
+
+Result<bool> readLines(const QString &path, LineSink &sink) {
+    QFile file(path);
+    const auto unreadable = [&] {
+        return Result<bool>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable();
+    const QByteArray start = file.read(qsizetype{64} * 1024);
+    if (file.error() != QFileDevice::NoError)
+        return unreadable();
+    Pass pass = Pass::Invalid;
+    if (start.startsWith("\xEF\xBB\xBF")) {
+        pass = decodePass(file, "UTF-8", 3, sink);
+    } else {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        (void)utf8(start);
+        const bool asUtf8 = !utf8.hasError() && utf8ReadsBetter(start);
+        pass = decodePass(file, asUtf8 ? "UTF-8" : "GB18030", 0, sink);
+        // The start chose wrong (or could not choose: ASCII only): the other encoding, from the first line.
+        if (pass == Pass::Invalid) {
+            sink.restart();
+            pass = decodePass(file, asUtf8 ? "GB18030" : "UTF-8", 0, sink);
+        }
+    }
+    switch (pass) {
+    case Pass::Done:
+        return Result<bool>::success(true);
+    case Pass::Stopped:
+        return Result<bool>::success(false);
+    case Pass::Unreadable:
+        return unreadable();
+    case Pass::Invalid:
+        break;
+    }
+    return Result<bool>::failure(u"题库文件 %1 的编码无法识别（应为 UTF-8 或 GBK/GB18030）"_s.arg(path));
 }
 
 bool isBlankLine(QStringView line) {

@@ -13,9 +13,9 @@
 namespace banktext {
 
 // UTF-8 when the bytes start with a UTF-8 byte-order mark or are valid UTF-8 throughout, GB18030
-// (a superset of GBK) otherwise. Returns std::nullopt only when the GB18030 decoding fails too.
-// Where both decodings succeed, the one that gives more Chinese characters wins, since a short GBK
-// text can be valid UTF-8 by chance.
+// (a superset of GBK) otherwise. Returns std::nullopt only when neither decoding succeeds.
+// Where both decodings succeed, the one that gives more Chinese characters at the start wins, since a
+// short GBK text can be valid UTF-8 by chance.
 std::optional<QString> decode(const QByteArray &bytes);
 // Whether the bytes are valid UTF-8 (without a byte-order mark) or valid GB18030, by the decoder
 // decode() uses.
@@ -28,6 +28,18 @@ QByteArray encode(QStringView text);
 
 // Reads and decodes a whole bank file; the message names the file when it cannot be read or decoded.
 Result<QString> readFile(const QString &path);
+
+// Reads a bank file in pieces and hands over its lines (as forEachLine cuts them) as it decodes, so a
+// large bank is read once and never held whole, neither as bytes nor as text. The encoding is chosen as
+// decode() chooses it, from the file's start; should the file turn out not to be in that encoding,
+// restart() is called and the lines come again from the first, read in the other. line() returns false
+// to stop the reading: the result is then false; true when every line was handed over.
+struct LineSink {
+    virtual ~LineSink() = default;
+    virtual bool line(QStringView line) = 0;
+    virtual void restart() = 0;
+};
+Result<bool> readLines(const QString &path, LineSink &sink);
 
 // Calls f(line) for every line of the text. A line ends at CR LF, at a lone CR or at a lone LF;
 // the last line needs no line end, and an empty text has no lines.

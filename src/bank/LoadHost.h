@@ -15,4 +15,7 @@ public:
     virtual void showNotice(const QString &text) = 0;
     // The bank download, run to its end (it may ask the user first).
     virtual void downloadBank() = 0;
+    // Whether the load should also find the lines a bank's author ought to mend (the command line
+    // reports them; the window does not).
+    virtual bool checksLines() const { return false; }
 };

@@ -3,17 +3,21 @@
 
 #include "bank/QuestionRecord.h"
 
-#include <QString>
+#include <QStringView>
+#include <memory>
 #include <vector>
 
 // The records of one load, tk.txt first and then zbtk.txt, each in file order; duplicates stay.
-// The bank keeps the decoded text of every file it read, so records are views without copies.
+// The bank keeps a copy of the text of every line it took, in large blocks that never move, so a
+// record's fields are views without a copy each, and the lines a run does not take are not kept.
 class QuestionBank {
 public:
     void clear();
-    // Keeps a decoded file text alive for the records that will point into it; returns a view of it.
-    QStringView keepText(QString text);
-    void append(const QuestionRecord &record) { records_.push_back(record); }
+    // Takes a record whose fields are views into `line`: the line is copied into the bank and the
+    // record kept pointing into the copy.
+    void keep(const QuestionRecord &record, QStringView line);
+    // Drops the records from `count` on (a file read again from its start).
+    void truncate(qsizetype count);
 
     qsizetype size() const { return static_cast<qsizetype>(records_.size()); }
     bool isEmpty() const { return records_.empty(); }
@@ -21,6 +25,10 @@ public:
     const std::vector<QuestionRecord> &records() const { return records_; }
 
 private:
-    std::vector<QString> texts_;
+    QStringView store(QStringView line);
+
+    std::vector<std::unique_ptr<char16_t[]>> blocks_;
+    qsizetype blockLeft_ = 0;
+    QChar *blockNext_ = nullptr;
     std::vector<QuestionRecord> records_;
 };

@@ -104,6 +104,8 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
             outcome.error = run_.loadReport().unreadable.join(u'\n');
             return outcome;
         }
+        if (copy == 1 && !run_.loadReport().problems.isEmpty())
+            listener.bankProblems(run_.loadReport().problems);
         const bool stopped = host.stopRequested();
         // What the writer and the record take: the choices as they stand once the draw is done.
         SheetRequest request = host.request();

@@ -28,6 +28,8 @@ public:
     virtual void copyStarted(int /*copy*/, int /*copies*/) {}
     // A bank file could not be read; returning false ends the run before anything is written.
     virtual bool bankUnreadable(const QStringList & /*messages*/) { return true; }
+    // Lines of the bank that its author ought to mend, found where the host checks lines (first copy).
+    virtual void bankProblems(const QList<FileProblems> & /*files*/) {}
     // Fewer questions than asked (none: 0).
     virtual void shortSheet(qsizetype /*drawn*/) {}
     // Fresh questions ran short: `reused` lately used ones filled the sheet.
