@@ -34,6 +34,8 @@ packages=(
   poppler-utils python3-docx
   # a real static web server for the download test
   nginx-light
+  # the anchors the speed benchmark measures the program against
+  zip unzip sqlite3
 )
 
 # Root installs directly (CI); anyone else through sudo.

@@ -1,25 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CheckCommand.h"
 
+#include "app/BankScan.h"
 #include "app/GenerateOptions.h"
-#include "bank/ArithmeticCheck.h"
 #include "bank/BankLoader.h"
-#include "bank/BankRecord.h"
-#include "bank/BankText.h"
 #include "bank/CodeTables.h"
-#include "bank/DuplicateCheck.h"
-#include "bank/EncodingCheck.h"
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringDecoder>
-#include <map>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -31,89 +23,6 @@ QList<QCommandLineOption> options() {
                 u"tk.txt 与 zbtk.txt 所在的文件夹，默认为用户的题库文件夹（tessaly --help 列出）"_s,
                 u"DIR"_s),
             QCommandLineOption(u"format"_s, u"报告格式：text（默认）或 json"_s, u"F"_s)};
-}
-
-struct Finding {
-    QString file;
-    int line;
-    QString kind; // 记录, 重复, 编码, 计算
-    QString message;
-    QString text;
-};
-
-struct Place {
-    QString file;
-    int line;
-};
-
-// difficulty counts of one grade and topic code
-using Counts = std::map<std::pair<int, int>, std::array<int, 6>>;
-
-void checkFile(const QString &path, QList<Finding> &findings, QHash<QString, Place> &exact,
-               QHash<QString, Place> &similar, Counts &counts) {
-    const QString name = QFileInfo(path).fileName();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        findings.append({name, 0, u"文件"_s, u"无法读取：%1"_s.arg(file.errorString()), QString()});
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    std::optional<QString> decoded = banktext::decode(bytes);
-    if (!decoded) {
-        // Undecodable as a whole: each line as best it reads, so its records are still checked (the
-        // encoding findings below say which lines are wrong).
-        QString text;
-        for (const QByteArray &line : bytes.split('\n')) {
-            const QByteArray plain = line.endsWith('\r') ? line.chopped(1) : line;
-            text +=
-                (banktext::validUtf8(plain) ? QString::fromUtf8(plain) : QStringDecoder("GB18030")(plain)) +
-                u'\n';
-        }
-        decoded = text;
-    }
-    QStringList lines;
-    banktext::forEachLine(*decoded, [&](QStringView line) { lines.append(line.toString()); });
-    const auto lineText = [&lines](int line) {
-        return line >= 1 && line <= lines.size() ? lines[line - 1] : QString();
-    };
-
-    for (const encodingcheck::LineFinding &f : encodingcheck::findings(bytes))
-        findings.append({name, f.line, u"编码"_s, f.message, lineText(f.line)});
-    // One parse a line: the record findings (listed first, as the report has always put them), the
-    // duplicates, the arithmetic and the table.
-    QList<Finding> later;
-    for (int number = 1; number <= lines.size(); ++number) {
-        const QString &line = lines[number - 1];
-        if (banktext::isBlankLine(line))
-            continue;
-        const BankRecord r = bankrecord::parse(line);
-        for (const QString &message : bankrecord::problems(r))
-            findings.append({name, number, u"记录"_s, message, line});
-        if (r.fieldCount < 5)
-            continue;
-        const QString question = r.record.questionText.toString();
-        if (!question.trimmed().isEmpty()) {
-            if (const auto same = exact.constFind(question); same != exact.cend())
-                later.append({name, number, u"重复"_s,
-                              u"与 %1 第%2行的题目完全相同"_s.arg(same->file).arg(same->line), line});
-            else if (const auto like = similar.constFind(duplicatecheck::comparable(question));
-                     like != similar.cend())
-                later.append(
-                    {name, number, u"重复"_s,
-                     u"与 %1 第%2行的题目相同（去掉空白、统一全角半角后）"_s.arg(like->file).arg(like->line),
-                     line});
-            exact.insert(question, {name, number});
-            similar.insert(duplicatecheck::comparable(question), {name, number});
-        }
-        for (const arithmeticcheck::Mistake &m : arithmeticcheck::mistakes(r.record.answerText))
-            later.append(
-                {name, number, u"计算"_s, u"计算步骤“%1”不对：左边等于 %2"_s.arg(m.step, m.expected), line});
-        const int code = r.topicCode;
-        const int difficulty = r.difficulty();
-        if (r.grade >= 0 && difficulty >= 0 && ((code >= 0 && code <= 80) || code == 99))
-            ++counts[{r.grade, code}][static_cast<size_t>(difficulty)];
-    }
-    findings += later;
 }
 
 QString topicName(int code) {
@@ -160,15 +69,13 @@ int runCheckCommand(const QStringList &arguments, const UserFiles &files, QTextS
         return 1;
     }
 
-    QList<Finding> findings;
-    QHash<QString, Place> exact, similar;
-    Counts counts;
-    for (const QString &path : bankFiles)
-        checkFile(path, findings, exact, similar, counts);
+    const bankscan::Report scanned = bankscan::scan(bankFiles);
+    const QList<bankscan::Finding> &findings = scanned.findings;
+    const bankscan::Counts &counts = scanned.counts;
 
     if (format == u"json"_s) {
         QJsonArray found, table;
-        for (const Finding &f : findings)
+        for (const bankscan::Finding &f : findings)
             found.append(QJsonObject{{u"file"_s, f.file},
                                      {u"line"_s, f.line},
                                      {u"kind"_s, f.kind},
@@ -197,7 +104,7 @@ int runCheckCommand(const QStringList &arguments, const UserFiles &files, QTextS
         return findings.isEmpty() ? 0 : 1;
     }
 
-    for (const Finding &f : findings) {
+    for (const bankscan::Finding &f : findings) {
         out << f.file << u" 第"_s << f.line << u"行 ["_s << f.kind << u"] "_s << f.message << Qt::endl;
         if (!f.text.isEmpty())
             out << u"    "_s << f.text << Qt::endl;

@@ -165,26 +165,34 @@ enum class Pass { Done, Stopped, Invalid, Unreadable };
 
 // Hands the complete lines at the front of `pending` to the sink and drops them; `scanned` is how far
 // an earlier call looked already, so a very long line is not looked through again with every piece.
-bool handOverLines(QString &pending, qsizetype &scanned, bool atEnd, LineSink &sink) {
-    const QChar *data = pending.constData();
+char16_t unitOf(QChar c) {
+    return c.unicode();
+}
+char16_t unitOf(char c) {
+    return static_cast<unsigned char>(c);
+}
+
+template <typename Buffer, typename Sink>
+bool handOverLines(Buffer &pending, qsizetype &scanned, bool atEnd, Sink &sink) {
+    const auto *data = pending.constData();
     const qsizetype n = pending.size();
     qsizetype start = 0;
     qsizetype i = scanned;
     while (i < n) {
-        const char16_t c = data[i].unicode();
+        const char16_t c = unitOf(data[i]);
         if (c != u'\r' && c != u'\n') {
             ++i;
             continue;
         }
         if (c == u'\r' && i + 1 == n && !atEnd)
             break; // the LF that may follow opens the next piece
-        if (!sink.line(QStringView(data + start, i - start)))
+        if (!sink.line({data + start, i - start}))
             return false;
-        i += (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ? 2 : 1;
+        i += (c == u'\r' && i + 1 < n && unitOf(data[i + 1]) == u'\n') ? 2 : 1;
         start = i;
     }
     if (atEnd && start < n) {
-        if (!sink.line(QStringView(data + start, n - start)))
+        if (!sink.line({data + start, n - start}))
             return false;
         start = n;
     }
@@ -199,6 +207,7 @@ bool handOverLines(QString &pending, qsizetype &scanned, bool atEnd, LineSink &s
 Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) {
     if (!file.seek(from))
         return Pass::Unreadable;
+
     iconv_t cd =
         ::iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", encoding);
     if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
@@ -276,6 +285,81 @@ Result<bool> readLines(const QString &path, LineSink &sink) {
         break;
     }
     return Result<bool>::failure(u"题库文件 %1 的编码无法识别（应为 UTF-8 或 GBK/GB18030）"_s.arg(path));
+}
+
+Result<bool> readByteLines(const QString &path, ByteLineSink &sink, QByteArray *start) {
+    QFile file(path);
+    const auto unreadable = [&] {
+        return Result<bool>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable();
+    QByteArray pending;
+    pending.reserve(2 * ReadPiece);
+    qsizetype scanned = 0;
+    bool first = true;
+    for (;;) {
+        const qsizetype old = pending.size();
+        pending.resize(old + ReadPiece);
+        const qint64 got = file.read(pending.data() + old, ReadPiece);
+        if (got < 0 || file.error() != QFileDevice::NoError)
+            return unreadable();
+        pending.resize(old + static_cast<qsizetype>(got));
+        if (first) {
+            if (start)
+                *start = pending.first(std::min<qsizetype>(pending.size(), qsizetype{64} * 1024));
+            if (pending.startsWith("\xEF\xBB\xBF"))
+                pending.remove(0, 3);
+            first = false;
+        }
+        const bool atEnd = got == 0;
+        if (!handOverLines(pending, scanned, atEnd, sink))
+            return Result<bool>::success(false);
+        if (atEnd)
+            return Result<bool>::success(true);
+    }
+}
+
+bool readsBetterAsUtf8(QByteArrayView bytes) {
+    return utf8ReadsBetter(bytes);
+}
+
+LineDecoder::LineDecoder() {
+    const char *utf16 = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+    utf8_ = ::iconv_open(utf16, "UTF-8");
+    gb_ = ::iconv_open(utf16, "GB18030");
+}
+
+LineDecoder::~LineDecoder() {
+    for (void *converter : {utf8_, gb_})
+        if (converter != reinterpret_cast<void *>(-1)) // NOLINT(performance-no-int-to-ptr)
+            ::iconv_close(static_cast<iconv_t>(converter));
+}
+
+bool LineDecoder::utf8(QByteArrayView line, QString &text) {
+    return convert(utf8_, line, text);
+}
+
+bool LineDecoder::gb18030(QByteArrayView line, QString &text) {
+    return convert(gb_, line, text);
+}
+
+bool LineDecoder::convert(void *converter, QByteArrayView line, QString &text) {
+    text.resize(line.size());
+    if (converter == reinterpret_cast<void *>(-1)) { // NOLINT(performance-no-int-to-ptr)
+        text.clear();
+        return false;
+    }
+    iconv_t cd = static_cast<iconv_t>(converter);
+    ::iconv(cd, nullptr, nullptr, nullptr, nullptr); // a fresh start for every line
+    char *in = const_cast<char *>(line.data());
+    size_t inLeft = static_cast<size_t>(line.size());
+    char *out = reinterpret_cast<char *>(text.data());
+    size_t outLeft = static_cast<size_t>(text.size()) * sizeof(QChar);
+    const bool ok = ::iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0 &&
+                    ::iconv(cd, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
+    text.resize(ok ? static_cast<qsizetype>(reinterpret_cast<QChar *>(out) - text.data()) : 0);
+    return ok;
 }
 
 bool isBlankLine(QStringView line) {

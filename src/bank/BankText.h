@@ -41,6 +41,37 @@ struct LineSink {
 };
 Result<bool> readLines(const QString &path, LineSink &sink);
 
+// The same cut over a file's bytes, for the checks that look at each line's own encoding: the line ends
+// are the same bytes in UTF-8 and GB18030. A UTF-8 byte-order mark is left out of the first line; `start`
+// (when given) receives the file's first bytes, as decode() would look at them.
+struct ByteLineSink {
+    virtual ~ByteLineSink() = default;
+    virtual bool line(QByteArrayView line) = 0;
+};
+Result<bool> readByteLines(const QString &path, ByteLineSink &sink, QByteArray *start = nullptr);
+
+// Whether bytes valid in both encodings read better as UTF-8 (more everyday Chinese at their start).
+bool readsBetterAsUtf8(QByteArrayView bytes);
+
+// Validates and decodes single lines with one converter per encoding for all of them, by the decoder
+// decode() uses.
+class LineDecoder {
+public:
+    LineDecoder();
+    ~LineDecoder();
+    LineDecoder(const LineDecoder &) = delete;
+    LineDecoder &operator=(const LineDecoder &) = delete;
+
+    // The line's text in that encoding; false (and `text` left empty) when the bytes are not valid in it.
+    bool utf8(QByteArrayView line, QString &text);
+    bool gb18030(QByteArrayView line, QString &text);
+
+private:
+    bool convert(void *converter, QByteArrayView line, QString &text);
+    void *utf8_;
+    void *gb_;
+};
+
 // Calls f(line) for every line of the text. A line ends at CR LF, at a lone CR or at a lone LF;
 // the last line needs no line end, and an empty text has no lines.
 template <typename F> void forEachLine(QStringView text, F &&f) {

@@ -1,0 +1,342 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/BankScan.h"
+
+#include "bank/ArithmeticCheck.h"
+#include "bank/BankRecord.h"
+#include "bank/BankText.h"
+#include "bank/DuplicateCheck.h"
+#include "bank/EncodingCheck.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QStringDecoder>
+#include <optional>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace bankscan {
+
+namespace {
+
+// How a file's lines are decoded: the whole file in one encoding, or (a file valid in neither) each
+// line in the one it is valid in.
+enum class Mode { Utf8, Gb, EachLine };
+
+struct Place {
+    int file = -1;
+    int line = 0;
+};
+
+using PlaceTable = QHash<std::uint64_t, Place>;
+
+// A line whose question hashes like an earlier one's: a duplicate once the texts agree.
+struct Candidate {
+    qsizetype finding; // its entry in the file's later findings
+    Place exact;
+    Place similar;
+    QString question;
+};
+
+struct FileResult {
+    QList<Finding> records;
+    QList<Finding> later;
+    Counts counts;
+    PlaceTable exact, similar;
+    std::vector<Candidate> candidates;
+    encodingcheck::Tally tally;
+    bool allUtf8 = true;
+    bool allGb = true;
+};
+
+bool isAscii(QByteArrayView line) {
+    for (char c : line)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// The file's mode as decode() would read it, from what a whole pass learned.
+Mode modeOf(const QByteArray &start, bool allUtf8, bool allGb) {
+    if (start.startsWith("\xEF\xBB\xBF"))
+        return allUtf8 ? Mode::Utf8 : Mode::EachLine;
+    if (allUtf8 && banktext::readsBetterAsUtf8(start))
+        return Mode::Utf8;
+    if (allGb)
+        return Mode::Gb;
+    return allUtf8 ? Mode::Utf8 : Mode::EachLine;
+}
+
+// A line's text in the file's mode; false when the line is not valid in it.
+class LineText {
+public:
+    // For the line's bytes: its text, and whether it is valid in each encoding.
+    bool read(QByteArrayView bytes, Mode mode) {
+        ascii = isAscii(bytes);
+        if (ascii) {
+            utf8 = gb = true;
+            asciiText_.resize(bytes.size());
+            QChar *out = asciiText_.data();
+            for (qsizetype i = 0; i < bytes.size(); ++i)
+                out[i] = QChar(static_cast<char16_t>(static_cast<unsigned char>(bytes[i])));
+            text = asciiText_;
+            return true;
+        }
+        utf8 = decoder_.utf8(bytes, utf8Text_);
+        gb = decoder_.gb18030(bytes, gbText_);
+        switch (mode) {
+        case Mode::Utf8:
+            text = utf8Text_;
+            return utf8;
+        case Mode::Gb:
+            text = gbText_;
+            return gb;
+        case Mode::EachLine:
+            break;
+        }
+        if (utf8)
+            text = utf8Text_;
+        else if (gb)
+            text = gbText_;
+        else {
+            // As best it reads, so its record is still checked.
+            lossy_ = QStringDecoder("GB18030")(bytes);
+            text = lossy_;
+        }
+        return true;
+    }
+
+    QStringView text;
+    bool ascii = false, utf8 = false, gb = false;
+
+private:
+    banktext::LineDecoder decoder_;
+    QString asciiText_, utf8Text_, gbText_, lossy_;
+};
+
+const Place *lookUp(const PlaceTable &recent, const PlaceTable &earlier, std::uint64_t key) {
+    if (const auto found = recent.constFind(key); found != recent.cend())
+        return &found.value();
+    if (const auto found = earlier.constFind(key); found != earlier.cend())
+        return &found.value();
+    return nullptr;
+}
+
+// One pass over one file's lines. Strict, it gives up on the records (and goes on only to learn the
+// encodings) at the first line that is not valid in the mode its start chose.
+class FileScan : public banktext::ByteLineSink {
+public:
+    FileScan(int index, QString name, std::optional<Mode> mode, const QByteArray &start,
+             const PlaceTable &exact, const PlaceTable &similar)
+        : index_(index)
+        , name_(std::move(name))
+        , mode_(mode)
+        , strict_(!mode)
+        , start_(start)
+        , sharedExact_(exact)
+        , sharedSimilar_(similar) {}
+
+    bool line(QByteArrayView bytes) override {
+        ++number_;
+        if (!mode_)
+            mode_ = firstChoice();
+        const bool valid = text_.read(bytes, *mode_);
+        result.allUtf8 = result.allUtf8 && text_.utf8;
+        result.allGb = result.allGb && text_.gb;
+        result.tally.add(number_, encodingcheck::kindOf(bytes, text_.ascii, text_.utf8, text_.gb));
+        if (!valid && strict_)
+            wrongMode = true;
+        if (!wrongMode)
+            checkRecord(text_.text);
+        return true;
+    }
+
+    Mode mode() const { return mode_.value_or(Mode::Gb); }
+
+    FileResult result;
+    bool wrongMode = false;
+
+private:
+    Mode firstChoice() const {
+        if (start_.startsWith("\xEF\xBB\xBF"))
+            return Mode::Utf8;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        (void)utf8(start_);
+        return !utf8.hasError() && banktext::readsBetterAsUtf8(start_) ? Mode::Utf8 : Mode::Gb;
+    }
+
+    void checkRecord(QStringView line) {
+        if (banktext::isBlankLine(line))
+            return;
+        const BankRecord r = bankrecord::parse(line);
+        for (const QString &message : bankrecord::problems(r))
+            result.records.append({name_, number_, u"记录"_s, message, line.toString()});
+        if (r.fieldCount < 5)
+            return;
+        const QStringView question = r.record.questionText;
+        if (!question.trimmed().isEmpty()) {
+            const std::uint64_t exact = duplicatecheck::exactHash(question);
+            const std::uint64_t similar = duplicatecheck::comparableHash(question);
+            const Place *same = lookUp(result.exact, sharedExact_, exact);
+            const Place *like = lookUp(result.similar, sharedSimilar_, similar);
+            if (same || like) {
+                result.later.append({name_, number_, u"重复"_s, QString(), line.toString()});
+                result.candidates.push_back({result.later.size() - 1, same ? *same : Place{},
+                                             like ? *like : Place{}, question.toString()});
+            }
+            result.exact.insert(exact, {index_, number_});
+            result.similar.insert(similar, {index_, number_});
+        }
+        for (const arithmeticcheck::Mistake &m : arithmeticcheck::mistakes(r.record.answerText))
+            result.later.append({name_, number_, u"计算"_s,
+                                 u"计算步骤“%1”不对：左边等于 %2"_s.arg(m.step, m.expected),
+                                 line.toString()});
+        const int code = r.topicCode;
+        const int difficulty = r.difficulty();
+        if (r.grade >= 0 && difficulty >= 0 && ((code >= 0 && code <= 80) || code == 99))
+            ++result.counts[{r.grade, code}][static_cast<size_t>(difficulty)];
+    }
+
+    const int index_;
+    const QString name_;
+    std::optional<Mode> mode_;
+    const bool strict_;
+    const QByteArray &start_;
+    const PlaceTable &sharedExact_;
+    const PlaceTable &sharedSimilar_;
+    LineText text_;
+    int number_ = 0;
+};
+
+// The texts of some lines of a file, read in the file's mode.
+class LineFetch : public banktext::ByteLineSink {
+public:
+    LineFetch(Mode mode, const QSet<int> &wanted)
+        : mode_(mode)
+        , wanted_(wanted) {}
+    bool line(QByteArrayView bytes) override {
+        ++number_;
+        if (wanted_.contains(number_)) {
+            text_.read(bytes, mode_);
+            texts.insert(number_, text_.text.toString());
+        }
+        return texts.size() < wanted_.size();
+    }
+    QHash<int, QString> texts;
+
+private:
+    const Mode mode_;
+    const QSet<int> &wanted_;
+    LineText text_;
+    int number_ = 0;
+};
+
+struct ScannedFile {
+    QString path;
+    QString name;
+    Mode mode = Mode::Gb;
+    bool read = false;
+    FileResult result;
+    QList<encodingcheck::LineFinding> encoding;
+    QSet<int> wanted; // lines whose text a finding needs
+    QHash<int, QString> texts;
+};
+
+QStringView questionOf(const QString &line) {
+    return bankrecord::parse(line).record.questionText;
+}
+
+} // namespace
+
+Report scan(const QStringList &paths) {
+    std::vector<ScannedFile> files;
+    PlaceTable exact, similar;
+    for (const QString &path : paths) {
+        ScannedFile file;
+        file.path = path;
+        file.name = QFileInfo(path).fileName();
+        const int index = static_cast<int>(files.size());
+        QByteArray start;
+        FileScan first(index, file.name, std::nullopt, start, exact, similar);
+        Result<bool> read = banktext::readByteLines(path, first, &start);
+        std::optional<FileScan> again;
+        if (read && first.wrongMode) {
+            again.emplace(index, file.name, modeOf(start, first.result.allUtf8, first.result.allGb), start,
+                          exact, similar);
+            read = banktext::readByteLines(path, *again);
+        }
+        FileScan &done = again ? *again : first;
+        if (!read) {
+            file.result.records.append({file.name, 0, u"文件"_s, read.error(), QString()});
+            files.push_back(std::move(file));
+            continue;
+        }
+        file.read = true;
+        file.mode = done.mode();
+        file.result = std::move(done.result);
+        // This file's questions are the most recent for the files after it.
+        if (exact.isEmpty()) {
+            exact = std::move(file.result.exact);
+            similar = std::move(file.result.similar);
+        } else {
+            for (auto it = file.result.exact.cbegin(); it != file.result.exact.cend(); ++it)
+                exact.insert(it.key(), it.value());
+            for (auto it = file.result.similar.cbegin(); it != file.result.similar.cend(); ++it)
+                similar.insert(it.key(), it.value());
+        }
+        file.result.exact = PlaceTable();
+        file.result.similar = PlaceTable();
+        file.encoding = file.result.tally.findings();
+        files.push_back(std::move(file));
+    }
+
+    // The lines the findings show or compare: read once more, only where there are any.
+    for (ScannedFile &file : files) {
+        for (const encodingcheck::LineFinding &f : file.encoding)
+            file.wanted.insert(f.line);
+        for (const Candidate &c : file.result.candidates)
+            for (const Place &p : {c.exact, c.similar})
+                if (p.file >= 0)
+                    files[static_cast<size_t>(p.file)].wanted.insert(p.line);
+    }
+    for (ScannedFile &file : files) {
+        if (!file.read || file.wanted.isEmpty())
+            continue;
+        LineFetch fetch(file.mode, file.wanted);
+        if (banktext::readByteLines(file.path, fetch))
+            file.texts = std::move(fetch.texts);
+    }
+    const auto textAt = [&files](const Place &p) {
+        return p.file < 0 ? QString() : files[static_cast<size_t>(p.file)].texts.value(p.line);
+    };
+
+    Report report;
+    for (ScannedFile &file : files) {
+        for (const encodingcheck::LineFinding &f : file.encoding)
+            report.findings.append({file.name, f.line, u"编码"_s, f.message, file.texts.value(f.line)});
+        report.findings += file.result.records;
+        for (const Candidate &c : file.result.candidates) {
+            Finding &f = file.result.later[c.finding];
+            const QString sameLine = textAt(c.exact), likeLine = textAt(c.similar);
+            if (c.exact.file >= 0 && questionOf(sameLine) == c.question)
+                f.message = u"与 %1 第%2行的题目完全相同"_s.arg(files[static_cast<size_t>(c.exact.file)].name)
+                                .arg(c.exact.line);
+            else if (c.similar.file >= 0 && duplicatecheck::comparable(questionOf(likeLine)) ==
+                                                duplicatecheck::comparable(c.question))
+                f.message = u"与 %1 第%2行的题目相同（去掉空白、统一全角半角后）"_s
+                                .arg(files[static_cast<size_t>(c.similar.file)].name)
+                                .arg(c.similar.line);
+        }
+        // A candidate whose texts differ was only a hash that happened to agree.
+        for (const Finding &f : file.result.later)
+            if (!f.message.isEmpty())
+                report.findings.append(f);
+        for (const auto &[key, byDifficulty] : file.result.counts)
+            for (size_t d = 0; d < byDifficulty.size(); ++d)
+                report.counts[key][d] += byDifficulty[d];
+    }
+    return report;
+}
+
+} // namespace bankscan
