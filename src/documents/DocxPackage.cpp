@@ -10,7 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace docxpackage {
 
-Result<QByteArray> zip(const QList<Part> &parts) {
+Result<QByteArray> zip(const QList<Part> &parts, int level) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t *buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -33,8 +33,11 @@ Result<QByteArray> zip(const QList<Part> &parts) {
         // as `parts` is alive until the end of this function.
         zip_source_t *data = zip_source_buffer(archive, part.second.constData(),
                                                static_cast<zip_uint64_t>(part.second.size()), 0);
-        if (!data || zip_file_add(archive, part.first.toUtf8().constData(), data, ZIP_FL_ENC_UTF_8) < 0) {
-            if (data)
+        const zip_int64_t index =
+            data ? zip_file_add(archive, part.first.toUtf8().constData(), data, ZIP_FL_ENC_UTF_8) : -1;
+        if (index < 0 || zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
+                                                  static_cast<zip_uint32_t>(level)) < 0) {
+            if (data && index < 0)
                 zip_source_free(data);
             const QString message = QString::fromUtf8(zip_strerror(archive));
             zip_discard(archive);

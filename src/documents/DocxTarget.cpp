@@ -3,13 +3,9 @@
 
 #include "documents/DocxPackage.h"
 
-#include <QXmlStreamWriter>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-const QString W = u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s;
 
 // Between columns: one centimetre, in twips. Margins are given in points (1 point = 20 twips).
 constexpr int ColumnGapTwips = 567;
@@ -120,35 +116,121 @@ QByteArray DocxTarget::documentXml() const {
     return xml;
 }
 
-bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
-    QXmlStreamWriter w(xml);
-    w.setAutoFormatting(false);
-    w.writeStartDocument(u"1.0"_s, true);
-    w.writeNamespace(W, u"w"_s);
-    w.writeStartElement(W, u"document"_s);
-    w.writeStartElement(W, u"body"_s);
+namespace {
 
+// Appends UTF-8 straight into the part's bytes, escaped for XML text (or, in an attribute, its value):
+// the document part of a long sheet is written in one go, with no stream or buffer between.
+void appendEscaped(QByteArray &out, QStringView text, bool attribute) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            switch (c) {
+            case u'&':
+                out += "&amp;";
+                break;
+            case u'<':
+                out += "&lt;";
+                break;
+            case u'>':
+                out += "&gt;";
+                break;
+            case u'"':
+                out += "&quot;";
+                break;
+            case u'\t':
+            case u'\n':
+            case u'\r':
+                if (attribute) {
+                    out += c == u'\t' ? "&#9;" : c == u'\n' ? "&#10;" : "&#13;";
+                    break;
+                }
+                [[fallthrough]];
+            default:
+                out += static_cast<char>(c);
+            }
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            // Pairs only: the text went through xmlSafe.
+            const char32_t u = QChar::surrogateToUcs4(c, text[++i].unicode());
+            out += static_cast<char>(0xF0 | (u >> 18));
+            out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+}
+
+// One attribute: ` w:name="value"`.
+void attribute(QByteArray &out, const char *name, QStringView value) {
+    out += " w:";
+    out += name;
+    out += "=\"";
+    appendEscaped(out, value, true);
+    out += '"';
+}
+void attribute(QByteArray &out, const char *name, int value) {
+    out += " w:";
+    out += name;
+    out += "=\"";
+    out += QByteArray::number(value);
+    out += '"';
+}
+
+} // namespace
+
+QByteArray DocxTarget::runProperties(const Format &f) {
     // Run properties in schema order: rFonts, b, bCs, sz, szCs, lang.
-    const auto writeFormat = [&w](const Format &f) {
-        w.writeStartElement(W, u"rPr"_s);
-        if (!f.font.isEmpty()) {
-            w.writeEmptyElement(W, u"rFonts"_s);
-            w.writeAttribute(W, u"ascii"_s, f.font);
-            w.writeAttribute(W, u"hAnsi"_s, f.font);
-            w.writeAttribute(W, u"eastAsia"_s, f.font);
-            w.writeAttribute(W, u"hint"_s, u"eastAsia"_s);
-        }
-        if (f.bold) {
-            w.writeEmptyElement(W, u"b"_s);
-            w.writeEmptyElement(W, u"bCs"_s);
-        }
-        w.writeEmptyElement(W, u"sz"_s);
-        w.writeAttribute(W, u"val"_s, QString::number(f.halfPoints));
-        w.writeEmptyElement(W, u"szCs"_s);
-        w.writeAttribute(W, u"val"_s, QString::number(f.halfPoints));
-        w.writeEmptyElement(W, u"lang"_s);
-        w.writeAttribute(W, u"eastAsia"_s, u"zh-CN"_s);
-        w.writeEndElement();
+    QByteArray out = "<w:rPr>";
+    if (!f.font.isEmpty()) {
+        out += "<w:rFonts";
+        attribute(out, "ascii", f.font);
+        attribute(out, "hAnsi", f.font);
+        attribute(out, "eastAsia", f.font);
+        out += " w:hint=\"eastAsia\"/>";
+    }
+    if (f.bold)
+        out += "<w:b/><w:bCs/>";
+    out += "<w:sz";
+    attribute(out, "val", f.halfPoints);
+    out += "/><w:szCs";
+    attribute(out, "val", f.halfPoints);
+    out += "/><w:lang w:eastAsia=\"zh-CN\"/></w:rPr>";
+    return out;
+}
+
+bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
+    QByteArray &out = *xml;
+    out.clear();
+    // About what the text needs, so the part grows without copies on the way.
+    qsizetype chars = 0;
+    const auto count = [&chars](const std::vector<Paragraph> &paragraphs) {
+        for (const Paragraph &p : paragraphs)
+            for (const Run &run : p.runs)
+                chars += run.text.size() * 3 + 400;
+    };
+    for (const Sheet &sheet : finished_)
+        count(sheet.paragraphs);
+    count(paragraphs_);
+    out.reserve(chars + 4096);
+
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+           "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>";
+
+    // A run's properties repeat all over a sheet: each distinct set is made once.
+    std::vector<std::pair<Format, QByteArray>> made;
+    const auto properties = [&made](const Format &f) -> const QByteArray & {
+        for (const auto &[format, bytes] : made)
+            if (format == f)
+                return bytes;
+        made.emplace_back(f, runProperties(f));
+        return made.back().second;
     };
 
     const auto writeSheet = [&](const std::vector<Paragraph> &paragraphs, const Format &format,
@@ -159,79 +241,60 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
         // page.
         const bool twoSections =
             questionsFrom > 0 && questionsFrom < static_cast<qsizetype>(paragraphs.size());
-        const auto writeSection = [&w, &layout, &marginPoints](int columns, bool continuous) {
-            w.writeStartElement(W, u"sectPr"_s);
-            if (continuous) {
-                w.writeEmptyElement(W, u"type"_s);
-                w.writeAttribute(W, u"val"_s, u"continuous"_s);
-            }
-            w.writeEmptyElement(W, u"pgSz"_s);
-            w.writeAttribute(W, u"w"_s, QString::number(layout.widthTwips()));
-            w.writeAttribute(W, u"h"_s, QString::number(layout.heightTwips()));
+        const auto writeSection = [&out, &layout, &marginPoints](int columns, bool continuous) {
+            out += "<w:sectPr>";
+            if (continuous)
+                out += "<w:type w:val=\"continuous\"/>";
+            out += "<w:pgSz";
+            attribute(out, "w", layout.widthTwips());
+            attribute(out, "h", layout.heightTwips());
             if (layout.landscape)
-                w.writeAttribute(W, u"orient"_s, u"landscape"_s);
-            const QString margin = QString::number(marginPoints * 20);
-            w.writeEmptyElement(W, u"pgMar"_s);
-            w.writeAttribute(W, u"top"_s, margin);
-            w.writeAttribute(W, u"right"_s, margin);
-            w.writeAttribute(W, u"bottom"_s, margin);
-            w.writeAttribute(W, u"left"_s, margin);
-            w.writeAttribute(W, u"header"_s, u"851"_s);
-            w.writeAttribute(W, u"footer"_s, u"992"_s);
-            w.writeAttribute(W, u"gutter"_s, u"0"_s);
-            w.writeEmptyElement(W, u"cols"_s);
-            w.writeAttribute(W, u"num"_s, QString::number(columns));
-            w.writeAttribute(W, u"space"_s, QString::number(ColumnGapTwips));
-            w.writeEndElement(); // sectPr
+                out += " w:orient=\"landscape\"";
+            out += "/><w:pgMar";
+            const int margin = marginPoints * 20;
+            attribute(out, "top", margin);
+            attribute(out, "right", margin);
+            attribute(out, "bottom", margin);
+            attribute(out, "left", margin);
+            out += " w:header=\"851\" w:footer=\"992\" w:gutter=\"0\"/><w:cols";
+            attribute(out, "num", columns);
+            attribute(out, "space", ColumnGapTwips);
+            out += "/></w:sectPr>";
         };
-        const auto sectionEnd = [&w, &writeSection](int columns, bool continuous) {
-            w.writeStartElement(W, u"p"_s);
-            w.writeStartElement(W, u"pPr"_s);
-            w.writeEmptyElement(W, u"spacing"_s);
-            w.writeAttribute(W, u"before"_s, u"0"_s);
-            w.writeAttribute(W, u"after"_s, u"0"_s);
-            w.writeAttribute(W, u"line"_s, u"20"_s);
-            w.writeAttribute(W, u"lineRule"_s, u"exact"_s);
-            w.writeStartElement(W, u"rPr"_s);
-            w.writeEmptyElement(W, u"sz"_s);
-            w.writeAttribute(W, u"val"_s, u"2"_s);
-            w.writeEndElement(); // rPr
+        const auto sectionEnd = [&out, &writeSection](int columns, bool continuous) {
+            out += "<w:p><w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"20\" w:lineRule=\"exact\"/>"
+                   "<w:rPr><w:sz w:val=\"2\"/></w:rPr>";
             writeSection(columns, continuous);
-            w.writeEndElement(); // pPr
-            w.writeEndElement(); // p
+            out += "</w:pPr></w:p>";
         };
 
         for (std::size_t i = 0; i < paragraphs.size(); ++i) {
             const Paragraph &p = paragraphs[i];
             // The last paragraph was never ended; its mark has the formatting current now.
-            const Format mark = i + 1 == paragraphs.size() ? format : p.mark;
-            w.writeStartElement(W, u"p"_s);
+            const Format &mark = i + 1 == paragraphs.size() ? format : p.mark;
             // Paragraph properties in schema order: keepNext, keepLines, spacing, jc, rPr, sectPr.
-            w.writeStartElement(W, u"pPr"_s);
+            out += "<w:p><w:pPr>";
             if (p.keepNext)
-                w.writeEmptyElement(W, u"keepNext"_s);
+                out += "<w:keepNext/>";
             if (p.keepLines)
-                w.writeEmptyElement(W, u"keepLines"_s);
+                out += "<w:keepLines/>";
             if (p.question && layout.lineSpacing > 0) {
                 // At least this much: a large font still gets the room it needs.
-                w.writeEmptyElement(W, u"spacing"_s);
-                w.writeAttribute(W, u"line"_s, QString::number(qRound(layout.lineSpacing * 20)));
-                w.writeAttribute(W, u"lineRule"_s, u"atLeast"_s);
+                out += "<w:spacing";
+                attribute(out, "line", qRound(layout.lineSpacing * 20));
+                out += " w:lineRule=\"atLeast\"/>";
             }
-            w.writeEmptyElement(W, u"jc"_s);
-            w.writeAttribute(W, u"val"_s, p.alignment == Alignment::Center ? u"center"_s : u"left"_s);
-            writeFormat(mark);
-            w.writeEndElement(); // pPr
+            out += p.alignment == Alignment::Center ? "<w:jc w:val=\"center\"/>" : "<w:jc w:val=\"left\"/>";
+            out += properties(mark);
+            out += "</w:pPr>";
             for (const Run &run : p.runs) {
-                w.writeStartElement(W, u"r"_s);
-                writeFormat(run.format);
-                w.writeStartElement(W, u"t"_s);
-                w.writeAttribute(u"xml:space"_s, u"preserve"_s);
-                w.writeCharacters(run.text);
-                w.writeEndElement(); // t
-                w.writeEndElement(); // r
+                out += "<w:r>";
+                out += properties(run.format);
+                out += "<w:t xml:space=\"preserve\">";
+                appendEscaped(out, run.text, false);
+                out += "</w:t></w:r>";
             }
-            w.writeEndElement(); // p
+            out += "</w:p>";
             // The heading's section ends in a paragraph of its own, a point high: LibreOffice turns an
             // empty section-end paragraph into the break alone, Word shows it as a line; either way the
             // sheet's own paragraphs stay as the writer made them.
@@ -251,10 +314,8 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
                    false);
     writeSheet(paragraphs_, format_, marginPoints_, layout_, questionsFrom_, true);
 
-    w.writeEndElement(); // body
-    w.writeEndElement(); // document
-    w.writeEndDocument();
-    return !w.hasError();
+    out += "</w:body></w:document>\n";
+    return true;
 }
 
 Result<QByteArray> DocxTarget::package() const {

@@ -64,6 +64,7 @@ private:
     };
 
     bool writeDocumentXml(QByteArray *xml) const;
+    static QByteArray runProperties(const Format &format);
 
     struct Sheet {
         std::vector<Paragraph> paragraphs;
