@@ -34,6 +34,7 @@ private Q_SLOTS:
     void pageLayout_data();
     void pageLayout();
     void program();
+    void commandsLoadNeitherWindowNorOffice();
     void settingsFiles_data();
     void settingsFiles();
 
@@ -226,6 +227,11 @@ void TestCli::badBank_data() {
     QTest::newRow("no bank at all") << QByteArray() << 1 << u"题库不存在"_s;
     QTest::newRow("undecodable") << QByteArray("\xFF\xFE\xFF|1|1|0|a\r\n") << 1 << u"编码"_s;
     QTest::newRow("short record is a warning") << QByteArray("only|1|1\r\n") << 0 << u"第1行"_s;
+    // Found in the pass that loads: the first ten named, the rest counted.
+    QByteArray many;
+    for (int i = 0; i < 14; ++i)
+        many += "only|1|1\r\n";
+    QTest::newRow("many short records") << many << 0 << u"tk.txt 还有 4 处问题未列出"_s;
 }
 
 void TestCli::badBank() {
@@ -369,6 +375,28 @@ void TestCli::program() {
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains(u"24 道题"_s));
     QVERIFY(QFile::exists(output));
+}
+
+// The dynamic loader's own account of what a command loaded: neither the widgets nor the office's
+// libraries, which only the window and a sheet for the office need.
+void TestCli::commandsLoadNeitherWindowNorOffice() {
+    const QList<QStringList> commands{{u"--help"_s},
+                                      {u"check"_s, u"--bank-dir"_s, bankDir_},
+                                      {u"generate"_s, u"--bank-dir"_s, bankDir_, u"--history"_s,
+                                       work_.filePath(u"loaded.sqlite"_s), u"--output"_s,
+                                       work_.filePath(u"loaded.docx"_s)}};
+    for (const QStringList &arguments : commands) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"LD_DEBUG"_s, u"files"_s);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TESSALY_PROGRAM), arguments);
+        QVERIFY(p.waitForFinished(30000));
+        const QString loaded = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(loaded.contains(u"libQt6Core"_s), "LD_DEBUG said nothing");
+        for (const QString &library : {u"libQt6Widgets"_s, u"libuno_cppu"_s, u"libtessaly-office"_s})
+            QVERIFY2(!loaded.contains(library), qPrintable(arguments.first() + u" loaded "_s + library));
+    }
 }
 
 void TestCli::settingsFiles_data() {

@@ -4,6 +4,7 @@
 #include "documents/DeliveryChoice.h"
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeDelivery.h"
+#include "documents/office/OfficeEntry.h"
 #include "documents/office/OfficeWarmUp.h"
 #include "generation/DocumentWriter.h"
 #include "history/SheetHistory.h"
@@ -120,6 +121,8 @@ OfficeOptions TestLibreOffice::options(const QString &pipe) const {
 }
 
 void TestLibreOffice::initTestCase() {
+    // The office linked into this test, not the module: the warm-up it starts is the one the window takes.
+    officemodule::useLinked(officeentry::linked());
     if (QStandardPaths::findExecutable(u"soffice"_s).isEmpty() &&
         findSoffice(OfficeOptions().effectiveSearchDirs()).isEmpty())
         QSKIP("LibreOffice (soffice) is not installed");

@@ -5,15 +5,13 @@
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "app/HistoryCommands.h"
+#include "common/ModuleFolders.h"
 #include "common/UserFiles.h"
 #include "history/SheetHistory.h"
-#include "mainwindow/Form1.h"
-#include "mainwindow/Translations.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QIcon>
+#include <QLibrary>
 #include <QTextStream>
 
 using namespace Qt::Literals::StringLiterals;
@@ -58,25 +56,25 @@ QString usage(const UserFiles &files) {
            addHelpText() + u"\n"_s + checkHelpText() + u"\n"_s + historyHelpText();
 }
 
+// The window is a module of its own, so the commands never load the widgets, the desktop's bus or the
+// office: they start in a few milliseconds.
 int openMainWindow(int argc, char **argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Tessaly"_s);
-    // No display name: the desktop would add it to every window's title ("… — Tessaly"), and each
-    // window's caption is to be exactly its caption.
-    installChineseTranslations(app);
-    QApplication::setWindowIcon(QIcon(u":/images/tessaly.png"_s));
-    Form1Services services;
-    services.files = UserFiles::locate(QCoreApplication::applicationDirPath());
-    const Result<FirstStart> prepared =
-        prepareUserFiles(services.files, installedSampleBank(QCoreApplication::applicationDirPath()));
-    Form1 window(std::move(services));
-    window.show();
-    if (!prepared)
-        window.notices().ShowNotice(prepared.error(), window.caption(), 1);
-    const int status = app.exec();
-    // An office started for the warm-up and left without a sheet of ours is not left running.
-    endWarmOfficeIfUnused();
-    return status;
+    const QString path = modulefolders::find(u"libtessaly-window.so"_s);
+    QTextStream err(stderr);
+    if (path.isEmpty()) {
+        err << u"找不到本程序的窗口模块 libtessaly-window.so（在 %1 中）"_s.arg(
+                   modulefolders::candidates().join(u"、"_s))
+            << Qt::endl;
+        return 1;
+    }
+    QLibrary window(path);
+    using WindowMain = int (*)(int, char **);
+    const auto run = reinterpret_cast<WindowMain>(window.resolve("tessaly_window_main"));
+    if (!run) {
+        err << u"无法载入窗口模块：%1"_s.arg(window.errorString()) << Qt::endl;
+        return 1;
+    }
+    return run(argc, argv);
 }
 
 } // namespace

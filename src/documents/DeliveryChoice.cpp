@@ -1,18 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/DeliveryChoice.h"
 
-#include "documents/WorkAside.h"
+#include "documents/OfficeModule.h"
 
 #include <QProcessEnvironment>
 #include <QSettings>
 #include <memory>
 #include <optional>
-
-#ifdef TESSALY_HAVE_LIBREOFFICE
-#include "documents/office/OfficeConnection.h"
-#include "documents/office/OfficeDelivery.h"
-#include "documents/office/OfficeWarmUp.h"
-#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -45,18 +39,16 @@ TargetSettings TargetSettings::read(const QString &settingsFile) {
 }
 
 void warmUpOffice(const TargetSettings &settings) {
-#ifdef TESSALY_HAVE_LIBREOFFICE
-    if (settings.kind != TargetSettings::Kind::Docx)
-        officewarmup::start(settings.office);
-#else
-    Q_UNUSED(settings);
-#endif
+    if (settings.kind == TargetSettings::Kind::Docx)
+        return;
+    if (const OfficeEntry *office = officemodule::entry())
+        office->warmUp(settings.office);
 }
 
 void endWarmOfficeIfUnused() {
-#ifdef TESSALY_HAVE_LIBREOFFICE
-    officewarmup::endIfUnused();
-#endif
+    // Nothing to end when the office module was never needed (and it is not loaded for that).
+    if (const OfficeEntry *office = officemodule::entryIfLoaded())
+        office->endWarmIfUnused();
 }
 
 namespace {
@@ -67,42 +59,14 @@ Outputs outputsOf(std::unique_ptr<SheetDelivery> delivery) {
     return Outputs::success(std::make_unique<DocxOutputs>(std::move(delivery)));
 }
 
-#ifdef TESSALY_HAVE_LIBREOFFICE
-// Reaches the office on a thread of its own (a cold start takes seconds, a busy office may not answer at
-// once) while this thread runs options.idle: a window never waits inside a call to the office.
-Result<std::shared_ptr<OfficeConnection>> connectAside(const OfficeOptions &options) {
-    if (!options.idle)
-        return OfficeConnection::connect(options);
-    OfficeOptions quiet = options;
-    quiet.idle = nullptr; // the window's events run on the window's thread only
-    auto connected = std::make_shared<std::optional<Result<std::shared_ptr<OfficeConnection>>>>();
-    waitAside([quiet, connected] { *connected = OfficeConnection::connect(quiet); }, options.idle);
-    return std::move(**connected);
-}
-#endif
-
-// The office for the sheets: the connection the window made while the user was choosing, when the
-// office still answers it, else a new one. The delivery, or why there is none.
+// The office for the sheets, or why there is none.
 Result<std::unique_ptr<SheetDelivery>> officeDelivery(const TargetSettings &settings,
                                                       const DeliveryWish &wish, bool warm) {
-#ifdef TESSALY_HAVE_LIBREOFFICE
-    OfficeOptions options = settings.office;
-    options.idle = wish.idle;
-    std::shared_ptr<OfficeConnection> office = warm ? officewarmup::take(options) : nullptr;
-    if (!office) {
-        Result<std::shared_ptr<OfficeConnection>> connected = connectAside(options);
-        if (!connected)
-            return Result<std::unique_ptr<SheetDelivery>>::failure(connected.error());
-        office = connected.value();
-    }
-    return Result<std::unique_ptr<SheetDelivery>>::success(std::make_unique<OfficeDelivery>(
-        office, OfficeDelivery::Options{wish.headless, wish.idle, wish.cancelled, wish.mayRaise}));
-#else
-    Q_UNUSED(settings);
-    Q_UNUSED(wish);
-    Q_UNUSED(warm);
-    return Result<std::unique_ptr<SheetDelivery>>::failure(u"本程序未带 LibreOffice 支持"_s);
-#endif
+    QString why;
+    const OfficeEntry *office = officemodule::entry(&why);
+    if (!office)
+        return Result<std::unique_ptr<SheetDelivery>>::failure(why);
+    return office->delivery(settings.office, {wish.headless, wish.idle, wish.cancelled, wish.mayRaise}, warm);
 }
 
 } // namespace
