@@ -25,6 +25,7 @@ private Q_SLOTS:
     void paragraphsMatchTheWriter_data();
     void paragraphsMatchTheWriter();
     void halfPointSizes();
+    void aCopyKeepsWhatItWasGiven();
     void missingFolderLeavesNothing();
     void failedWriteKeepsWhatWasThere();
     void libreOfficeReadsTheText();
@@ -178,6 +179,25 @@ void TestDocx::halfPointSizes() {
     const docxreader::Document doc = written(target);
     QCOMPARE(doc.paragraphs.at(0).runs.at(0).halfPoints, 21);
     QCOMPARE(doc.paragraphs.at(0).runs.at(1).halfPoints, 23);
+}
+
+// A delivery works on a copy aside while the writer may go on: the two never see each other's changes.
+void TestDocx::aCopyKeepsWhatItWasGiven() {
+    ScriptedHost host;
+    DocxTarget target;
+    writeSample(host, target, u"0"_s);
+    const QByteArray before = target.documentXml();
+    const DocxTarget copy = target;
+    target.typeText(u"之后写的"_s);
+    target.endParagraph();
+    target.nextSheet();
+    target.setBold(true);
+    QCOMPARE(copy.documentXml(), before);
+    QVERIFY(target.documentXml().contains("之后写的"));
+    DocxTarget other = copy;
+    other.setFontSize(30);
+    other.typeText(u"x"_s);
+    QCOMPARE(copy.documentXml(), before);
 }
 
 void TestDocx::missingFolderLeavesNothing() {

@@ -34,32 +34,44 @@ QByteArray packageRelationships() {
 
 } // namespace
 
-DocxTarget::DocxTarget() {
+DocxTarget::DocxTarget()
+    : content_(std::make_shared<Content>()) {
     newDocument();
 }
 
+DocxTarget::Content &DocxTarget::edit() {
+    // A copy made for a delivery still reads the content: this one gets its own before it changes.
+    if (content_.use_count() > 1)
+        content_ = std::make_shared<Content>(*content_);
+    return *content_;
+}
+
 void DocxTarget::newDocument() {
-    paragraphs_.clear();
-    paragraphs_.emplace_back();
-    format_ = Format{};
-    marginPoints_ = 72;
-    layout_ = PageLayout{};
-    questionsFrom_ = -1;
+    Content &c = edit();
+    c.paragraphs.clear();
+    c.paragraphs.emplace_back();
+    c.format = Format{};
+    c.marginPoints = 72;
+    c.layout = PageLayout{};
+    c.questionsFrom = -1;
 }
 
 void DocxTarget::nextSheet() {
-    finished_.push_back(Sheet{std::move(paragraphs_), format_, marginPoints_, layout_, questionsFrom_});
+    Content &c = edit();
+    c.finished.push_back(Sheet{std::move(c.paragraphs), c.format, c.marginPoints, c.layout, c.questionsFrom});
     newDocument();
 }
 
 void DocxTarget::beginQuestions() {
-    questionsFrom_ = static_cast<qsizetype>(paragraphs_.size()) - 1;
-    paragraphs_.back().question = true;
+    Content &c = edit();
+    c.questionsFrom = static_cast<qsizetype>(c.paragraphs.size()) - 1;
+    c.paragraphs.back().question = true;
 }
 
 void DocxTarget::setKeep(bool withNext, bool together) {
-    paragraphs_.back().keepNext = withNext;
-    paragraphs_.back().keepLines = together;
+    Content &c = edit();
+    c.paragraphs.back().keepNext = withNext;
+    c.paragraphs.back().keepLines = together;
 }
 
 QString DocxTarget::xmlSafe(const QString &text, QStringList *changes) {
@@ -93,21 +105,23 @@ void DocxTarget::typeText(const QString &input) {
         recordWarning(u"%1（在“%2”中）"_s.arg(change, QString(text).left(20)));
     if (text.isEmpty())
         return;
-    std::vector<Run> &runs = paragraphs_.back().runs;
-    if (!runs.empty() && runs.back().format == format_)
+    Content &c = edit();
+    std::vector<Run> &runs = c.paragraphs.back().runs;
+    if (!runs.empty() && runs.back().format == c.format)
         runs.back().text += text;
     else
-        runs.push_back(Run{format_, text});
+        runs.push_back(Run{c.format, text});
 }
 
 void DocxTarget::endParagraph() {
-    paragraphs_.back().mark = format_;
+    Content &c = edit();
+    c.paragraphs.back().mark = c.format;
     // A new paragraph keeps the alignment of the one before, as in a word processor after Enter.
-    const Alignment alignment = paragraphs_.back().alignment;
-    const bool question = paragraphs_.back().question;
-    paragraphs_.emplace_back();
-    paragraphs_.back().alignment = alignment;
-    paragraphs_.back().question = question;
+    const Alignment alignment = c.paragraphs.back().alignment;
+    const bool question = c.paragraphs.back().question;
+    c.paragraphs.emplace_back();
+    c.paragraphs.back().alignment = alignment;
+    c.paragraphs.back().question = question;
 }
 
 QByteArray DocxTarget::documentXml() const {
@@ -206,6 +220,7 @@ QByteArray DocxTarget::runProperties(const Format &f) {
 }
 
 bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
+    const Content &c = *content_;
     QByteArray &out = *xml;
     out.clear();
     // About what the text needs, so the part grows without copies on the way.
@@ -215,9 +230,9 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             for (const Run &run : p.runs)
                 chars += run.text.size() * 3 + 400;
     };
-    for (const Sheet &sheet : finished_)
+    for (const Sheet &sheet : c.finished)
         count(sheet.paragraphs);
-    count(paragraphs_);
+    count(c.paragraphs);
     out.reserve(chars + 4096);
 
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
@@ -309,10 +324,10 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
         else
             sectionEnd(twoSections || questionsFrom == 0 ? layout.columns : 1, twoSections);
     };
-    for (const Sheet &sheet : finished_)
+    for (const Sheet &sheet : c.finished)
         writeSheet(sheet.paragraphs, sheet.format, sheet.marginPoints, sheet.layout, sheet.questionsFrom,
                    false);
-    writeSheet(paragraphs_, format_, marginPoints_, layout_, questionsFrom_, true);
+    writeSheet(c.paragraphs, c.format, c.marginPoints, c.layout, c.questionsFrom, true);
 
     out += "</w:body></w:document>\n";
     return true;
@@ -337,7 +352,8 @@ Status DocxTarget::saveTo(const QString &path) const {
 }
 
 QString DocxTarget::title() const {
-    const std::vector<Paragraph> &first = finished_.empty() ? paragraphs_ : finished_.front().paragraphs;
+    const Content &c = *content_;
+    const std::vector<Paragraph> &first = c.finished.empty() ? c.paragraphs : c.finished.front().paragraphs;
     if (first.empty() || first.front().runs.empty())
         return {};
     return first.front().runs.front().text;

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 // The builder of every sheet: a .docx that Word, WPS and LibreOffice open alike, collected in memory.
@@ -19,12 +20,12 @@ public:
     DocxTarget();
 
     void newDocument() override;
-    void setPageMargins(int points) override { marginPoints_ = points; }
-    void setBold(bool bold) override { format_.bold = bold; }
-    void setFontName(const QString &name) override { format_.font = name; }
-    void setFontSize(double points) override { format_.halfPoints = qRound(points * 2); }
-    void setAlignment(Alignment alignment) override { paragraphs_.back().alignment = alignment; }
-    void setPageLayout(const PageLayout &layout) override { layout_ = layout; }
+    void setPageMargins(int points) override { edit().marginPoints = points; }
+    void setBold(bool bold) override { edit().format.bold = bold; }
+    void setFontName(const QString &name) override { edit().format.font = name; }
+    void setFontSize(double points) override { edit().format.halfPoints = qRound(points * 2); }
+    void setAlignment(Alignment alignment) override { edit().paragraphs.back().alignment = alignment; }
+    void setPageLayout(const PageLayout &layout) override { edit().layout = layout; }
     void beginQuestions() override;
     void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
@@ -73,11 +74,16 @@ private:
         PageLayout layout;
         qsizetype questionsFrom;
     };
-    std::vector<Sheet> finished_;
-
-    int marginPoints_ = 72;
-    PageLayout layout_;
-    qsizetype questionsFrom_ = -1; // the first question paragraph, -1 before beginQuestions()
-    Format format_;
-    std::vector<Paragraph> paragraphs_;
+    // What the sheet holds, shared by copies until one of them changes it: a delivery copies a finished
+    // document of 100,000 questions to work on it aside, and that copy costs nothing.
+    struct Content {
+        std::vector<Sheet> finished;
+        int marginPoints = 72;
+        PageLayout layout;
+        qsizetype questionsFrom = -1; // the first question paragraph, -1 before beginQuestions()
+        Format format;
+        std::vector<Paragraph> paragraphs;
+    };
+    Content &edit();
+    std::shared_ptr<Content> content_;
 };
