@@ -28,6 +28,7 @@ private Q_SLOTS:
     void damagedHistoryNeverStopsASheet();
     void freshQuestionsOverSeveralSheets();
     void batchOfDistinctSheets();
+    void longSheetRecordedInBatchesWithEventsBetween();
 
 private:
     struct Run {
@@ -344,6 +345,26 @@ void TestHistory::batchOfDistinctSheets() {
     QString out4, err4;
     QCOMPARE(batch(4, &out4, &err4), 0);
     QVERIFY2(err4.contains(u"第 4 份只有 1 道题与前面各份"_s), qPrintable(err4));
+}
+
+// A sheet of 5,001 questions: three batches, the caller's events twice between them, every item kept
+// in its place.
+void TestHistory::longSheetRecordedInBatchesWithEventsBetween() {
+    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(work_.filePath(u"long.sqlite"_s));
+    QVERIFY(history.ok());
+    DrawnSheet drawn;
+    for (int i = 0; i < 5001; ++i)
+        drawn.items.append({u"第%1题"_s.arg(i), 1, u"答%1"_s.arg(i), u"1"_s});
+    RecordedSheet sheet = sheetrecord::fromSheet(drawn, SheetRequest{}, bank_.dir());
+    int idles = 0;
+    const Result<QString> code = history.value()->record(sheet, [&idles] { ++idles; });
+    QVERIFY2(code.ok(), qPrintable(code.error()));
+    QCOMPARE(idles, 2);
+    const std::optional<RecordedSheet> back = history.value()->find(code.value());
+    QVERIFY(back.has_value());
+    QCOMPARE(back->questions.size(), 5001);
+    QCOMPARE(back->questions.at(4000), u"第4000题"_s);
+    QCOMPARE(back->answers.at(5000), u"答5000"_s);
 }
 
 QTEST_GUILESS_MAIN(TestHistory)

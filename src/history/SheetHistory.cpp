@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/SheetHistory.h"
 
+#include <algorithm>
+
 #include "bank/BankLoader.h"
 #include "bank/TextNormal.h"
 #include "history/SheetCode.h"
@@ -141,7 +143,7 @@ QString SheetHistory::newCode() {
     }
 }
 
-Result<QString> SheetHistory::record(RecordedSheet &sheet) {
+Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<void()> &idle) {
     QSqlDatabase db = QSqlDatabase::database(connection_);
     QSqlQuery control(db);
     // IMMEDIATE: the write lock up front, waited for under the busy timeout, never a deadlock between
@@ -186,21 +188,29 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet) {
     QSqlQuery item(db);
     item.prepare(u"INSERT INTO items (sheet_id, position, question, topic_code, answer, difficulty) "
                  u"VALUES (?, ?, ?, ?, ?, ?)"_s);
-    QVariantList ids, positions, questions, codes, answers, difficulties;
-    for (qsizetype i = 0; i < sheet.questions.size(); ++i) {
-        ids << id;
-        positions << i;
-        // A list shorter than the questions (an answer missing) stores empty texts, never NULL.
-        const auto text = [](const QString &s) { return QVariant(s.isNull() ? u""_s : s); };
-        questions << text(sheet.questions[i]);
-        codes << text(sheet.topicCodes.value(i));
-        answers << text(sheet.answers.value(i));
-        difficulties << text(sheet.difficulties.value(i));
+    // In batches, with the caller's events between them: a sheet of 100,000 questions is recorded
+    // without the window pausing for it.
+    constexpr qsizetype Batch = 2000;
+    for (qsizetype from = 0; from < sheet.questions.size(); from += Batch) {
+        if (from > 0 && idle)
+            idle();
+        const qsizetype to = std::min(sheet.questions.size(), from + Batch);
+        QVariantList ids, positions, questions, codes, answers, difficulties;
+        for (qsizetype i = from; i < to; ++i) {
+            ids << id;
+            positions << i;
+            // A list shorter than the questions (an answer missing) stores empty texts, never NULL.
+            const auto text = [](const QString &s) { return QVariant(s.isNull() ? u""_s : s); };
+            questions << text(sheet.questions[i]);
+            codes << text(sheet.topicCodes.value(i));
+            answers << text(sheet.answers.value(i));
+            difficulties << text(sheet.difficulties.value(i));
+        }
+        for (const QVariantList &column : {ids, positions, questions, codes, answers, difficulties})
+            item.addBindValue(column);
+        if (!item.execBatch())
+            return fail(item);
     }
-    for (const QVariantList &column : {ids, positions, questions, codes, answers, difficulties})
-        item.addBindValue(column);
-    if (!sheet.questions.isEmpty() && !item.execBatch())
-        return fail(item);
     if (!control.exec(u"COMMIT"_s))
         return fail(control);
     return Result<QString>::success(sheet.code);

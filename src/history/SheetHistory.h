@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <optional>
 
 // One recorded sheet: what it was made from and the items it printed, in order.
@@ -42,7 +44,8 @@ public:
     // A code no recorded sheet has: printed on a sheet before it is recorded.
     QString newCode();
     // Stores the sheet under its code, or under a new one (filled in) when it has none, and returns it.
-    Result<QString> record(RecordedSheet &sheet);
+    // `idle` (when set) runs between the batches of a long sheet's items.
+    Result<QString> record(RecordedSheet &sheet, const std::function<void()> &idle = {});
     std::optional<RecordedSheet> find(const QString &code);
     // Newest first, without their items.
     QList<RecordedSheet> list(int limit = 1000);

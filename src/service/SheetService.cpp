@@ -150,7 +150,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
                 pending.append(record);
         } else {
             if (!sheet.code.isEmpty())
-                if (const Result<QString> kept = history_->record(record); !kept) {
+                if (const Result<QString> kept = history_->record(record, [&host] { host.yield(); }); !kept) {
                     listener.notRecorded(kept.error());
                     made.code.clear();
                 }
@@ -191,7 +191,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
                     deliverDocument(outputs, *oneKey, order.keyOutput, listener, &where))
                 return failed(*why);
         for (RecordedSheet &record : pending)
-            if (const Result<QString> kept = history_->record(record); !kept) {
+            if (const Result<QString> kept = history_->record(record, [&host] { host.yield(); }); !kept) {
                 listener.notRecorded(kept.error());
                 for (MadeSheet &m : pendingMade)
                     if (m.code == record.code)
