@@ -4,7 +4,7 @@
 // questions; and the time from a stop given while the office loads a sheet to the caller's getting its
 // thread back (the window's button enabled again); and the longest pause over the window's whole road
 // of a sheet (load, draw, write, the office, the record in the history) for the same counts.
-//   bench_pause [--quick]
+//   bench_pause [--quick] [--whole-road N]   (the second: the window's whole road for N questions only)
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeDelivery.h"
 #include "generation/DocumentWriter.h"
@@ -85,12 +85,16 @@ int main(int argc, char **argv) {
         std::printf("%-10d %18.1f %12.0f\n", count, meter.longest / 1e6, total);
         std::fflush(stdout);
     };
-    measure(24); // warm the office up
-    std::printf("%-10s %18s %12s\n", "questions", "longest pause ms", "total ms");
     const std::vector<int> counts =
         quick ? std::vector<int>{1000, 10000} : std::vector<int>{1000, 10000, 100000};
-    for (int count : counts) {
-        measure(count);
+    const qsizetype only = app.arguments().indexOf(u"--whole-road"_s);
+    const int onlyCount =
+        only > 0 && only + 1 < app.arguments().size() ? app.arguments()[only + 1].toInt() : 0;
+    measure(24); // warm the office up
+    if (onlyCount == 0) {
+        std::printf("%-10s %18s %12s\n", "questions", "longest pause ms", "total ms");
+        for (int count : counts)
+            measure(count);
     }
     // A stop half a second into the office's load of a long sheet.
     const auto stopLatency = [&](int count) {
@@ -112,9 +116,11 @@ int main(int argc, char **argv) {
         std::printf("%-10d %18s %12.3f\n", count, shown ? "(done before)" : "stopped", latency);
         std::fflush(stdout);
     };
-    std::printf("\n%-10s %18s %12s\n", "questions", "stop at 500 ms", "ms to return");
-    for (int count : counts)
-        stopLatency(count);
+    if (onlyCount == 0) {
+        std::printf("\n%-10s %18s %12s\n", "questions", "stop at 500 ms", "ms to return");
+        for (int count : counts)
+            stopLatency(count);
+    }
     // The whole road, as the window takes it: a bank of `count` questions, a history, the office.
     const auto wholeRoad = [&](int count) {
         QTemporaryDir folder;
@@ -147,7 +153,7 @@ int main(int argc, char **argv) {
     };
     std::printf("\n%-10s %18s %12s   (the window's whole road)\n", "questions", "longest pause ms",
                 "total ms");
-    for (int count : counts)
+    for (int count : onlyCount > 0 ? std::vector<int>{onlyCount} : counts)
         wholeRoad(count);
     QThread::sleep(quick ? 5 : 60); // the discarded documents go before the office ends
     office.value()->endOfficeIfStartedHere();

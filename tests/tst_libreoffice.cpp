@@ -51,6 +51,7 @@ private Q_SLOTS:
     void twoUpSheetPrintsWhole_data();
     void twoUpSheetPrintsWhole();
     void commandLineEndsTheOfficeItStarted();
+    void windowEndedBySignalEndsItsOffice();
 
 private:
     OfficeOptions options(const QString &pipe) const;
@@ -607,6 +608,31 @@ void TestLibreOffice::commandLineEndsTheOfficeItStarted() {
     QVERIFY(pgrep.waitForFinished(10000));
     QVERIFY2(pgrep.readAllStandardOutput().trimmed().isEmpty(),
              "the office started by the command still runs");
+}
+
+// The session's end sends SIGTERM: the window ends the office it started for its warm-up all the same.
+void TestLibreOffice::windowEndedBySignalEndsItsOffice() {
+    const QString pipe = u"tessaly_term_%1"_s.arg(QCoreApplication::applicationPid());
+    const auto officeRuns = [&pipe] {
+        QProcess pgrep;
+        pgrep.start(u"pgrep"_s, {u"-f"_s, u"soffice.*"_s + pipe});
+        pgrep.waitForFinished(10000);
+        return !pgrep.readAllStandardOutput().trimmed().isEmpty();
+    };
+    QProcess window;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TESSALY_OFFICE_PIPE"_s, pipe);
+    env.insert(u"TESSALY_OFFICE_PROFILE"_s, work_.filePath(u"profile-term"_s));
+    env.insert(u"XDG_CONFIG_HOME"_s, work_.filePath(u"term-config"_s));
+    env.insert(u"XDG_DATA_HOME"_s, work_.filePath(u"term-data"_s));
+    window.setProcessEnvironment(env);
+    window.start(QStringLiteral(TESSALY_PROGRAM), {});
+    QVERIFY(window.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(officeRuns(), 60000);
+    window.terminate();
+    QVERIFY(window.waitForFinished(30000));
+    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+    QTRY_VERIFY2_WITH_TIMEOUT(!officeRuns(), "the window's office outlived it", 30000);
 }
 
 QTEST_MAIN(TestLibreOffice)

@@ -7,8 +7,38 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onEndSignal(int) {
+    const char byte = 1;
+    (void)!::write(signalPipe[1], &byte, 1);
+}
+
+// A session's end (or a plain `kill`) sends SIGTERM: the window then leaves its event loop the ordinary
+// way, so the office it started for its warm-up is ended below like at any other exit.
+void endOnTerminate(QApplication &app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+    struct sigaction action {};
+    action.sa_handler = &onEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+}
+
+} // namespace
 
 extern "C" __attribute__((visibility("default"))) int tessaly_window_main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -17,6 +47,7 @@ extern "C" __attribute__((visibility("default"))) int tessaly_window_main(int ar
     // window's caption is to be exactly its caption.
     installChineseTranslations(app);
     QApplication::setWindowIcon(QIcon(u":/images/tessaly.png"_s));
+    endOnTerminate(app);
     Form1Services services;
     services.files = UserFiles::locate(QCoreApplication::applicationDirPath());
     const Result<FirstStart> prepared =

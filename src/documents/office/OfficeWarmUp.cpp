@@ -133,10 +133,21 @@ void endIfUnused() {
         const std::lock_guard<std::mutex> guard(lock());
         warm = current();
     }
+    if (!warm)
+        return;
+    // A warm-up still on its way (the program ends seconds after it opened) has started an office that
+    // would be left behind: its connection is waited for, within the office's start time.
+    const QDeadlineTimer deadline(45000);
     std::shared_ptr<OfficeConnection> connection;
-    if (warm) {
-        const std::lock_guard<std::mutex> guard(lock());
-        connection = warm->connection;
+    for (;;) {
+        {
+            const std::lock_guard<std::mutex> guard(lock());
+            if (warm->done || deadline.hasExpired()) {
+                connection = warm->connection;
+                break;
+            }
+        }
+        QThread::msleep(20);
     }
     // Only an office this program started, and only while it holds no document at all; the user's own
     // office, or ours with a sheet still open, stays.
