@@ -2,6 +2,7 @@
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "app/HistoryCommands.h"
+#include "bank/TextNormal.h"
 #include "history/SheetCode.h"
 #include "history/SheetHistory.h"
 #include "history/SheetRecord.h"
@@ -11,6 +12,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -29,6 +33,7 @@ private Q_SLOTS:
     void freshQuestionsOverSeveralSheets();
     void batchOfDistinctSheets();
     void longSheetRecordedInBatchesWithEventsBetween();
+    void historyOfTheEarlierFormatIsBroughtUpToDate();
 
 private:
     struct Run {
@@ -134,14 +139,16 @@ void TestHistory::recordAndReadBack() {
     older.created = QDateTime::currentDateTimeUtc().addDays(-20);
     older.questions = QStringList{u"旧题"_s, u"甲题"_s, u"乙题"_s};
     QVERIFY(history.value()->record(older).ok());
-    const QHash<QString, qint64> used = history.value()->usedSince(QDateTime::currentDateTime().addDays(-10));
+    const auto key = [](const QString &question) { return textnormal::spacelessKey(question); };
+    const QHash<quint64, qint64> used = history.value()->usedSince(QDateTime::currentDateTime().addDays(-10));
     QCOMPARE(used.size(), 3);
-    QVERIFY(!used.contains(u"旧题"_s));
-    QCOMPARE(used.value(u"甲题"_s),
+    QVERIFY(!used.contains(key(u"旧题"_s)));
+    QCOMPARE(used.value(key(u"甲 题"_s)), used.value(key(u"甲题"_s))); // spaces make no other question
+    QCOMPARE(used.value(key(u"甲题"_s)),
              found->created.toMSecsSinceEpoch() > listed.first().created.toMSecsSinceEpoch()
                  ? found->created.toMSecsSinceEpoch()
                  : listed.first().created.toMSecsSinceEpoch());
-    QCOMPARE(history.value()->usedSince(QDateTime::currentDateTime().addDays(-30)).value(u"旧题"_s),
+    QCOMPARE(history.value()->usedSince(QDateTime::currentDateTime().addDays(-30)).value(key(u"旧题"_s)),
              older.created.toMSecsSinceEpoch());
 }
 
@@ -365,6 +372,43 @@ void TestHistory::longSheetRecordedInBatchesWithEventsBetween() {
     QCOMPARE(back->questions.size(), 5001);
     QCOMPARE(back->questions.at(4000), u"第4000题"_s);
     QCOMPARE(back->answers.at(5000), u"答5000"_s);
+}
+
+// A history written by the version before keys: opened, it gains a key for every item it holds, and
+// the fresh look-up finds its questions.
+void TestHistory::historyOfTheEarlierFormatIsBroughtUpToDate() {
+    const QString path = work_.filePath(u"format1.sqlite"_s);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"format1"_s);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        for (const QString &statement :
+             {u"CREATE TABLE sheets (id INTEGER PRIMARY KEY, code TEXT NOT NULL UNIQUE, created TEXT NOT "
+              u"NULL, "
+              u"grade INTEGER NOT NULL, mode TEXT NOT NULL, topics TEXT NOT NULL, quantity INTEGER NOT NULL, "
+              u"repeats INTEGER NOT NULL, settings TEXT NOT NULL, bank_stamp TEXT NOT NULL)"_s,
+              u"CREATE TABLE items (sheet_id INTEGER NOT NULL REFERENCES sheets(id), position INTEGER NOT "
+              u"NULL, "
+              u"question TEXT NOT NULL, topic_code TEXT NOT NULL, answer TEXT NOT NULL, difficulty TEXT NOT "
+              u"NULL, "
+              u"PRIMARY KEY (sheet_id, position))"_s,
+              u"CREATE INDEX sheets_created ON sheets(created)"_s,
+              u"INSERT INTO sheets VALUES (1, 'ABCD-EF', '%1', 3, '列式计算', '1', 2, 0, '', '')"_s.arg(
+                  QDateTime::currentDateTimeUtc().addDays(-1).toString(Qt::ISODateWithMs)),
+              u"INSERT INTO items VALUES (1, 0, '早先的 题', '1', '1', '0')"_s,
+              u"INSERT INTO items VALUES (1, 1, '另一道题', '1', '2', '1')"_s, u"PRAGMA user_version = 1"_s})
+            QVERIFY2(q.exec(statement), qPrintable(q.lastError().text()));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"format1"_s);
+    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
+    QVERIFY2(history.ok(), qPrintable(history.error()));
+    const QHash<quint64, qint64> used = history.value()->usedSince(QDateTime::currentDateTime().addDays(-7));
+    QCOMPARE(used.size(), 2);
+    QVERIFY(used.contains(textnormal::spacelessKey(u"早先的题"_s)));
+    QVERIFY(used.contains(textnormal::spacelessKey(u"另一道题"_s)));
+    QVERIFY(history.value()->find(u"ABCD-EF"_s).has_value());
 }
 
 QTEST_GUILESS_MAIN(TestHistory)

@@ -14,6 +14,19 @@ QString withoutSpaces(QStringView text) {
     return result;
 }
 
+quint64 spacelessKey(QStringView text) {
+    // FNV-1a over the 16-bit units, then a final mix for the hash tables' low bits. A fixed function:
+    // the history keeps these keys.
+    quint64 h = 14695981039346656037ULL;
+    for (QChar c : text)
+        if (c != u' ')
+            h = (h ^ c.unicode()) * 1099511628211ULL;
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    return h;
+}
+
 QString withoutBlanks(QString text) {
     text.remove(u'\t');
     text.remove(u' ');

@@ -11,6 +11,9 @@ namespace textnormal {
 // fresh questions know a question again (the records of earlier versions were made this way, so the
 // key must stay exactly this).
 QString withoutSpaces(QStringView text);
+// A 64-bit hash of withoutSpaces(text), made without the copy: the key the fresh-question look-up and
+// the history share (two texts that differ only by spaces get one key).
+quint64 spacelessKey(QStringView text);
 // No space, tab, ideographic space or line break of any kind: a question as the bank keeps it and as a
 // sheet prints it (a break inside a record would split it in two).
 QString withoutBlanks(QString text);

@@ -22,7 +22,7 @@ QStringList candidates() {
 
 QString find(const QString &fileName) {
     for (const QString &folder : candidates()) {
-        const QString path = QDir(folder).filePath(fileName);
+        QString path = QDir(folder).filePath(fileName);
         if (QFileInfo::exists(path))
             return path;
     }

@@ -24,8 +24,8 @@ SheetItem itemOf(const Candidate &candidate) {
 SelectionRun::SelectionRun(QString bankDir)
     : bankDir_(std::move(bankDir)) {}
 
-QString SelectionRun::avoidKey(QStringView question) {
-    return textnormal::withoutSpaces(question);
+quint64 SelectionRun::avoidKey(QStringView question) {
+    return textnormal::spacelessKey(question);
 }
 
 void SelectionRun::filter(SheetHost &host) {

@@ -31,13 +31,13 @@ public:
     // Questions to leave out (fresh questions): their texts (textnormal::withoutSpaces) with when they
     // were last used, in ms since the epoch. Where that leaves fewer candidates than asked, the least
     // recently used of them come back, the oldest first.
-    void setAvoid(QHash<QString, qint64> lastUsed) { avoid_ = std::move(lastUsed); }
+    void setAvoid(QHash<quint64, qint64> lastUsed) { avoid_ = std::move(lastUsed); }
     struct Freshness {
         qsizetype fresh = 0;  // candidates not used lately
         qsizetype reused = 0; // lately used ones taken back to fill the sheet
     };
     const Freshness &freshness() const { return freshness_; }
-    static QString avoidKey(QStringView question);
+    static quint64 avoidKey(QStringView question);
 
     const LoadReport &loadReport() const { return report_; }
     const QuestionBank &bank() const { return bank_; }
@@ -56,6 +56,6 @@ private:
     CandidateList candidates_;
     LoadReport report_;
     qsizetype draws_ = 0;
-    QHash<QString, qint64> avoid_;
+    QHash<quint64, qint64> avoid_;
     Freshness freshness_;
 };

@@ -102,31 +102,56 @@ Status SheetHistory::migrate() {
         return Status::failure(describe(q.lastError()));
     if (version == SchemaVersion)
         return succeeded();
-    // Version 0 (a new file) to 1. The write lock is taken at the start (IMMEDIATE), so two programs
-    // opening a new file at once wait for each other rather than both failing on the upgrade.
+    // Version 0 (a new file) or 1 to 2. The write lock is taken at the start (IMMEDIATE), so two
+    // programs opening a new file at once wait for each other rather than both failing on the upgrade.
     if (!q.exec(u"BEGIN IMMEDIATE"_s))
         return Status::failure(describe(q.lastError()));
-    if (!q.exec(u"PRAGMA user_version"_s) || !q.next()) {
-        const QString why = describe(q.lastError());
+    const auto fail = [&q](const QSqlQuery &failed) {
+        const QString why = describe(failed.lastError());
         q.exec(u"ROLLBACK"_s);
         return Status::failure(why);
-    }
-    if (q.value(0).toInt() == SchemaVersion) // the other program was first
+    };
+    if (!q.exec(u"PRAGMA user_version"_s) || !q.next())
+        return fail(q);
+    const int now = q.value(0).toInt();
+    if (now == SchemaVersion) // the other program was first
         return q.exec(u"COMMIT"_s) ? succeeded() : Status::failure(describe(q.lastError()));
-    const QStringList schema{
-        u"CREATE TABLE IF NOT EXISTS sheets (id INTEGER PRIMARY KEY, code TEXT NOT NULL UNIQUE, "
-        u"created TEXT NOT NULL, grade INTEGER NOT NULL, mode TEXT NOT NULL, topics TEXT NOT NULL, "
-        u"quantity INTEGER NOT NULL, repeats INTEGER NOT NULL, settings TEXT NOT NULL, bank_stamp TEXT NOT NULL)"_s,
-        u"CREATE TABLE IF NOT EXISTS items (sheet_id INTEGER NOT NULL REFERENCES sheets(id), "
-        u"position INTEGER NOT NULL, question TEXT NOT NULL, topic_code TEXT NOT NULL, answer TEXT NOT NULL, "
-        u"difficulty TEXT NOT NULL, PRIMARY KEY (sheet_id, position))"_s,
-        u"CREATE INDEX IF NOT EXISTS sheets_created ON sheets(created)"_s, u"PRAGMA user_version = 1"_s};
+    QStringList schema;
+    if (now == 0)
+        schema = {
+            u"CREATE TABLE IF NOT EXISTS sheets (id INTEGER PRIMARY KEY, code TEXT NOT NULL UNIQUE, "
+            u"created TEXT NOT NULL, grade INTEGER NOT NULL, mode TEXT NOT NULL, topics TEXT NOT NULL, "
+            u"quantity INTEGER NOT NULL, repeats INTEGER NOT NULL, settings TEXT NOT NULL, bank_stamp TEXT NOT NULL)"_s,
+            u"CREATE TABLE IF NOT EXISTS items (sheet_id INTEGER NOT NULL REFERENCES sheets(id), "
+            u"position INTEGER NOT NULL, question TEXT NOT NULL, topic_code TEXT NOT NULL, answer TEXT NOT "
+            u"NULL, "
+            u"difficulty TEXT NOT NULL, question_key INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (sheet_id, position))"_s,
+            u"CREATE INDEX IF NOT EXISTS sheets_created ON sheets(created)"_s};
+    else
+        // Version 1 kept no key: the column, then a key for every item already recorded.
+        schema = {u"ALTER TABLE items ADD COLUMN question_key INTEGER NOT NULL DEFAULT 0"_s};
     for (const QString &statement : schema)
-        if (!q.exec(statement)) {
-            const QString why = describe(q.lastError());
-            q.exec(u"ROLLBACK"_s);
-            return Status::failure(why);
+        if (!q.exec(statement))
+            return fail(q);
+    if (now == 1) {
+        QSqlQuery rows(db);
+        rows.setForwardOnly(true);
+        if (!rows.exec(u"SELECT rowid, question FROM items"_s))
+            return fail(rows);
+        QVariantList ids, keys;
+        while (rows.next()) {
+            ids << rows.value(0);
+            keys << static_cast<qint64>(textnormal::spacelessKey(rows.value(1).toString()));
         }
+        QSqlQuery update(db);
+        update.prepare(u"UPDATE items SET question_key = ? WHERE rowid = ?"_s);
+        update.addBindValue(keys);
+        update.addBindValue(ids);
+        if (!ids.isEmpty() && !update.execBatch())
+            return fail(update);
+    }
+    if (!q.exec(u"PRAGMA user_version = %1"_s.arg(SchemaVersion)))
+        return fail(q);
     if (!q.exec(u"COMMIT"_s))
         return Status::failure(describe(q.lastError()));
     return succeeded();
@@ -186,8 +211,8 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
     }
     const qlonglong id = insert.lastInsertId().toLongLong();
     QSqlQuery item(db);
-    item.prepare(u"INSERT INTO items (sheet_id, position, question, topic_code, answer, difficulty) "
-                 u"VALUES (?, ?, ?, ?, ?, ?)"_s);
+    item.prepare(u"INSERT INTO items (sheet_id, position, question, topic_code, answer, difficulty, "
+                 u"question_key) VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
     // In batches, with the caller's events between them: a sheet of 100,000 questions is recorded
     // without the window pausing for it.
     constexpr qsizetype Batch = 2000;
@@ -195,7 +220,7 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
         if (from > 0 && idle)
             idle();
         const qsizetype to = std::min(sheet.questions.size(), from + Batch);
-        QVariantList ids, positions, questions, codes, answers, difficulties;
+        QVariantList ids, positions, questions, codes, answers, difficulties, keys;
         for (qsizetype i = from; i < to; ++i) {
             ids << id;
             positions << i;
@@ -205,8 +230,9 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
             codes << text(sheet.topicCodes.value(i));
             answers << text(sheet.answers.value(i));
             difficulties << text(sheet.difficulties.value(i));
+            keys << static_cast<qint64>(textnormal::spacelessKey(sheet.questions[i]));
         }
-        for (const QVariantList &column : {ids, positions, questions, codes, answers, difficulties})
+        for (const QVariantList &column : {ids, positions, questions, codes, answers, difficulties, keys})
             item.addBindValue(column);
         if (!item.execBatch())
             return fail(item);
@@ -271,17 +297,46 @@ QList<RecordedSheet> SheetHistory::list(int limit) {
     return sheets;
 }
 
-QHash<QString, qint64> SheetHistory::usedSince(const QDateTime &since) {
-    QSqlQuery q(QSqlDatabase::database(connection_));
-    q.prepare(
-        u"SELECT items.question, MAX(sheets.created) FROM items JOIN sheets ON sheets.id = items.sheet_id "
-        u"WHERE sheets.created >= ? GROUP BY items.question"_s);
-    q.addBindValue(since.toUTC().toString(Qt::ISODateWithMs));
-    QHash<QString, qint64> used;
-    if (q.exec())
-        while (q.next()) {
-            used.insert(textnormal::withoutSpaces(q.value(0).toString()),
-                        QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs).toMSecsSinceEpoch());
+QHash<quint64, qint64> SheetHistory::usedSince(const QDateTime &since) {
+    QSqlDatabase db = QSqlDatabase::database(connection_);
+    QHash<quint64, qint64> used;
+    // The sheets of the time span with their times, then their items as two numbers each (the sheet and
+    // the question's key): no text crosses from SQLite, each time is parsed once, and the latest use of
+    // each question is found here in one hash rather than by SQLite's GROUP BY. Read forward only, so
+    // the driver keeps no rows.
+    const QString from = since.toUTC().toString(Qt::ISODateWithMs);
+    QSqlQuery sheets(db);
+    sheets.setForwardOnly(true);
+    sheets.prepare(u"SELECT id, created FROM sheets WHERE created >= ?"_s);
+    sheets.addBindValue(from);
+    if (!sheets.exec())
+        return used;
+    QHash<qint64, qint64> times;
+    while (sheets.next())
+        times.insert(
+            sheets.value(0).toLongLong(),
+            QDateTime::fromString(sheets.value(1).toString(), Qt::ISODateWithMs).toMSecsSinceEpoch());
+    if (times.isEmpty())
+        return used;
+    QSqlQuery items(db);
+    items.setForwardOnly(true);
+    items.prepare(u"SELECT sheet_id, question_key FROM items WHERE sheet_id IN "
+                  u"(SELECT id FROM sheets WHERE created >= ?)"_s);
+    items.addBindValue(from);
+    if (!items.exec())
+        return used;
+    qint64 lastSheet = -1, when = -1;
+    while (items.next()) {
+        const qint64 sheet = items.value(0).toLongLong();
+        if (sheet != lastSheet) {
+            // A sheet recorded by another program between the two reads is left for the next look-up.
+            when = times.value(sheet, -1);
+            lastSheet = sheet;
         }
+        if (when < 0)
+            continue;
+        qint64 &latest = used[static_cast<quint64>(items.value(1).toLongLong())];
+        latest = std::max(latest, when);
+    }
     return used;
 }

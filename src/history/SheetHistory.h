@@ -51,9 +51,9 @@ public:
     QList<RecordedSheet> list(int limit = 1000);
     // The questions of the sheets made since then (blanks removed), each with when it was last used (ms
     // since the epoch): what fresh questions leave out.
-    QHash<QString, qint64> usedSince(const QDateTime &since);
+    QHash<quint64, qint64> usedSince(const QDateTime &since);
 
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
 private:
     explicit SheetHistory(QString connection);

@@ -80,7 +80,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
     const int files = asked.oneFile ? 1 : copies;
 
     // Fresh questions: those of the sheets of the last days are left out where the bank allows.
-    QHash<QString, qint64> avoid;
+    QHash<quint64, qint64> avoid;
     if (asked.freshDays > 0 && history_)
         avoid = history_->usedSince(QDateTime::currentDateTime().addDays(-asked.freshDays));
 
