@@ -4,7 +4,10 @@
 // questions; and the time from a stop given while the office loads a sheet to the caller's getting its
 // thread back (the window's button enabled again); and the longest pause over the window's whole road
 // of a sheet (load, draw, write, the office, the record in the history) for the same counts.
-//   bench_pause [--quick] [--whole-road N]   (the second: the window's whole road for N questions only)
+//   bench_pause [--quick] [--whole-road N [--no-office]]
+// (--whole-road: the window's whole road for N questions only; --no-office: into the documents folder,
+// as the window does when no office answers)
+#include "documents/FallbackDelivery.h"
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeDelivery.h"
 #include "generation/DocumentWriter.h"
@@ -59,6 +62,7 @@ private:
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const bool quick = app.arguments().contains(u"--quick"_s);
+    const bool docxRoad = app.arguments().contains(u"--no-office"_s);
     QTemporaryDir profile;
     OfficeOptions options;
     options.pipeName = u"tessaly_pause_%1"_s.arg(QCoreApplication::applicationPid());
@@ -139,8 +143,16 @@ int main(int argc, char **argv) {
         PauseMeter meter;
         MeteredHost host(meter);
         host.settings().quantity = count;
-        DocxOutputs outputs(std::make_unique<OfficeDelivery>(
-            office.value(), OfficeDelivery::Options{false, [&meter] { meter.turn(); }, nullptr, nullptr}));
+        std::unique_ptr<SheetDelivery> delivery;
+        QTemporaryDir saved;
+        if (docxRoad)
+            delivery = std::make_unique<FallbackDelivery>(
+                nullptr, u"none"_s, saved.path(), [](const QString &) {}, nullptr, nullptr,
+                [&meter] { meter.turn(); });
+        else
+            delivery = std::make_unique<OfficeDelivery>(
+                office.value(), OfficeDelivery::Options{false, [&meter] { meter.turn(); }, nullptr, nullptr});
+        DocxOutputs outputs(std::move(delivery));
         SheetService service(folder.path(), history.value().get());
         SheetListener quiet;
         meter.start();
@@ -151,8 +163,8 @@ int main(int argc, char **argv) {
         std::printf("%-10d %18.1f %12.0f\n", count, meter.longest / 1e6, meter.clock.nsecsElapsed() / 1e6);
         std::fflush(stdout);
     };
-    std::printf("\n%-10s %18s %12s   (the window's whole road)\n", "questions", "longest pause ms",
-                "total ms");
+    std::printf("\n%-10s %18s %12s   (the window's whole road%s)\n", "questions", "longest pause ms",
+                "total ms", docxRoad ? ", into the documents folder" : "");
     for (int count : onlyCount > 0 ? std::vector<int>{onlyCount} : counts)
         wholeRoad(count);
     QThread::sleep(quick ? 5 : 60); // the discarded documents go before the office ends

@@ -91,5 +91,5 @@ Outputs chooseOutputs(const TargetSettings &settings, const DeliveryWish &wish) 
             unreachable = office.error();
     }
     return outputsOf(std::make_unique<FallbackDelivery>(std::move(primary), unreachable, folder, wish.notify,
-                                                        wish.open, wish.cancelled));
+                                                        wish.open, wish.cancelled, wish.idle));
 }

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/FallbackDelivery.h"
 
+#include "documents/WorkAside.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,13 +21,14 @@ Result<QString> FileDelivery::deliver(const DocxTarget &sheet, const QString &pa
 
 FallbackDelivery::FallbackDelivery(std::unique_ptr<SheetDelivery> primary, QString unreachable,
                                    QString folder, Notify notify, OpenFile open,
-                                   std::function<bool()> stopped)
+                                   std::function<bool()> stopped, std::function<void()> idle)
     : primary_(std::move(primary))
     , unreachable_(std::move(unreachable))
     , folder_(std::move(folder))
     , notify_(std::move(notify))
     , open_(std::move(open))
-    , stopped_(std::move(stopped)) {}
+    , stopped_(std::move(stopped))
+    , idle_(std::move(idle)) {}
 
 QString FallbackDelivery::defaultFolder() {
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -55,6 +59,22 @@ void FallbackDelivery::finish() {
         primary_->finish();
 }
 
+namespace {
+
+// Packed and written on a thread of its own while the window's events run: the copy of the sheet costs
+// nothing (it shares the content), and the save is waited for to its end, since a stop must not leave
+// half a file.
+Status save(const DocxTarget &sheet, const QString &file, const std::function<void()> &idle) {
+    if (!idle)
+        return sheet.saveTo(file);
+    auto copy = std::make_shared<const DocxTarget>(sheet);
+    auto written = std::make_shared<std::optional<Status>>();
+    waitAside([copy, file, written] { *written = copy->saveTo(file); }, idle);
+    return std::move(**written);
+}
+
+} // namespace
+
 Result<QString> FallbackDelivery::deliver(const DocxTarget &sheet, const QString &path) {
     QString reason = unreachable_;
     if (primary_) {
@@ -76,7 +96,7 @@ Result<QString> FallbackDelivery::deliver(const DocxTarget &sheet, const QString
     }
     const QString file =
         QDir(folder_).filePath(fileNameFor(folder_, sheet.title(), QDateTime::currentDateTime()));
-    if (const Status written = sheet.saveTo(file); !written) {
+    if (const Status written = save(sheet, file, idle_); !written) {
         notify_(u"试卷无法保存：%1"_s.arg(written.error()));
         return Result<QString>::failure(written.error());
     }

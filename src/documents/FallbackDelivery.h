@@ -18,8 +18,10 @@ public:
 
     // primary may be null: then unreachable says why (empty when the .docx was asked for).
     // stopped: the user's stop; a sheet the office dropped because of it is not saved instead.
+    // idle: the window's events while a sheet is packed and saved (a long sheet takes a while).
     FallbackDelivery(std::unique_ptr<SheetDelivery> primary, QString unreachable, QString folder,
-                     Notify notify, OpenFile open, std::function<bool()> stopped = {});
+                     Notify notify, OpenFile open, std::function<bool()> stopped = {},
+                     std::function<void()> idle = {});
 
     Result<QString> deliver(const DocxTarget &sheet, const QString &path) override;
     void finish() override;
@@ -40,5 +42,6 @@ private:
     Notify notify_;
     OpenFile open_;
     std::function<bool()> stopped_;
+    std::function<void()> idle_;
     bool failedWhileTyping_ = false; // the office took the sheet and failed with it
 };

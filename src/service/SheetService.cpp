@@ -136,6 +136,10 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
             if (const std::optional<QString> why =
                     deliverDocument(outputs, *document, output, listener, &made.where))
                 return failed(*why, host.stopRequested());
+            // A long sheet's document is let go here, with the window's events after it, not at the end
+            // of the copy together with everything else.
+            own.reset();
+            host.yield();
         }
         outcome.request = request;
         outcome.sheet = sheet;
@@ -154,6 +158,8 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
                     listener.notRecorded(kept.error());
                     made.code.clear();
                 }
+            record = RecordedSheet();
+            host.yield();
             listener.delivered(made);
             outcome.made.append(made);
         }
