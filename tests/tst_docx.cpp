@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/DocxTarget.h"
+#include "documents/FallbackDelivery.h"
 #include "generation/DocumentWriter.h"
 #include "support/DocxReader.h"
 #include "support/RecordingTarget.h"
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void paragraphsMatchTheWriter();
     void halfPointSizes();
     void aCopyKeepsWhatItWasGiven();
+    void documentsFolderSaveLetsTheWindowRun();
     void missingFolderLeavesNothing();
     void failedWriteKeepsWhatWasThere();
     void libreOfficeReadsTheText();
@@ -198,6 +200,31 @@ void TestDocx::aCopyKeepsWhatItWasGiven() {
     other.setFontSize(30);
     other.typeText(u"x"_s);
     QCOMPARE(copy.documentXml(), before);
+}
+
+// Without an office, the window's sheet goes into the documents folder: a long one is packed and saved
+// while the window's events run, and the file holds the sheet's document part byte for byte.
+void TestDocx::documentsFolderSaveLetsTheWindowRun() {
+    QTemporaryDir folder;
+    ScriptedHost host;
+    DocxTarget target;
+    DrawnSheet sheet;
+    for (int i = 0; i < 20000; ++i)
+        sheet.items.append({u"第%1题：小明有%1个苹果，又买了8个，一共有多少个？"_s.arg(i), 1, u"x"_s, u"1"_s});
+    DocumentWriter::write(host, target, SheetRequest{}, sheet, u"2026/12/9"_s);
+    int idles = 0;
+    QStringList told;
+    FallbackDelivery delivery(
+        nullptr, u"没有文字处理软件"_s, folder.path(), [&told](const QString &text) { told.append(text); },
+        nullptr, nullptr, [&idles] { ++idles; });
+    const Result<QString> saved = delivery.deliver(target, QString());
+    QVERIFY2(saved.ok(), qPrintable(saved.error()));
+    QVERIFY(idles > 0);
+    QFile file(saved.value());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(docxreader::part(file.readAll(), u"word/document.xml"_s).value_or(QByteArray()),
+             target.documentXml());
+    QCOMPARE(told.size(), 1);
 }
 
 void TestDocx::missingFolderLeavesNothing() {
