@@ -523,6 +523,7 @@ void TestBank::everyReaderReadsALineAlike_data() {
     QTest::newRow("3") << u"3"_s << 3 << false;
     QTest::newRow("3.0") << u"3.0"_s << 3 << false;
     QTest::newRow("blank around") << u" 3 "_s << 3 << false;
+    QTest::newRow("+3") << u"+3"_s << 3 << false;
     QTest::newRow("3.5") << u"3.5"_s << -1 << true;
     QTest::newRow("7") << u"7"_s << -1 << true;
 }

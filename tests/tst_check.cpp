@@ -55,6 +55,12 @@ void TestCheck::arithmetic_data() {
     QTest::newRow("leading zero with 8 and 9") << u"0.8＋0.9＝1.7"_s << QStringList{};
     QTest::newRow("zero-padded whole number") << u"09＋1＝10"_s << QStringList{};
     QTest::newRow("leading zero wrong") << u"0.08×100＝9"_s << QStringList{u"0.08×100＝9 → 8"_s};
+    // Past 18 digits a number is read through GMP's text reader, below them as a machine integer.
+    QTest::newRow("twenty digits") << u"12345678901234567890＋1＝12345678901234567891"_s << QStringList{};
+    QTest::newRow("twenty digits wrong")
+        << u"99999999999999999999＋1＝100000000000000000001"_s << QStringList{u"x → 100000000000000000000"_s};
+    QTest::newRow("eighteen decimal places")
+        << u"0.000000000000000001×1000000000000000000＝1"_s << QStringList{};
     QTest::newRow("fractions in words") << u"7分之5＋7分之1＝7分之6"_s << QStringList{};
     QTest::newRow("fraction wrong") << u"9分之4＋9分之1＝9分之6"_s
                                     << QStringList{u"9分之4+9分之1＝9分之6 → 5/9"_s};

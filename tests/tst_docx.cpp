@@ -210,7 +210,8 @@ void TestDocx::documentsFolderSaveLetsTheWindowRun() {
     DocxTarget target;
     DrawnSheet sheet;
     for (int i = 0; i < 20000; ++i)
-        sheet.items.append({u"第%1题：小明有%1个苹果，又买了8个，一共有多少个？"_s.arg(i), 1, u"x"_s, u"1"_s});
+        sheet.items.append(
+            {u"第%1题：小明有%1个苹果，又买了8个，一共有多少个？"_s.arg(i), 1, u"x"_s, u"1"_s});
     DocumentWriter::write(host, target, SheetRequest{}, sheet, u"2026/12/9"_s);
     int idles = 0;
     QStringList told;

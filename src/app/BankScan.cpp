@@ -137,6 +137,13 @@ public:
         , sharedExact_(exact)
         , sharedSimilar_(similar) {}
 
+    // Room for a question a line from the start (a bank's lines run to 40 bytes and more), so the
+    // tables never grow by rehashing a million entries.
+    void expect(qint64 fileBytes) {
+        result.exact.reserve(static_cast<qsizetype>(fileBytes / 40));
+        result.similar.reserve(static_cast<qsizetype>(fileBytes / 40));
+    }
+
     bool line(QByteArrayView bytes) override {
         ++number_;
         if (!mode_)
@@ -259,6 +266,7 @@ Report scan(const QStringList &paths) {
         const int index = static_cast<int>(files.size());
         QByteArray start;
         FileScan first(index, file.name, std::nullopt, start, exact, similar);
+        first.expect(QFileInfo(path).size());
         Result<bool> read = banktext::readByteLines(path, first, &start);
         std::optional<FileScan> again;
         if (read && first.wrongMode) {

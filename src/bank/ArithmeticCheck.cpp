@@ -13,13 +13,17 @@ namespace arithmeticcheck {
 
 namespace {
 
-// Full-width digits, signs and parentheses as their ASCII forms; "分之" and "……" kept as they are.
+// Full-width digits, signs and parentheses as their ASCII forms; "分之" and "……" kept as they are; the
+// punctuation that ends a statement (which arithmetic does not use) as U+0001.
 QString normalised(QStringView text) {
     QString s;
     s.reserve(text.size());
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u >= 0xFF10 && u <= 0xFF19)
+        if (u == u'，' || u == u'；' || u == u'。' || u == u',' || u == u';' || u == u'：' || u == u':' ||
+            u == u'\n')
+            s += u'\u0001';
+        else if (u >= 0xFF10 && u <= 0xFF19)
             s += QChar(u'0' + (u - 0xFF10));
         else if (u == u'＋')
             s += u'+';
@@ -163,25 +167,46 @@ private:
 
     // Digits with an optional decimal part, exactly.
     std::optional<mpq_class> number() {
+        const auto digitAt = [this](qsizetype k) {
+            return k < t_.size() && t_[k].unicode() >= u'0' && t_[k].unicode() <= u'9';
+        };
         const qsizetype start = i_;
-        while (i_ < t_.size() && t_[i_].isDigit() && t_[i_].unicode() < 128)
+        while (digitAt(i_))
             ++i_;
         if (i_ == start)
             return std::nullopt;
-        std::string digits = t_.sliced(start, i_ - start).toString().toStdString();
-        mpz_class denominator = 1;
-        if (i_ + 1 < t_.size() && t_[i_] == u'.' && t_[i_ + 1].isDigit() && t_[i_ + 1].unicode() < 128) {
-            ++i_;
-            const qsizetype fraction = i_;
-            while (i_ < t_.size() && t_[i_].isDigit() && t_[i_].unicode() < 128)
+        qsizetype fraction = i_, end = i_;
+        if (i_ + 1 < t_.size() && t_[i_] == u'.' && digitAt(i_ + 1)) {
+            fraction = ++i_;
+            while (digitAt(i_))
                 ++i_;
-            digits += t_.sliced(fraction, i_ - fraction).toString().toStdString();
-            for (qsizetype k = fraction; k < i_; ++k)
-                denominator *= 10;
+            end = i_;
         }
-        // Base 10 said outright: GMP's default base takes a leading 0 for octal, which would read 0.25 as
-        // 21/100 and throw on 0.8.
-        mpq_class value(mpz_class(digits, 10), denominator);
+        const qsizetype places = end - fraction;
+        const qsizetype wholeDigits = (fraction == end ? i_ : fraction - 1) - start;
+        mpq_class value;
+        if (wholeDigits + places <= 18) {
+            // The usual number of a primary-school answer: read as a machine integer, no text between.
+            unsigned long numerator = 0, denominator = 1;
+            for (qsizetype k = start; k < start + wholeDigits; ++k)
+                numerator = numerator * 10 + (t_[k].unicode() - u'0');
+            for (qsizetype k = fraction; k < end; ++k) {
+                numerator = numerator * 10 + (t_[k].unicode() - u'0');
+                denominator *= 10;
+            }
+            mpq_set_ui(value.get_mpq_t(), numerator, denominator);
+        } else {
+            // Base 10 said outright: GMP's default base takes a leading 0 for octal, which would read
+            // 0.25 as 21/100 and throw on 0.8.
+            std::string digits = t_.sliced(start, wholeDigits).toString().toStdString();
+            mpz_class denominator = 1;
+            if (places > 0) {
+                digits += t_.sliced(fraction, places).toString().toStdString();
+                for (qsizetype k = 0; k < places; ++k)
+                    denominator *= 10;
+            }
+            value = mpq_class(mpz_class(digits, 10), denominator);
+        }
         value.canonicalize();
         return value;
     }
@@ -259,9 +284,7 @@ QString shownStep(const QString &left, const QString &right) {
 QList<Mistake> mistakes(QStringView answer) {
     QList<Mistake> found;
     // Statements end at punctuation that arithmetic does not use.
-    QString text = withoutUnits(normalised(answer));
-    for (QChar separator : {u'，', u'；', u'。', u',', u';', u'：', u':', u'\n'})
-        text.replace(separator, u'\u0001');
+    const QString text = withoutUnits(normalised(answer));
     for (const QString &statement : text.split(u'\u0001', Qt::SkipEmptyParts)) {
         // A ratio or a time of day is no arithmetic here.
         if (statement.contains(u'∶') || statement.contains(u'时') || statement.contains(u'点'))
@@ -269,16 +292,15 @@ QList<Mistake> mistakes(QStringView answer) {
         const QStringList sides = statement.split(u'=');
         for (qsizetype i = 0; i + 1 < sides.size(); ++i) {
             const QString &left = sides[i], &right = sides[i + 1];
-            const QString step = shownStep(left, right);
             if (right.contains(u"……"_s)) {
                 if (const std::optional<QString> wrong = remainderMistake(left, right);
                     wrong && !wrong->isEmpty())
-                    found.append({step, *wrong});
+                    found.append({shownStep(left, right), *wrong});
                 continue;
             }
             const std::optional<mpq_class> a = evaluate(left), b = evaluate(right);
             if (a && b && *a != *b)
-                found.append({step, shown(*a)});
+                found.append({shownStep(left, right), shown(*a)});
         }
     }
     return found;

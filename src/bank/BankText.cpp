@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -207,14 +208,16 @@ bool handOverLines(Buffer &pending, qsizetype &scanned, bool atEnd, Sink &sink) 
 Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) {
     if (!file.seek(from))
         return Pass::Unreadable;
-
-    iconv_t cd =
-        ::iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", encoding);
+    // To glibc's own form (UCS-4, its WCHAR_T), which costs iconv one step where UTF-16 costs two; the
+    // UTF-16 is made here.
+    iconv_t cd = ::iconv_open("WCHAR_T", encoding);
     if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
         return Pass::Invalid;
     const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
+    static_assert(sizeof(wchar_t) == 4, "glibc's wide characters are UCS-4");
     // The bytes of a character cut by a piece's end wait at the buffer's start for the rest of it.
     QByteArray bytes(ReadPiece + 16, Qt::Uninitialized);
+    std::vector<char32_t> wide(static_cast<size_t>(ReadPiece) + 16);
     qsizetype waiting = 0;
     QString pending;
     pending.reserve(2 * ReadPiece);
@@ -227,17 +230,28 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
         const qsizetype have = waiting + static_cast<qsizetype>(got);
         char *in = bytes.data();
         size_t inLeft = static_cast<size_t>(have);
-        const qsizetype old = pending.size();
-        // No encoding here gives more UTF-16 units than it has bytes.
-        pending.resize(old + have);
-        char *out = reinterpret_cast<char *>(pending.data() + old);
-        size_t outLeft = static_cast<size_t>(have) * sizeof(QChar);
+        // No encoding here gives more characters than it has bytes.
+        char *out = reinterpret_cast<char *>(wide.data());
+        size_t outLeft = wide.size() * sizeof(char32_t);
         if (::iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) &&
             (errno != EINVAL || atEnd))
             return Pass::Invalid;
         if (atEnd && ::iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
             return Pass::Invalid;
-        pending.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(out) - pending.constData()));
+        const qsizetype count = static_cast<qsizetype>(reinterpret_cast<char32_t *>(out) - wide.data());
+        const qsizetype old = pending.size();
+        pending.resize(old + 2 * count);
+        char16_t *to = reinterpret_cast<char16_t *>(pending.data() + old);
+        for (qsizetype i = 0; i < count; ++i) {
+            const char32_t c = wide[static_cast<size_t>(i)];
+            if (c < 0x10000) {
+                *to++ = static_cast<char16_t>(c);
+            } else {
+                *to++ = QChar::highSurrogate(c);
+                *to++ = QChar::lowSurrogate(c);
+            }
+        }
+        pending.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(to) - pending.constData()));
         waiting = static_cast<qsizetype>(inLeft);
         if (waiting > 0)
             std::memmove(bytes.data(), in, inLeft);
