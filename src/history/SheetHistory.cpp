@@ -130,18 +130,34 @@ Status SheetHistory::migrate() {
     else
         // Version 1 kept no key: the column, then a key for every item already recorded.
         schema = {u"ALTER TABLE items ADD COLUMN question_key INTEGER NOT NULL DEFAULT 0"_s};
+    // The latest use of each question (by key, in milliseconds since the epoch): what the fresh look-up
+    // reads, one row a question however many sheets printed it.
+    schema += {u"CREATE TABLE IF NOT EXISTS question_use (question_key INTEGER PRIMARY KEY, "
+               u"last_used INTEGER NOT NULL)"_s,
+               u"CREATE INDEX IF NOT EXISTS question_use_last ON question_use(last_used)"_s};
     for (const QString &statement : schema)
         if (!q.exec(statement))
             return fail(q);
     if (now == 1) {
         QSqlQuery rows(db);
         rows.setForwardOnly(true);
-        if (!rows.exec(u"SELECT rowid, question FROM items"_s))
+        if (!rows.exec(u"SELECT items.rowid, items.question, sheets.created FROM items "
+                       u"JOIN sheets ON sheets.id = items.sheet_id"_s))
             return fail(rows);
         QVariantList ids, keys;
+        QHash<qint64, qint64> lastUsed;
+        QString lastCreated;
+        qint64 when = 0;
         while (rows.next()) {
+            const qint64 key = static_cast<qint64>(textnormal::spacelessKey(rows.value(1).toString()));
             ids << rows.value(0);
-            keys << static_cast<qint64>(textnormal::spacelessKey(rows.value(1).toString()));
+            keys << key;
+            if (const QString created = rows.value(2).toString(); created != lastCreated) {
+                when = QDateTime::fromString(created, Qt::ISODateWithMs).toMSecsSinceEpoch();
+                lastCreated = created;
+            }
+            qint64 &latest = lastUsed[key];
+            latest = std::max(latest, when);
         }
         QSqlQuery update(db);
         update.prepare(u"UPDATE items SET question_key = ? WHERE rowid = ?"_s);
@@ -149,6 +165,17 @@ Status SheetHistory::migrate() {
         update.addBindValue(ids);
         if (!ids.isEmpty() && !update.execBatch())
             return fail(update);
+        QVariantList useKeys, useTimes;
+        for (auto it = lastUsed.cbegin(); it != lastUsed.cend(); ++it) {
+            useKeys << it.key();
+            useTimes << it.value();
+        }
+        QSqlQuery use(db);
+        use.prepare(u"INSERT INTO question_use (question_key, last_used) VALUES (?, ?)"_s);
+        use.addBindValue(useKeys);
+        use.addBindValue(useTimes);
+        if (!useKeys.isEmpty() && !use.execBatch())
+            return fail(use);
     }
     if (!q.exec(u"PRAGMA user_version = %1"_s.arg(SchemaVersion)))
         return fail(q);
@@ -213,6 +240,11 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
     QSqlQuery item(db);
     item.prepare(u"INSERT INTO items (sheet_id, position, question, topic_code, answer, difficulty, "
                  u"question_key) VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
+    QSqlQuery use(db);
+    use.prepare(
+        u"INSERT INTO question_use (question_key, last_used) VALUES (?, ?) ON CONFLICT (question_key) "
+        u"DO UPDATE SET last_used = MAX(last_used, excluded.last_used)"_s);
+    const qint64 used = sheet.created.toMSecsSinceEpoch();
     // In batches, with the caller's events between them: a sheet of 100,000 questions is recorded
     // without the window pausing for it.
     constexpr qsizetype Batch = 2000;
@@ -236,6 +268,10 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
             item.addBindValue(column);
         if (!item.execBatch())
             return fail(item);
+        use.addBindValue(keys);
+        use.addBindValue(QVariantList(keys.size(), used));
+        if (!use.execBatch())
+            return fail(use);
     }
     if (!control.exec(u"COMMIT"_s))
         return fail(control);
@@ -298,45 +334,16 @@ QList<RecordedSheet> SheetHistory::list(int limit) {
 }
 
 QHash<quint64, qint64> SheetHistory::usedSince(const QDateTime &since) {
-    QSqlDatabase db = QSqlDatabase::database(connection_);
+    // One row a question: its key and the time of the newest sheet that printed it. Read forward only,
+    // so the driver keeps no rows.
+    QSqlQuery q(QSqlDatabase::database(connection_));
+    q.setForwardOnly(true);
+    q.prepare(u"SELECT question_key, last_used FROM question_use WHERE last_used >= ?"_s);
+    q.addBindValue(since.toMSecsSinceEpoch());
     QHash<quint64, qint64> used;
-    // The sheets of the time span with their times, then their items as two numbers each (the sheet and
-    // the question's key): no text crosses from SQLite, each time is parsed once, and the latest use of
-    // each question is found here in one hash rather than by SQLite's GROUP BY. Read forward only, so
-    // the driver keeps no rows.
-    const QString from = since.toUTC().toString(Qt::ISODateWithMs);
-    QSqlQuery sheets(db);
-    sheets.setForwardOnly(true);
-    sheets.prepare(u"SELECT id, created FROM sheets WHERE created >= ?"_s);
-    sheets.addBindValue(from);
-    if (!sheets.exec())
+    if (!q.exec())
         return used;
-    QHash<qint64, qint64> times;
-    while (sheets.next())
-        times.insert(
-            sheets.value(0).toLongLong(),
-            QDateTime::fromString(sheets.value(1).toString(), Qt::ISODateWithMs).toMSecsSinceEpoch());
-    if (times.isEmpty())
-        return used;
-    QSqlQuery items(db);
-    items.setForwardOnly(true);
-    items.prepare(u"SELECT sheet_id, question_key FROM items WHERE sheet_id IN "
-                  u"(SELECT id FROM sheets WHERE created >= ?)"_s);
-    items.addBindValue(from);
-    if (!items.exec())
-        return used;
-    qint64 lastSheet = -1, when = -1;
-    while (items.next()) {
-        const qint64 sheet = items.value(0).toLongLong();
-        if (sheet != lastSheet) {
-            // A sheet recorded by another program between the two reads is left for the next look-up.
-            when = times.value(sheet, -1);
-            lastSheet = sheet;
-        }
-        if (when < 0)
-            continue;
-        qint64 &latest = used[static_cast<quint64>(items.value(1).toLongLong())];
-        latest = std::max(latest, when);
-    }
+    while (q.next())
+        used.insert(static_cast<quint64>(q.value(0).toLongLong()), q.value(1).toLongLong());
     return used;
 }
