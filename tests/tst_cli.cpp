@@ -162,6 +162,7 @@ void TestCli::badOptions_data() {
     QTest::newRow("seed") << QStringList{u"--seed"_s, u"-1"_s} + out << u"--seed"_s;
     QTest::newRow("no output") << QStringList{} << u"--output"_s;
     QTest::newRow("output not docx") << QStringList{u"--output"_s, u"a.txt"_s} << u"--output"_s;
+    QTest::newRow("duplex without one file") << QStringList{u"--duplex"_s} + out << u"--duplex"_s;
     QTest::newRow("key is the sheet")
         << QStringList{u"--answer-key"_s, u"a.docx"_s} + out << u"--answer-key"_s;
     // Named, in Chinese, with the options there are.

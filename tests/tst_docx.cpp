@@ -27,6 +27,8 @@ private Q_SLOTS:
     void paragraphsMatchTheWriter();
     void halfPointSizes();
     void aCopyKeepsWhatItWasGiven();
+    void sheetsOnOddPages_data();
+    void sheetsOnOddPages();
     void documentsFolderSaveLetsTheWindowRun();
     void missingFolderLeavesNothing();
     void failedWriteKeepsWhatWasThere();
@@ -181,6 +183,34 @@ void TestDocx::halfPointSizes() {
     const docxreader::Document doc = written(target);
     QCOMPARE(doc.paragraphs.at(0).runs.at(0).halfPoints, 21);
     QCOMPARE(doc.paragraphs.at(0).runs.at(1).halfPoints, 23);
+}
+
+void TestDocx::sheetsOnOddPages_data() {
+    QTest::addColumn<bool>("odd");
+    QTest::addColumn<int>("columns");
+    QTest::newRow("one-sided") << false << 2;
+    QTest::newRow("two-sided, two columns") << true << 2;
+    QTest::newRow("two-sided, one column") << true << 1;
+}
+
+// Three sheets in one file: for two-sided printing the second and third open with a section that starts
+// on an odd page, the first and the questions' continuous sections as before.
+void TestDocx::sheetsOnOddPages() {
+    QFETCH(bool, odd);
+    QFETCH(int, columns);
+    ScriptedHost host;
+    host.settings().layout.columns = columns;
+    DocxTarget target;
+    target.setSheetsOnOddPages(odd);
+    for (int sheet = 0; sheet < 3; ++sheet) {
+        if (sheet > 0)
+            target.nextSheet();
+        DocumentWriter::write(host, target, host.settings(), sampleSheet(), u"2026/12/9"_s);
+    }
+    const QByteArray xml = target.documentXml();
+    QCOMPARE(xml.count("w:val=\"oddPage\""), odd ? 2 : 0);
+    if (odd) // not before the first sheet's questions
+        QVERIFY(xml.indexOf("oddPage") > xml.indexOf("填一填"));
 }
 
 // A delivery works on a copy aside while the writer may go on: the two never see each other's changes.

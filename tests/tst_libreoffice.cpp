@@ -52,6 +52,7 @@ private Q_SLOTS:
     void twoUpSheetPrintsWhole();
     void commandLineEndsTheOfficeItStarted();
     void windowEndedBySignalEndsItsOffice();
+    void duplexSheetsStartOnOddPages();
 
 private:
     OfficeOptions options(const QString &pipe) const;
@@ -633,6 +634,39 @@ void TestLibreOffice::windowEndedBySignalEndsItsOffice() {
     QVERIFY(window.waitForFinished(30000));
     QCOMPARE(window.exitStatus(), QProcess::NormalExit);
     QTRY_VERIFY2_WITH_TIMEOUT(!officeRuns(), "the window's office outlived it", 30000);
+}
+
+// Three one-page sheets in one file for two-sided printing: printed by the office, each starts on an odd
+// page, with a blank page between them.
+void TestLibreOffice::duplexSheetsStartOnOddPages() {
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    ScriptedHost host;
+    DocxTarget target;
+    target.setSheetsOnOddPages(true);
+    for (int sheet = 0; sheet < 3; ++sheet) {
+        if (sheet > 0)
+            target.nextSheet();
+        writeSample(host, target, u"0"_s);
+    }
+    const QString pdf = work_.filePath(u"duplex.pdf"_s);
+    OfficeDelivery delivery(office_, {true, nullptr, nullptr, nullptr});
+    const Result<QString> exported = delivery.deliver(target, pdf);
+    QVERIFY2(exported.ok(), qPrintable(exported.error()));
+    QProcess info;
+    info.start(u"pdfinfo"_s, {pdf});
+    QVERIFY(info.waitForFinished(30000));
+    const QString about = QString::fromUtf8(info.readAllStandardOutput());
+    QCOMPARE(QRegularExpression(u"Pages:\\s+(\\d+)"_s).match(about).captured(1).toInt(), 5);
+    for (int page = 1; page <= 5; ++page) {
+        QProcess text;
+        text.start(u"pdftotext"_s,
+                   {u"-f"_s, QString::number(page), u"-l"_s, QString::number(page), pdf, u"-"_s});
+        QVERIFY(text.waitForFinished(30000));
+        const QString content = QString::fromUtf8(text.readAllStandardOutput()).trimmed();
+        QVERIFY2(content.contains(u"小明有3个苹果"_s) == (page % 2 == 1),
+                 qPrintable(u"page %1: "_s.arg(page) + content));
+    }
 }
 
 QTEST_MAIN(TestLibreOffice)

@@ -56,6 +56,8 @@ const QList<QCommandLineOption> &allOptions() {
         option(u"fresh-days"_s, u"避开最近 N 天出过的题（不够时用用过最久的题补足）：1 到 3650"_s, u"N"_s),
         option(u"copies"_s, u"一次出 N 份互不重复的试卷（各有卷号，文件名加 -1、-2……）：1 到 100"_s, u"N"_s),
         option(u"one-file"_s, u"与 --copies 一起用：各份试卷写进同一个文件，每份另起一页"_s),
+        option(u"duplex"_s,
+               u"与 --one-file 一起用：每份试卷从奇数页起（双面打印时，一份试卷不会印在另一份的背面）"_s),
         option(u"history"_s, u"出卷记录文件（默认在用户数据文件夹；tessaly.ini 的 history/file）"_s,
                u"FILE"_s),
         option(u"headless"_s,
@@ -283,6 +285,9 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     o.settings.oneFile = parser.isSet(u"one-file"_s);
     if (o.settings.oneFile && o.target != TargetSettings::Kind::Docx)
         return Parsed::failure(u"--one-file：只能用于写 .docx 文件（docx 目标）"_s);
+    o.settings.duplex = parser.isSet(u"duplex"_s);
+    if (o.settings.duplex && !o.settings.oneFile)
+        return Parsed::failure(u"--duplex：须与 --one-file 一起用"_s);
     if (!o.answerKey.isEmpty() &&
         QFileInfo(o.answerKey).absoluteFilePath() == QFileInfo(o.output).absoluteFilePath())
         return Parsed::failure(u"--answer-key：不能与 --output 是同一个文件"_s);

@@ -248,18 +248,25 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
         return made.back().second;
     };
 
+    bool firstSheet = true;
     const auto writeSheet = [&](const std::vector<Paragraph> &paragraphs, const Format &format,
                                 int marginPoints, const PageLayout &layout, qsizetype questionsFrom,
                                 bool last) {
+        // The section that opens this sheet starts on an odd page, for two-sided printing.
+        bool oddStart = c.oddPages && !firstSheet;
+        firstSheet = false;
         // A section of its own for the heading (one column) when the questions flow in columns: its
         // properties stand in the last heading paragraph, and the questions' section follows on the same
         // page.
         const bool twoSections =
             questionsFrom > 0 && questionsFrom < static_cast<qsizetype>(paragraphs.size());
-        const auto writeSection = [&out, &layout, &marginPoints](int columns, bool continuous) {
+        const auto writeSection = [&out, &layout, &marginPoints, &oddStart](int columns, bool continuous) {
             out += "<w:sectPr>";
             if (continuous)
                 out += "<w:type w:val=\"continuous\"/>";
+            else if (oddStart)
+                out += "<w:type w:val=\"oddPage\"/>";
+            oddStart = false;
             out += "<w:pgSz";
             attribute(out, "w", layout.widthTwips());
             attribute(out, "h", layout.heightTwips());

@@ -31,6 +31,7 @@ public:
     void typeText(const QString &text) override;
     void endParagraph() override;
     void nextSheet() override;
+    void setSheetsOnOddPages(bool odd) override { edit().oddPages = odd; }
 
     // The text the sheet began with (its title), for a file name.
     QString title() const;
@@ -83,6 +84,7 @@ private:
         qsizetype questionsFrom = -1; // the first question paragraph, -1 before beginQuestions()
         Format format;
         std::vector<Paragraph> paragraphs;
+        bool oddPages = false; // the whole document's: newDocument() keeps it
     };
     Content &edit();
     std::shared_ptr<Content> content_;

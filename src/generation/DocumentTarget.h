@@ -36,6 +36,9 @@ public:
     // Keeps the sheet written so far and starts another in the same document, from a new page: the
     // copies of a batch in one file. The writer's next newDocument() begins the new sheet.
     virtual void nextSheet() = 0;
+    // For two-sided printing: every sheet after the first starts on an odd page (a blank page before it
+    // where needed), so no pupil's sheet is printed on the back of another's.
+    virtual void setSheetsOnOddPages(bool /*odd*/) {}
 
     // What the target had to change in the text (characters a file cannot hold), for the user to read.
     const QStringList &warnings() const { return warnings_; }

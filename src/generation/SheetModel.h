@@ -43,6 +43,7 @@ struct SheetRequest {
     int freshDays = 0;    // leave out the questions of the sheets of the last days (0: none)
     int copies = 1;       // sheets with no question shared between them where the bank allows
     bool oneFile = false; // the copies in one document, each from a new page
+    bool duplex = false;  // one file printed on both sides: each copy from an odd page
 
     SheetRequest() { topics = defaultTopics(grade, mode); }
 

@@ -48,16 +48,19 @@ SheetOutcome failed(const QString &why, bool stopped = false) {
 
 // The document to write the next sheet (or key) into: a new one, or, for one file, the batch's shared
 // one from a new page.
-DocumentTarget *documentFor(SheetOutputs &outputs, bool oneFile, std::unique_ptr<DocumentTarget> &shared,
-                            std::unique_ptr<DocumentTarget> &own) {
+DocumentTarget *documentFor(SheetOutputs &outputs, const SheetRequest &asked,
+                            std::unique_ptr<DocumentTarget> &shared, std::unique_ptr<DocumentTarget> &own) {
+    const bool oneFile = asked.oneFile;
     if (!oneFile) {
         own = outputs.newDocument();
         return own.get();
     }
-    if (shared)
+    if (shared) {
         shared->nextSheet();
-    else
+    } else {
         shared = outputs.newDocument();
+        shared->setSheetsOnOddPages(asked.duplex);
+    }
     return shared.get();
 }
 
@@ -127,7 +130,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         const QString keyOutput = copyPath(order.keyOutput, copy, files);
 
         std::unique_ptr<DocumentTarget> own;
-        DocumentTarget *document = documentFor(outputs, asked.oneFile, oneSheet, own);
+        DocumentTarget *document = documentFor(outputs, asked, oneSheet, own);
         DocumentWriter::write(host, *document, request, sheet, today);
         host.endProgress();
 
@@ -172,7 +175,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
             SheetRequest keyRequest = request;
             keyRequest.answers = true;
             std::unique_ptr<DocumentTarget> ownKey;
-            DocumentTarget *key = documentFor(outputs, asked.oneFile, oneKey, ownKey);
+            DocumentTarget *key = documentFor(outputs, asked, oneKey, ownKey);
             DocumentWriter::write(host, *key, keyRequest, sheet, today);
             MadeSheet keyMade{made.code, count, true, keyOutput};
             if (!asked.oneFile) {
