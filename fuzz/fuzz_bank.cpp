@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A bank file's bytes as any user's tk.txt or zbtk.txt may hold them: decoding (UTF-8 or GB18030, either
-// guessed), the split into lines and records, the loading into a bank at every grade, the check of the
-// records and the arithmetic of their worked answers.
+// guessed), the reading of a file in pieces, the split into lines and records, the loading into a bank at
+// every records and the arithmetic of their worked answers.
 #include "bank/ArithmeticCheck.h"
 #include "bank/BankCheck.h"
 #include "bank/BankLoader.h"
@@ -9,6 +9,8 @@
 #include "bank/BankText.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 
@@ -20,6 +22,7 @@ public:
     int gradePosition() override { return grade; }
     void yield() override {}
     bool stopRequested() override { return false; }
+    bool checksLines() const override { return true; }
     void showNotice(const QString &) override {}
     void downloadBank() override {}
 };
@@ -28,13 +31,24 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    const std::optional<QString> text = banktext::decode(bytes);
-    if (!text)
-        return 0;
+    // The loader reads files in pieces: the input is the bank file of a folder of this process's own.
+    static const QTemporaryDir folder;
+    {
+        QFile file(folder.filePath(QStringLiteral("tk.txt")));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+            return 0;
+    }
     FuzzHost host;
     host.grade = size % 7;
     QuestionBank bank;
-    BankLoader::addLines(host, *text, bank);
+    (void)BankLoader::load(host, folder.path(), bank);
+    banktext::LineDecoder decoder;
+    QString scratch;
+    (void)decoder.utf8(bytes, scratch);
+    (void)decoder.gb18030(bytes, scratch);
+    const std::optional<QString> text = banktext::decode(bytes);
+    if (!text)
+        return 0;
     for (const bankcheck::Problem &problem : bankcheck::problems(*text))
         (void)bankcheck::describe(QStringLiteral("tk.txt"), problem);
     banktext::forEachLine(*text, [](QStringView line) {
