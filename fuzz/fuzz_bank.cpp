@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A bank file's bytes as any user's tk.txt or zbtk.txt may hold them: decoding (UTF-8 or GB18030, either
-// guessed), the reading of a file in pieces, the split into lines and records, the loading into a bank at
-// every records and the arithmetic of their worked answers.
+// guessed), the reading of a file in pieces, the split into lines and records, the loading into a bank
+// at every grade, the check of the records and the arithmetic of their worked answers.
 #include "bank/ArithmeticCheck.h"
 #include "bank/BankCheck.h"
 #include "bank/BankLoader.h"
