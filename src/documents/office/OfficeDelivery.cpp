@@ -162,8 +162,14 @@ Status OfficeDelivery::exportTo(const QString &path) {
     const QFileInfo target(path);
     const QString partial = target.absolutePath() + u"/."_s + target.fileName() + u".part"_s;
     try {
-        Reference<css::frame::XStorable>(d_->document, UNO_QUERY_THROW)
-            ->storeToURL(fileUrl(partial), properties({{u"FilterName", Any(ou(filter))}}));
+        // A PDF keeps the blank pages the layout inserts (a sheet that starts on an odd page), which the
+        // office leaves out of its PDFs by default: a PDF printed on both sides keeps its pages' sides.
+        const Sequence<css::beans::PropertyValue> store =
+            suffix == u"pdf"_s
+                ? properties({{u"FilterName", Any(ou(filter))},
+                              {u"FilterData", Any(properties({{u"IsSkipEmptyPages", Any(false)}}))}})
+                : properties({{u"FilterName", Any(ou(filter))}});
+        Reference<css::frame::XStorable>(d_->document, UNO_QUERY_THROW)->storeToURL(fileUrl(partial), store);
     } catch (const css::uno::Exception &e) {
         QFile::remove(partial);
         return Status::failure(u"无法导出 %1：%2"_s.arg(path, describe(e)));
