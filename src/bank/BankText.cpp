@@ -215,15 +215,17 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
         return Pass::Invalid;
     const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
     static_assert(sizeof(wchar_t) == 4, "glibc's wide characters are UCS-4");
+    // Pieces of a megabyte, or the whole of a smaller file (a user's few own questions need no more).
+    const qsizetype piece = static_cast<qsizetype>(std::clamp<qint64>(file.size() - from, 4096, ReadPiece));
     // The bytes of a character cut by a piece's end wait at the buffer's start for the rest of it.
-    QByteArray bytes(ReadPiece + 16, Qt::Uninitialized);
-    std::vector<char32_t> wide(static_cast<size_t>(ReadPiece) + 16);
+    QByteArray bytes(piece + 16, Qt::Uninitialized);
+    std::vector<char32_t> wide(static_cast<size_t>(piece) + 16);
     qsizetype waiting = 0;
     QString pending;
-    pending.reserve(2 * ReadPiece);
+    pending.reserve(2 * piece);
     qsizetype scanned = 0;
     for (;;) {
-        const qint64 got = file.read(bytes.data() + waiting, ReadPiece);
+        const qint64 got = file.read(bytes.data() + waiting, piece);
         if (got < 0 || file.error() != QFileDevice::NoError)
             return Pass::Unreadable;
         const bool atEnd = got == 0;
