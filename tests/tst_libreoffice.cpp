@@ -611,7 +611,8 @@ void TestLibreOffice::commandLineEndsTheOfficeItStarted() {
              "the office started by the command still runs");
 }
 
-// The session's end sends SIGTERM: the window ends the office it started for its warm-up all the same.
+// Logging out of the desktop sends SIGTERM: the window ends the office it started for its warm-up all the
+// same.
 void TestLibreOffice::windowEndedBySignalEndsItsOffice() {
     const QString pipe = u"tessaly_term_%1"_s.arg(QCoreApplication::applicationPid());
     const auto officeRuns = [&pipe] {

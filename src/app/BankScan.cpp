@@ -166,11 +166,8 @@ public:
 
 private:
     Mode firstChoice() const {
-        if (start_.startsWith("\xEF\xBB\xBF"))
-            return Mode::Utf8;
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        (void)utf8(start_);
-        return !utf8.hasError() && banktext::readsBetterAsUtf8(start_) ? Mode::Utf8 : Mode::Gb;
+        return start_.startsWith("\xEF\xBB\xBF") || banktext::startReadsAsUtf8(start_) ? Mode::Utf8
+                                                                                       : Mode::Gb;
     }
 
     void checkRecord(QStringView line) {
@@ -288,10 +285,8 @@ Report scan(const QStringList &paths) {
             exact = std::move(file.result.exact);
             similar = std::move(file.result.similar);
         } else {
-            for (auto it = file.result.exact.cbegin(); it != file.result.exact.cend(); ++it)
-                exact.insert(it.key(), it.value());
-            for (auto it = file.result.similar.cbegin(); it != file.result.similar.cend(); ++it)
-                similar.insert(it.key(), it.value());
+            exact.insert(file.result.exact);
+            similar.insert(file.result.similar);
         }
         file.result.exact = PlaceTable();
         file.result.similar = PlaceTable();

@@ -23,8 +23,8 @@ void onEndSignal(int) {
     (void)!::write(signalPipe[1], &byte, 1);
 }
 
-// A session's end (or a plain `kill`) sends SIGTERM: the window then leaves its event loop the ordinary
-// way, so the office it started for its warm-up is ended below like at any other exit.
+// Logging out of the desktop (or a plain `kill`) sends SIGTERM or SIGHUP: the window then leaves its event
+// loop the ordinary way, so the office it started for its warm-up is ended below like at any other exit.
 void endOnTerminate(QApplication &app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;

@@ -61,16 +61,21 @@ double commonShare(QStringView text) {
     return other == 0 ? -1.0 : double(everyday) / double(other);
 }
 
-// Decodes with glibc's iconv straight into a QString of as many UTF-16 units as there are bytes (no
-// encoding here gives more units than bytes), so a file needs its own size plus twice that at most, and
-// no second copy. False when the bytes are not valid in that encoding.
-bool iconvInto(const char *encoding, QByteArrayView bytes, QString &text) {
-    iconv_t cd =
-        ::iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", encoding);
-    // iconv_open's failure value is (iconv_t)-1 by its definition.
-    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
-        return false;
-    const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
+// A converter from the encoding to UTF-16 in this machine's byte order; (iconv_t)-1, by iconv_open's
+// definition, when there is none.
+iconv_t toUtf16(const char *encoding) {
+    return ::iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", encoding);
+}
+
+bool noConverter(iconv_t cd) {
+    return cd == reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
+}
+
+// Decodes the bytes, from the converter's initial state, straight into a QString of as many UTF-16 units
+// as there are bytes (no encoding here gives more units than bytes), so a file needs its own size plus
+// twice that at most, and no second copy. False (and `text` empty) when the bytes are not valid.
+bool convertWith(iconv_t cd, QByteArrayView bytes, QString &text) {
+    ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     text.resize(bytes.size());
     char *in = const_cast<char *>(bytes.data());
     size_t inLeft = static_cast<size_t>(bytes.size());
@@ -81,6 +86,14 @@ bool iconvInto(const char *encoding, QByteArrayView bytes, QString &text) {
     // Kept at the full capacity: shrinking would copy the whole text once more.
     text.resize(ok ? static_cast<qsizetype>((reinterpret_cast<QChar *>(out) - text.data())) : 0);
     return ok;
+}
+
+bool iconvInto(const char *encoding, QByteArrayView bytes, QString &text) {
+    iconv_t cd = toUtf16(encoding);
+    if (noConverter(cd))
+        return false;
+    const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
+    return convertWith(cd, bytes, text);
 }
 
 std::optional<QString> decodeUtf8(QByteArrayView bytes) {
@@ -211,7 +224,7 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
     // To glibc's own form (UCS-4, its WCHAR_T), which costs iconv one step where UTF-16 costs two; the
     // UTF-16 is made here.
     iconv_t cd = ::iconv_open("WCHAR_T", encoding);
-    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
+    if (noConverter(cd))
         return Pass::Invalid;
     const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
     static_assert(sizeof(wchar_t) == 4, "glibc's wide characters are UCS-4");
@@ -280,9 +293,7 @@ Result<bool> readLines(const QString &path, LineSink &sink) {
     if (start.startsWith("\xEF\xBB\xBF")) {
         pass = decodePass(file, "UTF-8", 3, sink);
     } else {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        (void)utf8(start);
-        const bool asUtf8 = !utf8.hasError() && utf8ReadsBetter(start);
+        const bool asUtf8 = startReadsAsUtf8(start);
         pass = decodePass(file, asUtf8 ? "UTF-8" : "GB18030", 0, sink);
         // The start chose wrong (or could not choose: ASCII only): the other encoding, from the first line.
         if (pass == Pass::Invalid) {
@@ -340,16 +351,21 @@ bool readsBetterAsUtf8(QByteArrayView bytes) {
     return utf8ReadsBetter(bytes);
 }
 
-LineDecoder::LineDecoder() {
-    const char *utf16 = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
-    utf8_ = ::iconv_open(utf16, "UTF-8");
-    gb_ = ::iconv_open(utf16, "GB18030");
+bool startReadsAsUtf8(QByteArrayView start) {
+    // A stateful decoder: a character cut by the start's end is no error.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    (void)utf8(start);
+    return !utf8.hasError() && utf8ReadsBetter(start);
 }
+
+LineDecoder::LineDecoder()
+    : utf8_(toUtf16("UTF-8"))
+    , gb_(toUtf16("GB18030")) {}
 
 LineDecoder::~LineDecoder() {
     for (void *converter : {utf8_, gb_})
-        if (converter != reinterpret_cast<void *>(-1)) // NOLINT(performance-no-int-to-ptr)
-            ::iconv_close(static_cast<iconv_t>(converter));
+        if (!noConverter(converter))
+            ::iconv_close(converter);
 }
 
 bool LineDecoder::utf8(QByteArrayView line, QString &text) {
@@ -361,21 +377,11 @@ bool LineDecoder::gb18030(QByteArrayView line, QString &text) {
 }
 
 bool LineDecoder::convert(void *converter, QByteArrayView line, QString &text) {
-    text.resize(line.size());
-    if (converter == reinterpret_cast<void *>(-1)) { // NOLINT(performance-no-int-to-ptr)
+    if (noConverter(converter)) {
         text.clear();
         return false;
     }
-    iconv_t cd = static_cast<iconv_t>(converter);
-    ::iconv(cd, nullptr, nullptr, nullptr, nullptr); // a fresh start for every line
-    char *in = const_cast<char *>(line.data());
-    size_t inLeft = static_cast<size_t>(line.size());
-    char *out = reinterpret_cast<char *>(text.data());
-    size_t outLeft = static_cast<size_t>(text.size()) * sizeof(QChar);
-    const bool ok = ::iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0 &&
-                    ::iconv(cd, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
-    text.resize(ok ? static_cast<qsizetype>(reinterpret_cast<QChar *>(out) - text.data()) : 0);
-    return ok;
+    return convertWith(converter, line, text);
 }
 
 bool isBlankLine(QStringView line) {

@@ -52,6 +52,9 @@ Result<bool> readByteLines(const QString &path, ByteLineSink &sink, QByteArray *
 
 // Whether bytes valid in both encodings read better as UTF-8 (more everyday Chinese at their start).
 bool readsBetterAsUtf8(QByteArrayView bytes);
+// Whether a file's first bytes (without a byte-order mark) choose UTF-8, as readLines chooses: valid
+// UTF-8 that reads better so.
+bool startReadsAsUtf8(QByteArrayView start);
 
 // Validates and decodes single lines with one converter per encoding for all of them, by the decoder
 // decode() uses.

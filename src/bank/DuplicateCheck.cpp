@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/DuplicateCheck.h"
 
+#include "bank/TextNormal.h"
+
 namespace duplicatecheck {
 
 namespace {
@@ -21,19 +23,6 @@ int comparedUnit(QChar c) {
     return QChar(u).toLower().unicode();
 }
 
-// FNV-1a over 16-bit units, then a final mix so that the low bits a hash table uses spread well.
-struct Hash {
-    std::uint64_t h = 14695981039346656037ULL;
-    void add(char16_t u) { h = (h ^ u) * 1099511628211ULL; }
-    std::uint64_t value() const {
-        std::uint64_t x = h;
-        x ^= x >> 33;
-        x *= 0xff51afd7ed558ccdULL;
-        x ^= x >> 33;
-        return x;
-    }
-};
-
 } // namespace
 
 QString comparable(QStringView question) {
@@ -46,14 +35,14 @@ QString comparable(QStringView question) {
 }
 
 std::uint64_t exactHash(QStringView question) {
-    Hash hash;
+    textnormal::TextHash hash;
     for (QChar c : question)
         hash.add(c.unicode());
     return hash.value();
 }
 
 std::uint64_t comparableHash(QStringView question) {
-    Hash hash;
+    textnormal::TextHash hash;
     for (QChar c : question)
         if (const int u = comparedUnit(c); u != LeftOut)
             hash.add(static_cast<char16_t>(u));

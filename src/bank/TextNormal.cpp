@@ -15,16 +15,11 @@ QString withoutSpaces(QStringView text) {
 }
 
 quint64 spacelessKey(QStringView text) {
-    // FNV-1a over the 16-bit units, then a final mix for the hash tables' low bits. A fixed function:
-    // the history keeps these keys.
-    quint64 h = 14695981039346656037ULL;
+    TextHash hash;
     for (QChar c : text)
         if (c != u' ')
-            h = (h ^ c.unicode()) * 1099511628211ULL;
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
-    return h;
+            hash.add(c.unicode());
+    return hash.value();
 }
 
 QString withoutBlanks(QString text) {

@@ -25,21 +25,28 @@ void TopicCounts::refresh() {
         return;
     stamp_ = stamp;
     counts_.clear();
-    for (const QString &path : files) {
-        if (!QFileInfo(path).isFile())
-            continue;
-        const Result<QString> text = banktext::readFile(path);
-        if (!text)
-            continue;
-        // Counted as a run loads: a line belongs to every grade position that would take it.
-        banktext::forEachLine(text.value(), [this](QStringView line) {
+    // Counted as a run loads, read as it reads: a line belongs to every grade position that would take it.
+    struct Count : banktext::LineSink {
+        QHash<int, int> counts;
+        bool line(QStringView line) override {
             if (banktext::isBlankLine(line))
-                return;
+                return true;
             const BankRecord r = bankrecord::parse(line);
             for (int grade = 0; grade < codes::GradeCount; ++grade)
                 if (r.takenAtGrade(grade))
-                    ++counts_[grade * 1000 + r.topicCode];
-        });
+                    ++counts[grade * 1000 + r.topicCode];
+            return true;
+        }
+        void restart() override { counts.clear(); }
+    };
+    for (const QString &path : files) {
+        if (!QFileInfo(path).isFile())
+            continue;
+        Count file;
+        if (!banktext::readLines(path, file))
+            continue;
+        for (auto it = file.counts.cbegin(); it != file.counts.cend(); ++it)
+            counts_[it.key()] += it.value();
     }
 }
 

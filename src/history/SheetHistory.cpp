@@ -26,6 +26,15 @@ QString describe(const QSqlError &error) {
     return text.isEmpty() ? u"未知的数据库错误"_s : text;
 }
 
+// A prepared statement run once for each row of the columns (all of one length); no rows, nothing run.
+bool runForRows(QSqlQuery &query, std::initializer_list<QVariantList> columns) {
+    if (columns.size() == 0 || columns.begin()->isEmpty())
+        return true;
+    for (const QVariantList &column : columns)
+        query.addBindValue(column);
+    return query.execBatch();
+}
+
 } // namespace
 
 QString SheetHistory::defaultPath(const UserFiles &files) {
@@ -161,9 +170,7 @@ Status SheetHistory::migrate() {
         }
         QSqlQuery update(db);
         update.prepare(u"UPDATE items SET question_key = ? WHERE rowid = ?"_s);
-        update.addBindValue(keys);
-        update.addBindValue(ids);
-        if (!ids.isEmpty() && !update.execBatch())
+        if (!runForRows(update, {keys, ids}))
             return fail(update);
         QVariantList useKeys, useTimes;
         for (auto it = lastUsed.cbegin(); it != lastUsed.cend(); ++it) {
@@ -172,9 +179,7 @@ Status SheetHistory::migrate() {
         }
         QSqlQuery use(db);
         use.prepare(u"INSERT INTO question_use (question_key, last_used) VALUES (?, ?)"_s);
-        use.addBindValue(useKeys);
-        use.addBindValue(useTimes);
-        if (!useKeys.isEmpty() && !use.execBatch())
+        if (!runForRows(use, {useKeys, useTimes}))
             return fail(use);
     }
     if (!q.exec(u"PRAGMA user_version = %1"_s.arg(SchemaVersion)))
@@ -264,13 +269,9 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
             difficulties << text(sheet.difficulties.value(i));
             keys << static_cast<qint64>(textnormal::spacelessKey(sheet.questions[i]));
         }
-        for (const QVariantList &column : {ids, positions, questions, codes, answers, difficulties, keys})
-            item.addBindValue(column);
-        if (!item.execBatch())
+        if (!runForRows(item, {ids, positions, questions, codes, answers, difficulties, keys}))
             return fail(item);
-        use.addBindValue(keys);
-        use.addBindValue(QVariantList(keys.size(), used));
-        if (!use.execBatch())
+        if (!runForRows(use, {keys, QVariantList(keys.size(), used)}))
             return fail(use);
     }
     if (!control.exec(u"COMMIT"_s))

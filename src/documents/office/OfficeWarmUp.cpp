@@ -76,6 +76,23 @@ bool holdsNoDocument(OfficeConnection &office) {
     }
 }
 
+// The warm-up's connection once its thread is done (or the deadline passed: then whatever it has),
+// with idle() between the looks.
+std::shared_ptr<OfficeConnection> waitForWarmUp(const std::shared_ptr<Warm> &warm,
+                                                const std::function<void()> &idle,
+                                                const QDeadlineTimer &deadline) {
+    for (;;) {
+        {
+            const std::lock_guard<std::mutex> guard(lock());
+            if (warm->done || deadline.hasExpired())
+                return warm->connection;
+        }
+        if (idle)
+            idle();
+        QThread::msleep(10);
+    }
+}
+
 } // namespace
 
 void start(const OfficeOptions &options) {
@@ -106,21 +123,8 @@ std::shared_ptr<OfficeConnection> take(const OfficeOptions &options) {
     }
     if (!warm || warm->pipe != options.effectivePipeName())
         return nullptr;
-    for (;;) {
-        {
-            const std::lock_guard<std::mutex> guard(lock());
-            if (warm->done)
-                break;
-        }
-        if (options.idle)
-            options.idle();
-        QThread::msleep(10);
-    }
-    std::shared_ptr<OfficeConnection> connection;
-    {
-        const std::lock_guard<std::mutex> guard(lock());
-        connection = warm->connection;
-    }
+    std::shared_ptr<OfficeConnection> connection =
+        waitForWarmUp(warm, options.idle, QDeadlineTimer(QDeadlineTimer::Forever));
     // An office busy with a long sheet may take minutes to answer: the window does not wait for it.
     if (connection && askAside(connection, &answers, options.idle, 5000, false))
         return connection;
@@ -137,18 +141,7 @@ void endIfUnused() {
         return;
     // A warm-up still on its way (the program ends seconds after it opened) has started an office that
     // would be left behind: its connection is waited for, within the office's start time.
-    const QDeadlineTimer deadline(45000);
-    std::shared_ptr<OfficeConnection> connection;
-    for (;;) {
-        {
-            const std::lock_guard<std::mutex> guard(lock());
-            if (warm->done || deadline.hasExpired()) {
-                connection = warm->connection;
-                break;
-            }
-        }
-        QThread::msleep(20);
-    }
+    const std::shared_ptr<OfficeConnection> connection = waitForWarmUp(warm, nullptr, QDeadlineTimer(45000));
     // Only an office this program started, and only while it holds no document at all; the user's own
     // office, or ours with a sheet still open, stays.
     if (!connection || connection->startedProcess() == 0)
