@@ -30,6 +30,7 @@ public:
     void setKeep(bool, bool) override {}
     void typeText(const QString &text) override;
     void endParagraph() override;
+    void lineBreak() override { typeText(QStringLiteral("\n")); }
     void nextSheet() override {}
     // Makes the typed document visible, as a delivery would.
     void show();

@@ -932,13 +932,13 @@ void TestMainWindow::answerKeyOfTheSheetJustMade() {
         }
     QCOMPARE(keyed, questions); // same questions, order and marks
     // The same three blank lines after each question.
-    const auto parasBetween = [&questions](const QStringList &ops) {
+    const auto linesBetween = [&questions](const QStringList &ops) {
         const qsizetype from = ops.indexOf(u"type "_s + questions[0]),
                         to = ops.indexOf(u"type "_s + questions[1]);
-        return ops.mid(from, to - from).count(u"para"_s);
+        return ops.mid(from, to - from).count(u"br"_s);
     };
-    QCOMPARE(parasBetween(keyOps), 4);
-    QCOMPARE(parasBetween(sheetOps), 4);
+    QCOMPARE(linesBetween(keyOps), 3);
+    QCOMPARE(linesBetween(sheetOps), 3);
     QVERIFY(key->isEnabled());
 }
 
@@ -1002,13 +1002,13 @@ void TestMainWindow::sheetsAreRecordedAndTheirKeysHadByCode() {
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     QString code;
     for (const QString &op : target_->operations())
-        if (op.startsWith(u"type     卷号 "_s))
-            code = op.mid(12);
+        if (op.startsWith(u"type 卷号 "_s))
+            code = op.mid(8);
     QVERIFY2(sheetcode::parse(code), qPrintable(target_->operations().join(u'|')));
     QStringList sheetQuestions;
     for (const QString &p : target_->paragraphs())
         if (p.contains(u"、"_s))
-            sheetQuestions.append(p);
+            sheetQuestions.append(QString(p).remove(u'\n'));
     QVERIFY(notices_.texts.isEmpty());
 
     // Another sheet later; then the first one's key by its code, typed in lower case.
@@ -1026,7 +1026,7 @@ void TestMainWindow::sheetsAreRecordedAndTheirKeysHadByCode() {
     QStringList keyed;
     for (const QString &p : keyParagraphs)
         if (p.contains(u"、"_s))
-            keyed.append(p.section(u"　　（答案："_s, 0, 0));
+            keyed.append(p.section(u"　　（答案："_s, 0, 0).remove(u'\n'));
     QCOMPARE(keyed, sheetQuestions);
 
     // A code with a typo is refused with a notice.

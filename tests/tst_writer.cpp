@@ -49,12 +49,12 @@ DrawnSheet twoQuestions() {
 }
 
 QStringList heading(const QString &title, bool answerVersion) {
-    QStringList ops{u"new"_s,           u"margins 50"_s, u"layout A4 columns 2 spacing 30"_s,
-                    u"bold 1"_s,        u"font 黑体"_s,  u"size 22"_s,
-                    u"type "_s + title, u"size 12"_s,    u"type     1/2/26"_s,
-                    u"align center"_s,  u"para"_s,       u"size 12"_s,
-                    u"para"_s,          u"bold 0"_s,     u"font 宋体"_s,
-                    u"size 12"_s};
+    QStringList ops{u"new"_s,           u"margins 50"_s,   u"layout A4 columns 2 spacing 30"_s,
+                    u"bold 1"_s,        u"font 黑体"_s,    u"size 22"_s,
+                    u"type "_s + title, u"size 12"_s,      u"type     "_s,
+                    u"type 1/2/26"_s,   u"align center"_s, u"para"_s,
+                    u"size 12"_s,       u"para"_s,         u"bold 0"_s,
+                    u"font 宋体"_s,     u"size 12"_s};
     if (!answerVersion)
         ops.append(u"type 姓名：___________   座号：__________    情况：___________"_s);
     ops << u"align center"_s << u"para"_s << u"para"_s << u"questions"_s << u"font 楷体"_s << u"size 11"_s
@@ -112,15 +112,16 @@ void TestWriter::exactSequence() {
     write(host, target, twoQuestions());
 
     QStringList expected = heading(title, answers);
-    // Each question whole and with its two blank lines; the last one held to the end of the sheet.
-    expected << u"keep 1 1"_s << u"type [★★]1、"_s + firstQuestion + suffix;
+    // Each question one paragraph kept whole, its two blank lines in it; its write-in blank typed as
+    // one, so that no line end parts it; nothing after the last question.
+    expected << u"keep 0 1"_s << u"type [★★]1、"_s + firstQuestion + suffix;
     if (answers)
         expected.append(u"type 　　（答案：7＋2＝9）"_s);
-    expected << u"para"_s << u"keep 1 0"_s << u"para"_s << u"keep 0 0"_s << u"para"_s;
-    expected << u"keep 1 1"_s << u"type 2、买(\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0)个"_s + suffix;
+    expected << u"br"_s << u"br"_s << u"para"_s;
+    expected << u"keep 0 1"_s << u"type 2、买"_s << u"blank ()"_s << u"type 个"_s + suffix;
     if (answers)
         expected.append(u"type 　　（答案：3）"_s);
-    expected << u"para"_s << u"keep 1 0"_s << u"para"_s << u"keep 1 0"_s << u"para"_s;
+    expected << u"br"_s << u"br"_s;
     QCOMPARE(target.operations(), expected);
     QVERIFY(host.trace.isEmpty()); // the progress display is the maker's, not the writer's
 }
@@ -184,31 +185,35 @@ void TestWriter::marks() {
 
 void TestWriter::blankLines_data() {
     QTest::addColumn<QString>("combo6");
-    QTest::addColumn<int>("ends");
-    QTest::newRow("2") << u"2"_s << 3;
-    QTest::newRow("8") << u"8"_s << 9;
-    QTest::newRow("empty") << QString() << 1;
-    QTest::newRow("0") << u"0"_s << 1;
-    QTest::newRow("negative still closes the line") << u"-3"_s << 1;
+    QTest::addColumn<int>("lines");
+    QTest::newRow("2") << u"2"_s << 2;
+    QTest::newRow("8") << u"8"_s << 8;
+    QTest::newRow("empty") << QString() << 0;
+    QTest::newRow("0") << u"0"_s << 0;
+    QTest::newRow("negative is none") << u"-3"_s << 0;
 }
 // The list's text is read as the window reads it (SheetLayout::blankLinesFrom).
 
 void TestWriter::blankLines() {
     QFETCH(QString, combo6);
-    QFETCH(int, ends);
+    QFETCH(int, lines);
     ScriptedHost host;
     host.settings().layout.blankLines = SheetLayout::blankLinesFrom(combo6);
     RecordingTarget target;
-    write(host, target, sheetOf({u"q"_s}));
-    QStringList ops = target.operations();
-    const qsizetype question = ops.indexOf(u"type 1、q"_s);
-    QVERIFY(question > 0);
-    // The question (the only, so the last) held whole and, with each blank line, to the end.
-    QCOMPARE(ops.at(question - 1), ends > 1 ? u"keep 1 1"_s : u"keep 0 1"_s);
-    ops = ops.mid(question + 1);
-    QCOMPARE(ops.removeAll(u"keep 1 0"_s), ends - 1);
-    QCOMPARE(ops.size(), ends); // the paragraph ends after the question
-    QCOMPARE(ops.mid(0, ends), QStringList(ends, u"para"_s));
+    write(host, target, sheetOf({u"p"_s, u"q"_s}));
+    const QStringList ops = target.operations();
+    // Each question's working space: line breaks in its own paragraph, kept whole; the last question
+    // has its space too, and no paragraph after it.
+    for (const QString &question : {u"type 1、p"_s, u"type 2、q"_s}) {
+        const qsizetype at = ops.indexOf(question);
+        QVERIFY(at > 1);
+        QCOMPARE(ops.at(at - 1), u"keep 0 1"_s);
+        QCOMPARE(ops.mid(at + 1, lines), QStringList(lines, u"br"_s));
+        if (question == u"type 1、p"_s)
+            QCOMPARE(ops.at(at + 1 + lines), u"para"_s);
+        else
+            QCOMPARE(ops.size(), at + 1 + lines);
+    }
 }
 
 void TestWriter::emptyQuestionList() {
@@ -238,7 +243,7 @@ void TestWriter::missingAnswerIsNotTyped() {
 
 void TestWriter::stopMidway() {
     ScriptedHost host;
-    // Checkpoints: one before each question and one before each paragraph end (three per question).
+    // Checkpoints: one before each question, each blank line and each paragraph end (four a question).
     host.onEvents = [&host](int n) {
         if (n == 6)
             host.requestStop();

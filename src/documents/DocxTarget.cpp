@@ -107,10 +107,29 @@ void DocxTarget::typeText(const QString &input) {
         return;
     Content &c = edit();
     std::vector<Run> &runs = c.paragraphs.back().runs;
-    if (!runs.empty() && runs.back().format == c.format)
+    if (!runs.empty() && !runs.back().lineBreak && runs.back().format == c.format)
         runs.back().text += text;
     else
         runs.push_back(Run{c.format, text});
+}
+
+void DocxTarget::typeWriteInBlank(const QString &open, const QString &close) {
+    // As wide as the eight spaces in the usual Song face, half an em each.
+    typeWithRoomAfter(open, content_->format.halfPoints * 10 * WriteInBlankSpaces / 2);
+    typeText(close);
+}
+
+void DocxTarget::typeWithRoomAfter(const QString &character, int twips) {
+    Content &c = edit();
+    const Format usual = c.format;
+    c.format.spacingTwips = twips;
+    typeText(character);
+    c.format = usual;
+}
+
+void DocxTarget::lineBreak() {
+    Content &c = edit();
+    c.paragraphs.back().runs.push_back(Run{c.format, QString(), true});
 }
 
 void DocxTarget::endParagraph() {
@@ -200,7 +219,7 @@ void attribute(QByteArray &out, const char *name, int value) {
 } // namespace
 
 QByteArray DocxTarget::runProperties(const Format &f) {
-    // Run properties in schema order: rFonts, b, bCs, sz, szCs, lang.
+    // Run properties in schema order: rFonts, b, bCs, spacing, sz, szCs, lang.
     QByteArray out = "<w:rPr>";
     if (!f.font.isEmpty()) {
         out += "<w:rFonts";
@@ -211,6 +230,11 @@ QByteArray DocxTarget::runProperties(const Format &f) {
     }
     if (f.bold)
         out += "<w:b/><w:bCs/>";
+    if (f.spacingTwips != 0) {
+        out += "<w:spacing";
+        attribute(out, "val", f.spacingTwips);
+        out += "/>";
+    }
     out += "<w:sz";
     attribute(out, "val", f.halfPoints);
     out += "/><w:szCs";
@@ -290,6 +314,7 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             out += "</w:pPr></w:p>";
         };
 
+        const int columns = twoSections || questionsFrom == 0 ? layout.columns : 1;
         for (std::size_t i = 0; i < paragraphs.size(); ++i) {
             const Paragraph &p = paragraphs[i];
             // The last paragraph was never ended; its mark has the formatting current now.
@@ -312,6 +337,10 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             for (const Run &run : p.runs) {
                 out += "<w:r>";
                 out += properties(run.format);
+                if (run.lineBreak) {
+                    out += "<w:br/></w:r>";
+                    continue;
+                }
                 out += "<w:t xml:space=\"preserve\">";
                 appendEscaped(out, run.text, false);
                 out += "</w:t></w:r>";
@@ -324,12 +353,15 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
                 sectionEnd(1, false);
         }
 
-        // The questions' section: the body's own at the end of the document; for a sheet with more after
-        // it, in a paragraph of its own (the next sheet's heading section then starts a new page).
+        // The questions' section: the body's own at the end of the document, so that nothing follows
+        // the last question to spill onto a page of its own; for a sheet with more after it, in a
+        // paragraph of its own (the next sheet's heading section then starts a new page). The last
+        // page's columns are left to fill one after the other: LibreOffice evens out the columns of a
+        // section ended by a continuous break, but then splits the questions kept whole.
         if (last)
-            writeSection(twoSections || questionsFrom == 0 ? layout.columns : 1, twoSections);
+            writeSection(columns, twoSections);
         else
-            sectionEnd(twoSections || questionsFrom == 0 ? layout.columns : 1, twoSections);
+            sectionEnd(columns, twoSections);
     };
     for (const Sheet &sheet : c.finished)
         writeSheet(sheet.paragraphs, sheet.format, sheet.marginPoints, sheet.layout, sheet.questionsFrom,

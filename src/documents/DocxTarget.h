@@ -29,6 +29,8 @@ public:
     void beginQuestions() override;
     void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
+    void typeWriteInBlank(const QString &open, const QString &close) override;
+    void lineBreak() override;
     void endParagraph() override;
     void nextSheet() override;
     void setSheetsOnOddPages(bool odd) override { edit().oddPages = odd; }
@@ -49,12 +51,14 @@ private:
     struct Format {
         bool bold = false;
         QString font;
-        int halfPoints = 21; // 10.5 point, the usual default of Chinese documents
+        int halfPoints = 21;  // 10.5 point, the usual default of Chinese documents
+        int spacingTwips = 0; // room after each character: a gap that is no space to break at
         bool operator==(const Format &) const = default;
     };
     struct Run {
         Format format;
         QString text;
+        bool lineBreak = false; // a <w:br/> in place of text
     };
     struct Paragraph {
         Alignment alignment = Alignment::Left;
@@ -66,6 +70,8 @@ private:
     };
 
     bool writeDocumentXml(QByteArray *xml) const;
+    // One character with this much room after it, in twentieths of a point.
+    void typeWithRoomAfter(const QString &character, int twips);
     static QByteArray runProperties(const Format &format);
 
     struct Sheet {

@@ -32,6 +32,16 @@ public:
     // keep its own lines together. A new paragraph starts with both off.
     virtual void setKeep(bool withNext, bool together) = 0;
     virtual void typeText(const QString &text) = 0;
+    // A write-in blank: its brackets with the room of eight spaces between them, never broken at a
+    // line end. Word processors break lines at any space, no-break ones too, so a target may make the
+    // room another way.
+    static constexpr int WriteInBlankSpaces = 8;
+    virtual void typeWriteInBlank(const QString &open, const QString &close) {
+        typeText(open + QString(WriteInBlankSpaces, QChar(0x00A0)) + close);
+    }
+    // A new line within the paragraph: the working space after a question belongs to the question, so
+    // no page or column can begin with it.
+    virtual void lineBreak() = 0;
     virtual void endParagraph() = 0;
     // Keeps the sheet written so far and starts another in the same document, from a new page: the
     // copies of a batch in one file. The writer's next newDocument() begins the new sheet.

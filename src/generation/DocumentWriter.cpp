@@ -3,6 +3,7 @@
 
 #include "bank/TextNormal.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,6 +28,30 @@ QString prefixUnlessPreceded(const QString &text, const QString &word, const QSt
     }
     result += QStringView(text).sliced(from);
     return result;
+}
+
+constexpr int MarginPoints = 50;
+
+// About how wide the text prints at this size, in points, erring wide: a Chinese character an em, any
+// other character six tenths of one.
+double printedWidth(const QString &text, double size) {
+    double ems = 0;
+    for (const QChar c : text)
+        ems += c.unicode() >= 0x2E80 ? 1.0 : 0.6;
+    return ems * size;
+}
+
+// The question's text with each write-in blank typed as one, so the word processor keeps it whole.
+void typeQuestion(DocumentTarget &target, const QString &question) {
+    static const QRegularExpression blank(u"([(（])\u00A0+([)）])"_s);
+    qsizetype from = 0;
+    for (auto m = blank.globalMatch(question); m.hasNext();) {
+        const QRegularExpressionMatch found = m.next();
+        target.typeText(question.sliced(from, found.capturedStart() - from));
+        target.typeWriteInBlank(found.captured(1), found.captured(2));
+        from = found.capturedEnd();
+    }
+    target.typeText(question.sliced(from));
 }
 
 } // namespace
@@ -57,8 +82,8 @@ QString DocumentWriter::nameLine() {
 
 QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool equation) {
     question = textnormal::withoutBlanks(std::move(question));
-    // The write-in blank: eight no-break spaces, so it never breaks at a line end and loses its width.
-    const QString blank(8, QChar(0x00A0));
+    // The write-in blank: eight no-break spaces as text; the writer types it as one blank.
+    const QString blank(DocumentTarget::WriteInBlankSpaces, QChar(0x00A0));
     question.replace(u"()"_s, u"("_s + blank + u")"_s);
     question.replace(u"（）"_s, u"（"_s + blank + u"）"_s);
     if (estimation) {
@@ -79,7 +104,7 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
     const bool equation = request.mode == codes::QuestionMode::Equation;
 
     target.newDocument();
-    target.setPageMargins(50);
+    target.setPageMargins(MarginPoints);
     target.setPageLayout(layout.pageLayout());
 
     // Title in 22 point, the date after it in 12 point, centred; then an empty centred line.
@@ -87,13 +112,26 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
     target.setFontName(u"黑体"_s);
     target.setFontSize(22);
     target.typeText(title(request.mode, answerVersion));
-    target.setFontSize(12);
-    target.typeText(u"    "_s + today);
-    if (!sheet.code.isEmpty()) {
-        // Small, after the date: by this code the sheet's key can be had any time later.
-        target.setFontSize(9);
-        target.typeText(u"    卷号 "_s + sheet.code);
-    }
+    // The date and the code follow on the title's line where they fit, else each begins a line of its
+    // own: a heading wrapped by the word processor could part the code in two.
+    const double room = layout.pageLayout().widthTwips() / 20.0 - 2 * MarginPoints;
+    double used = printedWidth(title(request.mode, answerVersion), 22);
+    const auto typePart = [&](const QString &part, double size) {
+        target.setFontSize(size);
+        const QString gap = u"    "_s;
+        if (used + printedWidth(gap + part, size) <= room) {
+            target.typeText(gap);
+            used += printedWidth(gap + part, size);
+        } else {
+            target.lineBreak();
+            used = printedWidth(part, size);
+        }
+        target.typeText(part);
+    };
+    typePart(today, 12);
+    // Small, after the date: by this code the sheet's key can be had any time later.
+    if (!sheet.code.isEmpty())
+        typePart(u"卷号 "_s + sheet.code, 9);
     target.setAlignment(DocumentTarget::Alignment::Center);
     target.endParagraph();
     target.setFontSize(12);
@@ -122,30 +160,28 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
 
     const qsizetype count = sheet.items.size();
     const int blanks = std::max(0, layout.blankLines);
-    bool stopped = false;
-    for (qsizetype i = 0; i < count && !stopped; ++i) {
+    for (qsizetype i = 0; i < count; ++i) {
         if (stopNow())
-            break;
+            return;
         const SheetItem &item = sheet.items[i];
-        const QString question = preparedQuestion(item.question, estimation, equation);
         const QString mark = request.stars ? codes::difficultyMark(item.difficulty) : QString();
-        const bool last = i + 1 == count;
-        // A question and its working space stay on one page: its lines together, and each line held
-        // to the next up to its last blank line (the last question's held to the end, so a sheet never
-        // ends on a page of nothing but empty lines).
-        target.setKeep(blanks > 0, true);
-        target.typeText(mark + QString::number(i + 1) + u"、"_s + question);
+        // A question and its working space are one paragraph whose lines stay together: they never
+        // part at a page or a column, and no page begins with the blank lines of the one before.
+        target.setKeep(false, true);
+        typeQuestion(target, mark + QString::number(i + 1) + u"、"_s +
+                                 preparedQuestion(item.question, estimation, equation));
         if (answerVersion && !item.answer.isEmpty())
             target.typeText(u"　　（答案："_s + item.answer + u"）"_s);
-
-        for (int b = 0; b <= blanks; ++b) {
-            if (stopNow()) {
-                stopped = true;
-                break;
-            }
+        for (int b = 0; b < blanks; ++b) {
+            if (stopNow())
+                return;
+            target.lineBreak();
+        }
+        // The last question ends the document: a paragraph after it could only make an empty page.
+        if (i + 1 < count) {
+            if (stopNow())
+                return;
             target.endParagraph();
-            if (b < blanks)
-                target.setKeep(b + 1 < blanks || last, false);
         }
     }
 }

@@ -116,6 +116,8 @@ std::optional<Document> parse(const QByteArray &documentXml) {
                     paragraph.markHalfPoints = size;
             } else if (name == u"t"_s && inRun) {
                 run.text += xml.readElementText();
+            } else if (name == u"br"_s && inRun) {
+                run.text += u'\n'; // a line break within the paragraph
             } else if (name == u"sectPr"_s) {
                 section = Section{};
                 endsSection = inParagraphProperties;

@@ -24,11 +24,19 @@ void RecordingTarget::typeText(const QString &text) {
     ops_.append(u"type "_s + text);
 }
 
+void RecordingTarget::typeWriteInBlank(const QString &open, const QString &close) {
+    ops_.append(u"blank "_s + open + close);
+}
+
 QStringList RecordingTarget::paragraphs() const {
     QStringList result{QString()};
     for (const QString &op : ops_) {
         if (op.startsWith(u"type "_s))
             result.last() += op.sliced(5);
+        else if (op.startsWith(u"blank "_s))
+            result.last() += op.sliced(6); // as the document's text reads: the room is no character
+        else if (op == u"br"_s)
+            result.last() += u'\n';
         else if (op == u"para"_s)
             result.append(QString());
     }

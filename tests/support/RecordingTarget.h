@@ -9,7 +9,7 @@
 #include <memory>
 
 // Records every operation as one readable line ("bold 1", "font 黑体", "size 22", "align center",
-// "type …", "para", "margins 50", "show"); the writer's tests compare these lines.
+// "type …", "blank ()", "br", "para", "margins 50", "show"); the writer's tests compare these lines.
 class RecordingTarget : public DocumentTarget {
 public:
     void newDocument() override { ops_.append(QStringLiteral("new")); }
@@ -22,13 +22,16 @@ public:
     void beginQuestions() override { ops_.append(QStringLiteral("questions")); }
     void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
+    void typeWriteInBlank(const QString &open, const QString &close) override;
     void endParagraph() override { ops_.append(QStringLiteral("para")); }
+    void lineBreak() override { ops_.append(QStringLiteral("br")); }
     void nextSheet() override { ops_.append(QStringLiteral("next sheet")); }
     // What a delivery does with the finished document; the recording outputs call it.
     virtual void show() { ops_.append(QStringLiteral("show")); }
 
     const QStringList &operations() const { return ops_; }
-    // The document's paragraphs as plain text: typed text, split where paragraphs end.
+    // The document's paragraphs as plain text: typed text, split where paragraphs end, a line break
+    // as "\n".
     QStringList paragraphs() const;
     void clear() { ops_.clear(); }
     // A failure of the document, as a failing builder reports it.

@@ -1,0 +1,302 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "documents/office/OfficeConnection.h"
+#include "support/PdfPages.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <map>
+
+using namespace Qt::Literals::StringLiterals;
+
+// Sheets of many option combinations made by the program, exported to PDF by a real LibreOffice and
+// read back from the printed pages: what a teacher would see wrong on paper.
+class TestPrint : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void printedSheetHasNoLayoutFault_data();
+    void printedSheetHasNoLayoutFault();
+
+private:
+    QTemporaryDir work_;
+    std::shared_ptr<OfficeConnection> office_;
+    QString pipe_;
+    QString longBank_, sampleBank_;
+};
+
+namespace {
+
+constexpr double MarginPoints = 50;
+constexpr double ColumnGapPoints = 567 / 20.0;
+
+// Questions of every length, with write-in blanks in the middle and at the end, so that blanks meet
+// line ends in narrow columns.
+QByteArray longQuestions() {
+    const QStringList pieces{
+        u"甲乙两地相距"_s,     u"一辆汽车每小时行"_s,   u"另一辆每小时比它少行"_s, u"小明买了"_s,
+        u"每本练习本"_s,       u"学校图书馆有故事书"_s, u"比科技书多"_s,           u"平均分给"_s,
+        u"一块长方形菜地长"_s, u"宽比长少"_s,           u"同学们去植树，每行种"_s, u"一共要种"_s};
+    const QStringList units{u"千米"_s, u"元"_s, u"本"_s, u"米"_s, u"棵"_s, u"个"_s};
+    QStringList lines;
+    quint32 seed = 12345;
+    const auto next = [&seed](quint32 n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int i = 0; i < 400; ++i) {
+        QString q;
+        const int parts = 2 + int(next(6));
+        for (int p = 0; p < parts; ++p) {
+            q += pieces[next(pieces.size())];
+            q += next(3) == 0 ? (next(2) ? u"()"_s : u"（）"_s) : QString::number(2 + next(997));
+            q += units[next(units.size())] + u"，"_s;
+        }
+        q += next(2) ? u"一共有多少"_s + units[next(units.size())] + u"？"_s
+                     : u"还剩()"_s + units[0] + u"。"_s;
+        lines.append(q + u"|1|%1|%2|%3＝%4"_s.arg(1 + next(4)).arg(next(6)).arg(next(90)).arg(next(900)));
+    }
+    return lines.join(u"\r\n"_s).toUtf8();
+}
+
+struct Layout {
+    int columns = 2;
+    double lineSpacing = 30;
+    double size = 11;
+    int blankLines = 2;
+};
+
+int columnOf(const QRectF &box, const QSizeF &page, int columns) {
+    const double width = (page.width() - 2 * MarginPoints - (columns - 1) * ColumnGapPoints) / columns;
+    const int c = int((box.left() - MarginPoints + 2) / (width + ColumnGapPoints));
+    return std::clamp(c, 0, columns - 1);
+}
+
+struct Line {
+    int page, column;
+    QString text;
+    QRectF box;
+};
+
+// The printed lines in reading order (page, column, top to bottom): the words of a column whose
+// middles lie within half a line of each other, left to right.
+std::vector<Line> printedLines(const QList<PdfPage> &pages, int columns) {
+    std::vector<Line> lines;
+    for (int p = 0; p < pages.size(); ++p) {
+        QList<PdfWord> words = pages[p].words;
+        std::sort(words.begin(), words.end(), [&](const PdfWord &a, const PdfWord &b) {
+            const int ca = columnOf(a.box, pages[p].size, columns),
+                      cb = columnOf(b.box, pages[p].size, columns);
+            if (ca != cb)
+                return ca < cb;
+            if (qAbs(a.box.center().y() - b.box.center().y()) > a.box.height() / 2)
+                return a.box.top() < b.box.top();
+            return a.box.left() < b.box.left();
+        });
+        for (const PdfWord &w : words) {
+            const int c = columnOf(w.box, pages[p].size, columns);
+            if (!lines.empty() && lines.back().page == p && lines.back().column == c &&
+                qAbs(lines.back().box.center().y() - w.box.center().y()) <= w.box.height() / 2) {
+                lines.back().text += u' ' + w.text;
+                lines.back().box |= w.box;
+            } else {
+                lines.push_back(Line{p, c, w.text, w.box});
+            }
+        }
+    }
+    return lines;
+}
+
+// Everything on the printed pages that a sheet must never show.
+QStringList layoutFaults(const QList<PdfPage> &pages, const Layout &layout) {
+    QStringList faults;
+    static const QRegularExpression questionStart(u"^(\\[★+\\])?(\\d+)、"_s);
+    static const QRegularExpression splitMark(u"\\][0-9]*$"_s);
+    static const QRegularExpression code(u"卷号 ?[0-9A-Z]{4}-[0-9A-Z]{2}"_s);
+    const double lineHeight = std::max(layout.lineSpacing, layout.size * 1.6);
+    const int last = int(pages.size()) - 1;
+
+    // The heading spans the columns: read the first page's top as one column.
+    for (const Line &line : printedLines({pages.value(0)}, 1))
+        if (line.text.contains(u"卷号"_s) && !code.match(line.text).hasMatch())
+            faults.append(u"page 1: the heading splits the code: "_s + line.text);
+
+    std::vector<Line> lines = printedLines(pages, layout.columns);
+    // The first page's heading spans the columns: the questions begin below it.
+    const auto first = std::find_if(lines.begin(), lines.end(), [](const Line &line) {
+        return line.text.startsWith(u"1、"_s) || line.text.contains(u"]1、"_s);
+    });
+    if (first != lines.end()) {
+        const double below = first->box.top() - 1;
+        lines.erase(
+            std::remove_if(lines.begin(), lines.end(),
+                           [below](const Line &line) { return line.page == 0 && line.box.top() < below; }),
+            lines.end());
+    }
+    std::map<std::pair<int, int>, double> columnTop, columnBottom;
+    int questionPage = -1, questionColumn = -1, number = 0;
+    for (const Line &line : lines) {
+        const QString &text = line.text;
+        const QString where = u"page %1 column %2"_s.arg(line.page + 1).arg(line.column + 1);
+        if (text.endsWith(u'(') || text.endsWith(u'（') || text.startsWith(u')') || text.startsWith(u'）'))
+            faults.append(where + u": a write-in blank is split: "_s + text);
+        if (splitMark.match(text).hasMatch() || text.startsWith(u'、'))
+            faults.append(where + u": a mark or number is split: "_s + text);
+
+        const auto key = std::make_pair(line.page, line.column);
+        const QRegularExpressionMatch start = questionStart.match(text);
+        const bool opens = start.hasMatch() && start.captured(2).toInt() == number + 1;
+        if (!columnTop.count(key) && (number > 0 || opens))
+            columnTop[key] = line.box.top();
+        columnBottom[key] = line.box.bottom();
+        if (opens) {
+            number = start.captured(2).toInt();
+            questionPage = line.page;
+            questionColumn = line.column;
+        } else if (number > 0 && (line.page != questionPage || line.column != questionColumn)) {
+            faults.append(u"question %1 goes on from page %2 column %3 to %4"_s.arg(number)
+                              .arg(questionPage + 1)
+                              .arg(questionColumn + 1)
+                              .arg(where));
+            questionPage = line.page;
+            questionColumn = line.column;
+        }
+    }
+    if (number == 0)
+        faults.append(u"no question found"_s);
+    if (!columnBottom.count({last, 0}))
+        faults.append(u"the last page holds no question"_s);
+    // After the first page every column starts at the top margin: a page or column that opens lower
+    // opens with the working space of a question before it.
+    for (const auto &[key, top] : columnTop)
+        if (key.first > 0 && top > MarginPoints + lineHeight + 1)
+            faults.append(u"page %1 column %2 begins %3 pt down, with empty lines"_s.arg(key.first + 1)
+                              .arg(key.second + 1)
+                              .arg(top - MarginPoints, 0, 'f', 0));
+    return faults;
+}
+
+} // namespace
+
+void TestPrint::initTestCase() {
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    if (QStandardPaths::findExecutable(u"soffice"_s).isEmpty() &&
+        findSoffice(OfficeOptions().effectiveSearchDirs()).isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed");
+    pipe_ = u"tessaly_print_%1"_s.arg(QCoreApplication::applicationPid());
+    OfficeOptions options;
+    options.pipeName = pipe_;
+    options.headless = true;
+    options.profileDir = work_.filePath(u"profile"_s);
+    Result<std::shared_ptr<OfficeConnection>> office = OfficeConnection::connect(options);
+    QVERIFY2(office.ok(), qPrintable(office.error()));
+    office_ = office.value();
+
+    longBank_ = work_.filePath(u"long"_s);
+    sampleBank_ = work_.filePath(u"sample"_s);
+    QVERIFY(QDir().mkpath(longBank_) && QDir().mkpath(sampleBank_));
+    QFile tk(longBank_ + u"/tk.txt"_s);
+    QVERIFY(tk.open(QIODevice::WriteOnly) && tk.write(longQuestions()) > 0 && tk.flush());
+    tk.close();
+    QVERIFY(QFile::copy(QStringLiteral(TESSALY_SAMPLE_BANK), sampleBank_ + u"/tk.txt"_s));
+}
+
+void TestPrint::cleanupTestCase() {
+    if (office_)
+        office_->endOfficeIfStartedHere();
+}
+
+void TestPrint::printedSheetHasNoLayoutFault_data() {
+    QTest::addColumn<bool>("longQuestions");
+    QTest::addColumn<QStringList>("options");
+    struct Row {
+        const char *name;
+        bool longBank;
+        QStringList options;
+    };
+    const Row rows[] = {
+        {"estimation, 楷体 12, two columns",
+         false,
+         {u"--seed"_s, u"5017"_s, u"--mode"_s, u"估算"_s, u"--font"_s, u"楷体"_s, u"--size"_s, u"12"_s,
+          u"--blank-lines"_s, u"2"_s, u"--columns"_s, u"2"_s, u"--count"_s, u"30"_s, u"--no-stars"_s}},
+        {"size 9, three blank lines, one column, spacing 35",
+         false,
+         {u"--seed"_s, u"1060"_s, u"--size"_s, u"9"_s, u"--blank-lines"_s, u"3"_s, u"--columns"_s, u"1"_s,
+          u"--line-spacing"_s, u"35"_s, u"--count"_s, u"80"_s}},
+        {"long questions, three narrow columns",
+         true,
+         {u"--seed"_s, u"7"_s, u"--columns"_s, u"3"_s, u"--size"_s, u"12"_s, u"--count"_s, u"60"_s}},
+        {"long questions, four columns on 16K, answers",
+         true,
+         {u"--seed"_s, u"8"_s, u"--columns"_s, u"4"_s, u"--paper"_s, u"16K"_s, u"--size"_s, u"10"_s,
+          u"--answers"_s, u"--count"_s, u"50"_s}},
+        {"long questions, 16K estimation key",
+         true,
+         {u"--seed"_s, u"9"_s, u"--mode"_s, u"估算"_s, u"--paper"_s, u"16K"_s, u"--answers"_s, u"--size"_s,
+          u"14"_s, u"--count"_s, u"30"_s}},
+        {"long questions, 黑体 16, no working space",
+         true,
+         {u"--seed"_s, u"10"_s, u"--font"_s, u"黑体"_s, u"--size"_s, u"16"_s, u"--blank-lines"_s, u"0"_s,
+          u"--count"_s, u"40"_s}},
+        {"long questions, eight blank lines, B5",
+         true,
+         {u"--seed"_s, u"11"_s, u"--paper"_s, u"B5"_s, u"--blank-lines"_s, u"8"_s, u"--count"_s, u"20"_s}},
+        {"A3 two-up, equation mode",
+         false,
+         {u"--seed"_s, u"12"_s, u"--paper"_s, u"A3"_s, u"--landscape"_s, u"--mode"_s, u"解方程"_s,
+          u"--count"_s, u"60"_s, u"--repeats"_s}},
+        {"long questions, 8K two-up, size 20",
+         true,
+         {u"--seed"_s, u"13"_s, u"--paper"_s, u"8K"_s, u"--landscape"_s, u"--size"_s, u"20"_s, u"--count"_s,
+          u"30"_s}},
+        {"long questions, one column, size 28",
+         true,
+         {u"--seed"_s, u"14"_s, u"--columns"_s, u"1"_s, u"--size"_s, u"28"_s, u"--line-spacing"_s, u"20"_s,
+          u"--count"_s, u"12"_s}},
+    };
+    for (const Row &row : rows)
+        QTest::newRow(row.name) << row.longBank << row.options;
+}
+
+void TestPrint::printedSheetHasNoLayoutFault() {
+    QFETCH(bool, longQuestions);
+    QFETCH(QStringList, options);
+    const QString pdf = work_.filePath(u"sheet.pdf"_s);
+    QFile::remove(pdf);
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TESSALY_OFFICE_PIPE"_s, pipe_);
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TESSALY_PROGRAM),
+                  QStringList{u"generate"_s, u"--bank-dir"_s, longQuestions ? longBank_ : sampleBank_,
+                              u"--history"_s, work_.filePath(u"history.sqlite"_s), u"--target"_s,
+                              u"libreoffice"_s, u"--headless"_s, u"--output"_s, pdf} +
+                      options);
+    QVERIFY(program.waitForFinished(120000));
+    QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+
+    Layout layout;
+    const auto value = [&options](const QString &name, double fallback) {
+        const qsizetype at = options.indexOf(name);
+        return at < 0 ? fallback : options.at(at + 1).toDouble();
+    };
+    layout.columns = int(value(u"--columns"_s, 2));
+    layout.lineSpacing = value(u"--line-spacing"_s, 30);
+    layout.size = value(u"--size"_s, 11);
+    layout.blankLines = int(value(u"--blank-lines"_s, 2));
+    QString error;
+    const QList<PdfPage> pages = readPdfPages(pdf, &error);
+    QVERIFY2(!pages.isEmpty(), qPrintable(error));
+    const QStringList faults = layoutFaults(pages, layout);
+    QVERIFY2(faults.isEmpty(), qPrintable(u"%1 pages: "_s.arg(pages.size()) + faults.join(u"; "_s)));
+}
+
+QTEST_GUILESS_MAIN(TestPrint)
+#include "tst_print.moc"
