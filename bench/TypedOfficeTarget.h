@@ -31,6 +31,8 @@ public:
     void typeText(const QString &text) override;
     void endParagraph() override;
     void lineBreak() override { typeText(QStringLiteral("\n")); }
+    void insertTable(const QList<QStringList> &) override {}
+    void ruleToLineEnd() override { typeText(QStringLiteral("\t")); }
     void nextSheet() override {}
     // Makes the typed document visible, as a delivery would.
     void show();

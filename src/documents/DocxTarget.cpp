@@ -2,6 +2,7 @@
 #include "documents/DocxTarget.h"
 
 #include "documents/DocxPackage.h"
+#include "documents/DocxParts.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -9,28 +10,6 @@ namespace {
 
 // Between columns: one centimetre, in twips. Margins are given in points (1 point = 20 twips).
 constexpr int ColumnGapTwips = 567;
-
-QByteArray contentTypes() {
-    return QByteArrayLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Default Extension=\"rels\" "
-        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Override PartName=\"/word/document.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
-        "</Types>");
-}
-
-QByteArray packageRelationships() {
-    return QByteArrayLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-        "Target=\"word/document.xml\"/>"
-        "</Relationships>");
-}
 
 } // namespace
 
@@ -47,31 +26,51 @@ DocxTarget::Content &DocxTarget::edit() {
 }
 
 void DocxTarget::newDocument() {
-    Content &c = edit();
-    c.paragraphs.clear();
-    c.paragraphs.emplace_back();
-    c.format = Format{};
-    c.marginPoints = 72;
-    c.layout = PageLayout{};
-    c.questionsFrom = -1;
+    Sheet &sheet = edit().current;
+    sheet = Sheet{};
+    sheet.paragraphs.emplace_back();
 }
 
 void DocxTarget::nextSheet() {
     Content &c = edit();
-    c.finished.push_back(Sheet{std::move(c.paragraphs), c.format, c.marginPoints, c.layout, c.questionsFrom});
+    c.finished.push_back(std::move(c.current));
     newDocument();
 }
 
 void DocxTarget::beginQuestions() {
-    Content &c = edit();
-    c.questionsFrom = static_cast<qsizetype>(c.paragraphs.size()) - 1;
-    c.paragraphs.back().question = true;
+    Sheet &sheet = edit().current;
+    sheet.questionsFrom = static_cast<qsizetype>(sheet.paragraphs.size()) - 1;
+    sheet.paragraphs.back().question = true;
 }
 
 void DocxTarget::setKeep(bool withNext, bool together) {
-    Content &c = edit();
-    c.paragraphs.back().keepNext = withNext;
-    c.paragraphs.back().keepLines = together;
+    Paragraph &p = edit().current.paragraphs.back();
+    p.keepNext = withNext;
+    p.keepLines = together;
+}
+
+void DocxTarget::insertTable(const QList<QStringList> &rows) {
+    QList<QStringList> safe;
+    for (const QStringList &row : rows) {
+        QStringList cells;
+        for (const QString &cell : row) {
+            QStringList changes;
+            cells.append(xmlSafe(cell, &changes));
+        }
+        safe.append(cells);
+    }
+    Sheet &sheet = edit().current;
+    sheet.paragraphs.back().table = safe;
+    sheet.paragraphs.back().mark = sheet.format;
+    const Alignment alignment = sheet.paragraphs.back().alignment;
+    sheet.paragraphs.emplace_back();
+    sheet.paragraphs.back().alignment = alignment;
+}
+
+void DocxTarget::ruleToLineEnd() {
+    Sheet &sheet = edit().current;
+    sheet.paragraphs.back().ruled = true;
+    sheet.paragraphs.back().runs.push_back(Run{sheet.format, QString(), Run::Kind::Tab});
 }
 
 QString DocxTarget::xmlSafe(const QString &text, QStringList *changes) {
@@ -105,42 +104,41 @@ void DocxTarget::typeText(const QString &input) {
         recordWarning(u"%1（在“%2”中）"_s.arg(change, QString(text).left(20)));
     if (text.isEmpty())
         return;
-    Content &c = edit();
-    std::vector<Run> &runs = c.paragraphs.back().runs;
-    if (!runs.empty() && !runs.back().lineBreak && runs.back().format == c.format)
+    Sheet &sheet = edit().current;
+    std::vector<Run> &runs = sheet.paragraphs.back().runs;
+    if (!runs.empty() && runs.back().kind == Run::Kind::Text && runs.back().format == sheet.format)
         runs.back().text += text;
     else
-        runs.push_back(Run{c.format, text});
+        runs.push_back(Run{sheet.format, text});
 }
 
 void DocxTarget::typeWriteInBlank(const QString &open, const QString &close) {
     // As wide as the eight spaces in the usual Song face, half an em each.
-    typeWithRoomAfter(open, content_->format.halfPoints * 10 * WriteInBlankSpaces / 2);
+    typeWithRoomAfter(open, content_->current.format.halfPoints * 10 * WriteInBlankSpaces / 2);
     typeText(close);
 }
 
 void DocxTarget::typeWithRoomAfter(const QString &character, int twips) {
-    Content &c = edit();
-    const Format usual = c.format;
-    c.format.spacingTwips = twips;
+    const Format usual = edit().current.format;
+    edit().current.format.spacingTwips = twips;
     typeText(character);
-    c.format = usual;
+    edit().current.format = usual;
 }
 
 void DocxTarget::lineBreak() {
-    Content &c = edit();
-    c.paragraphs.back().runs.push_back(Run{c.format, QString(), true});
+    Sheet &sheet = edit().current;
+    sheet.paragraphs.back().runs.push_back(Run{sheet.format, QString(), Run::Kind::Break});
 }
 
 void DocxTarget::endParagraph() {
-    Content &c = edit();
-    c.paragraphs.back().mark = c.format;
+    Sheet &sheet = edit().current;
+    sheet.paragraphs.back().mark = sheet.format;
     // A new paragraph keeps the alignment of the one before, as in a word processor after Enter.
-    const Alignment alignment = c.paragraphs.back().alignment;
-    const bool question = c.paragraphs.back().question;
-    c.paragraphs.emplace_back();
-    c.paragraphs.back().alignment = alignment;
-    c.paragraphs.back().question = question;
+    const Alignment alignment = sheet.paragraphs.back().alignment;
+    const bool question = sheet.paragraphs.back().question;
+    sheet.paragraphs.emplace_back();
+    sheet.paragraphs.back().alignment = alignment;
+    sheet.paragraphs.back().question = question;
 }
 
 QByteArray DocxTarget::documentXml() const {
@@ -243,6 +241,40 @@ QByteArray DocxTarget::runProperties(const Format &f) {
     return out;
 }
 
+docxparts::Needs DocxTarget::partsNeeded() const {
+    const Content &c = *content_;
+    docxparts::Needs needs;
+    const auto look = [&needs](const Sheet &sheet) {
+        needs.footer = needs.footer || sheet.pageNumbers;
+        if (sheet.seal != SealPages::None)
+            needs.sealHeader = true;
+        if (sheet.seal == SealPages::First || sheet.seal == SealPages::Odd)
+            needs.emptyHeader = true;
+        if (sheet.seal == SealPages::Odd)
+            needs.evenAndOddHeaders = true;
+    };
+    for (const Sheet &sheet : c.finished)
+        look(sheet);
+    look(c.current);
+    // Several sheets in one file: NUMPAGES would count them all, so each page says only its number.
+    needs.footerTotal = c.finished.empty();
+    return needs;
+}
+
+namespace {
+
+// Where a ruled line ends: the column's right edge, a little inside it.
+int columnWidthTwips(const PageLayout &layout, int marginTwips, int gutterTwips) {
+    const int columns = std::max(1, layout.columns);
+    const int text = layout.widthTwips() - 2 * marginTwips - gutterTwips - (columns - 1) * ColumnGapTwips;
+    return std::max(720, text / columns - 20);
+}
+
+// Room for the seal line in the left margin.
+constexpr int SealGutterTwips = 600;
+
+} // namespace
+
 bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
     const Content &c = *content_;
     QByteArray &out = *xml;
@@ -256,11 +288,14 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
     };
     for (const Sheet &sheet : c.finished)
         count(sheet.paragraphs);
-    count(c.paragraphs);
+    count(c.current.paragraphs);
     out.reserve(chars + 4096);
 
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-           "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>";
+           "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+    if (!docxparts::documentRelationships(partsNeeded()).isEmpty())
+        out += " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+    out += "><w:body>";
 
     // A run's properties repeat all over a sheet: each distinct set is made once.
     std::vector<std::pair<Format, QByteArray>> made;
@@ -273,39 +308,88 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
     };
 
     bool firstSheet = true;
-    const auto writeSheet = [&](const std::vector<Paragraph> &paragraphs, const Format &format,
-                                int marginPoints, const PageLayout &layout, qsizetype questionsFrom,
-                                bool last) {
-        // The section that opens this sheet starts on an odd page, for two-sided printing.
-        bool oddStart = c.oddPages && !firstSheet;
+    const auto writeSheet = [&](const Sheet &sheet, bool last) {
+        const std::vector<Paragraph> &paragraphs = sheet.paragraphs;
+        const PageLayout &layout = sheet.layout;
+        // The section that opens this sheet starts on an odd page, for two-sided printing, and counts
+        // its pages from one.
+        bool sheetStart = true;
+        const bool oddStart = c.oddPages && !firstSheet;
+        const bool countFromOne = sheet.pageNumbers && !firstSheet;
         firstSheet = false;
+        const int gutter = sheet.seal != SealPages::None ? SealGutterTwips : 0;
         // A section of its own for the heading (one column) when the questions flow in columns: its
         // properties stand in the last heading paragraph, and the questions' section follows on the same
         // page.
+        const qsizetype questionsFrom = sheet.questionsFrom;
         const bool twoSections =
             questionsFrom > 0 && questionsFrom < static_cast<qsizetype>(paragraphs.size());
-        const auto writeSection = [&out, &layout, &marginPoints, &oddStart](int columns, bool continuous) {
+        const auto writeSection = [&](int columns, bool continuous) {
             out += "<w:sectPr>";
+            // Headers and footers first; every section names them, so none falls back on another's.
+            if (sheet.seal != SealPages::None) {
+                const auto reference = [&out](const char *type, const char *id) {
+                    out += "<w:headerReference w:type=\"";
+                    out += type;
+                    out += "\" r:id=\"";
+                    out += id;
+                    out += "\"/>";
+                };
+                switch (sheet.seal) {
+                case SealPages::First:
+                    reference("default", docxparts::EmptyHeaderId);
+                    reference("first", docxparts::SealHeaderId);
+                    break;
+                case SealPages::Odd:
+                    reference("even", docxparts::EmptyHeaderId);
+                    reference("default", docxparts::SealHeaderId);
+                    break;
+                default:
+                    reference("default", docxparts::SealHeaderId);
+                }
+            }
+            if (sheet.pageNumbers) {
+                out += "<w:footerReference w:type=\"default\" r:id=\"";
+                out += docxparts::FooterId;
+                out += "\"/>";
+                if (sheet.seal == SealPages::First) {
+                    out += "<w:footerReference w:type=\"first\" r:id=\"";
+                    out += docxparts::FooterId;
+                    out += "\"/>";
+                }
+            }
             if (continuous)
                 out += "<w:type w:val=\"continuous\"/>";
-            else if (oddStart)
+            else if (oddStart && sheetStart)
                 out += "<w:type w:val=\"oddPage\"/>";
-            oddStart = false;
             out += "<w:pgSz";
             attribute(out, "w", layout.widthTwips());
             attribute(out, "h", layout.heightTwips());
             if (layout.landscape)
                 out += " w:orient=\"landscape\"";
             out += "/><w:pgMar";
-            const int margin = marginPoints * 20;
+            const int margin = sheet.marginPoints * 20;
             attribute(out, "top", margin);
             attribute(out, "right", margin);
             attribute(out, "bottom", margin);
             attribute(out, "left", margin);
-            out += " w:header=\"851\" w:footer=\"992\" w:gutter=\"0\"/><w:cols";
+            // The page number and the seal's header inside the margins; the usual distances otherwise.
+            if (sheet.pageNumbers || sheet.seal != SealPages::None)
+                out += " w:header=\"400\" w:footer=\"400\"";
+            else
+                out += " w:header=\"851\" w:footer=\"992\"";
+            attribute(out, "gutter", gutter);
+            out += "/>";
+            if (countFromOne && sheetStart)
+                out += "<w:pgNumType w:start=\"1\"/>";
+            out += "<w:cols";
             attribute(out, "num", columns);
             attribute(out, "space", ColumnGapTwips);
-            out += "/></w:sectPr>";
+            out += "/>";
+            if (sheet.seal == SealPages::First)
+                out += "<w:titlePg/>";
+            out += "</w:sectPr>";
+            sheetStart = false;
         };
         const auto sectionEnd = [&out, &writeSection](int columns, bool continuous) {
             out += "<w:p><w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"20\" w:lineRule=\"exact\"/>"
@@ -315,16 +399,26 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
         };
 
         const int columns = twoSections || questionsFrom == 0 ? layout.columns : 1;
+        const int ruleAt = columnWidthTwips(layout, sheet.marginPoints * 20, gutter);
         for (std::size_t i = 0; i < paragraphs.size(); ++i) {
             const Paragraph &p = paragraphs[i];
+            if (!p.table.isEmpty()) {
+                writeTable(out, p.table, properties(p.mark));
+                continue;
+            }
             // The last paragraph was never ended; its mark has the formatting current now.
-            const Format &mark = i + 1 == paragraphs.size() ? format : p.mark;
-            // Paragraph properties in schema order: keepNext, keepLines, spacing, jc, rPr, sectPr.
+            const Format &mark = i + 1 == paragraphs.size() ? sheet.format : p.mark;
+            // Paragraph properties in schema order: keepNext, keepLines, tabs, spacing, jc, rPr, sectPr.
             out += "<w:p><w:pPr>";
             if (p.keepNext)
                 out += "<w:keepNext/>";
             if (p.keepLines)
                 out += "<w:keepLines/>";
+            if (p.ruled) {
+                out += "<w:tabs><w:tab w:val=\"right\" w:leader=\"underscore\"";
+                attribute(out, "pos", ruleAt);
+                out += "/></w:tabs>";
+            }
             if (p.question && layout.lineSpacing > 0) {
                 // At least this much: a large font still gets the room it needs.
                 out += "<w:spacing";
@@ -337,8 +431,12 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             for (const Run &run : p.runs) {
                 out += "<w:r>";
                 out += properties(run.format);
-                if (run.lineBreak) {
+                if (run.kind == Run::Kind::Break) {
                     out += "<w:br/></w:r>";
+                    continue;
+                }
+                if (run.kind == Run::Kind::Tab) {
+                    out += "<w:tab/></w:r>";
                     continue;
                 }
                 out += "<w:t xml:space=\"preserve\">";
@@ -364,23 +462,79 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             sectionEnd(columns, twoSections);
     };
     for (const Sheet &sheet : c.finished)
-        writeSheet(sheet.paragraphs, sheet.format, sheet.marginPoints, sheet.layout, sheet.questionsFrom,
-                   false);
-    writeSheet(c.paragraphs, c.format, c.marginPoints, c.layout, c.questionsFrom, true);
+        writeSheet(sheet, false);
+    writeSheet(c.current, true);
 
     out += "</w:body></w:document>\n";
     return true;
+}
+
+void DocxTarget::writeTable(QByteArray &out, const QList<QStringList> &rows, const QByteArray &properties) {
+    qsizetype columns = 0;
+    for (const QStringList &row : rows)
+        columns = std::max(columns, row.size());
+    if (columns == 0)
+        return;
+    // The label column a little wider; every cell tall enough to write a mark in.
+    constexpr int CellTwips = 850, LabelTwips = 1100;
+    out += "<w:tbl><w:tblPr><w:jc w:val=\"center\"/><w:tblBorders>";
+    for (const char *edge : {"top", "left", "bottom", "right", "insideH", "insideV"}) {
+        out += "<w:";
+        out += edge;
+        out += " w:val=\"single\" w:sz=\"6\" w:space=\"0\" w:color=\"000000\"/>";
+    }
+    out += "</w:tblBorders><w:tblLayout w:type=\"fixed\"/></w:tblPr><w:tblGrid>";
+    for (qsizetype c = 0; c < columns; ++c) {
+        out += "<w:gridCol";
+        attribute(out, "w", c == 0 ? LabelTwips : CellTwips);
+        out += "/>";
+    }
+    out += "</w:tblGrid>";
+    for (const QStringList &row : rows) {
+        out += "<w:tr><w:trPr><w:trHeight w:val=\"520\"/></w:trPr>";
+        for (qsizetype c = 0; c < columns; ++c) {
+            out += "<w:tc><w:tcPr><w:tcW";
+            attribute(out, "w", c == 0 ? LabelTwips : CellTwips);
+            out +=
+                " w:type=\"dxa\"/><w:vAlign w:val=\"center\"/></w:tcPr><w:p><w:pPr><w:jc w:val=\"center\"/>";
+            out += properties;
+            out += "</w:pPr>";
+            const QString cell = row.value(c);
+            if (!cell.isEmpty()) {
+                out += "<w:r>";
+                out += properties;
+                out += "<w:t xml:space=\"preserve\">";
+                appendEscaped(out, cell, false);
+                out += "</w:t></w:r>";
+            }
+            out += "</w:p></w:tc>";
+        }
+        out += "</w:tr>";
+    }
+    out += "</w:tbl>";
 }
 
 Result<QByteArray> DocxTarget::package() const {
     QByteArray xml;
     if (!writeDocumentXml(&xml))
         return Result<QByteArray>::failure(u"试卷的文档内容无法写成 XML"_s);
-    return docxpackage::zip({
-        {u"[Content_Types].xml"_s, contentTypes()},
-        {u"_rels/.rels"_s, packageRelationships()},
+    const docxparts::Needs needs = partsNeeded();
+    QList<docxpackage::Part> parts{
+        {u"[Content_Types].xml"_s, docxparts::contentTypes(needs)},
+        {u"_rels/.rels"_s, docxparts::packageRelationships()},
         {u"word/document.xml"_s, xml},
-    });
+    };
+    if (const QByteArray rels = docxparts::documentRelationships(needs); !rels.isEmpty())
+        parts.append({u"word/_rels/document.xml.rels"_s, rels});
+    if (needs.footer)
+        parts.append({u"word/footer1.xml"_s, docxparts::footer(needs.footerTotal)});
+    if (needs.sealHeader)
+        parts.append({u"word/header1.xml"_s, docxparts::sealHeader(content_->current.layout.heightTwips())});
+    if (needs.emptyHeader)
+        parts.append({u"word/header2.xml"_s, docxparts::emptyHeader()});
+    if (needs.evenAndOddHeaders)
+        parts.append({u"word/settings.xml"_s, docxparts::settings(needs)});
+    return docxpackage::zip(parts);
 }
 
 Status DocxTarget::saveTo(const QString &path) const {
@@ -392,8 +546,11 @@ Status DocxTarget::saveTo(const QString &path) const {
 
 QString DocxTarget::title() const {
     const Content &c = *content_;
-    const std::vector<Paragraph> &first = c.finished.empty() ? c.paragraphs : c.finished.front().paragraphs;
-    if (first.empty() || first.front().runs.empty())
-        return {};
-    return first.front().runs.front().text;
+    const std::vector<Paragraph> &first =
+        c.finished.empty() ? c.current.paragraphs : c.finished.front().paragraphs;
+    // The first paragraph with text: the teacher's own line may stand above the title.
+    for (const Paragraph &p : first)
+        if (!p.runs.empty() && p.table.isEmpty())
+            return p.runs.front().text;
+    return {};
 }

@@ -7,8 +7,13 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
 #include <vector>
+
+namespace docxparts {
+struct Needs;
+}
 
 // The builder of every sheet: a .docx that Word, WPS and LibreOffice open alike, collected in memory.
 // A delivery then takes the finished package: to a file (written under a temporary name and renamed,
@@ -20,12 +25,14 @@ public:
     DocxTarget();
 
     void newDocument() override;
-    void setPageMargins(int points) override { edit().marginPoints = points; }
-    void setBold(bool bold) override { edit().format.bold = bold; }
-    void setFontName(const QString &name) override { edit().format.font = name; }
-    void setFontSize(double points) override { edit().format.halfPoints = qRound(points * 2); }
-    void setAlignment(Alignment alignment) override { edit().paragraphs.back().alignment = alignment; }
-    void setPageLayout(const PageLayout &layout) override { edit().layout = layout; }
+    void setPageMargins(int points) override { edit().current.marginPoints = points; }
+    void setBold(bool bold) override { edit().current.format.bold = bold; }
+    void setFontName(const QString &name) override { edit().current.format.font = name; }
+    void setFontSize(double points) override { edit().current.format.halfPoints = qRound(points * 2); }
+    void setAlignment(Alignment alignment) override {
+        edit().current.paragraphs.back().alignment = alignment;
+    }
+    void setPageLayout(const PageLayout &layout) override { edit().current.layout = layout; }
     void beginQuestions() override;
     void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
@@ -34,6 +41,10 @@ public:
     void endParagraph() override;
     void nextSheet() override;
     void setSheetsOnOddPages(bool odd) override { edit().oddPages = odd; }
+    void setPageNumbers(bool on) override { edit().current.pageNumbers = on; }
+    void setSealLine(SealPages pages) override { edit().current.seal = pages; }
+    void insertTable(const QList<QStringList> &rows) override;
+    void ruleToLineEnd() override;
 
     // The text the sheet began with (its title), for a file name.
     QString title() const;
@@ -56,9 +67,10 @@ private:
         bool operator==(const Format &) const = default;
     };
     struct Run {
+        enum class Kind : std::uint8_t { Text, Break, Tab };
         Format format;
         QString text;
-        bool lineBreak = false; // a <w:br/> in place of text
+        Kind kind = Kind::Text; // a break or a tab stands in place of text
     };
     struct Paragraph {
         Alignment alignment = Alignment::Left;
@@ -66,10 +78,13 @@ private:
         Format mark; // the paragraph mark keeps the formatting at the moment the paragraph ended
         bool keepNext = false;
         bool keepLines = false;
-        bool question = false; // in the questions' section
+        bool question = false;    // in the questions' section
+        bool ruled = false;       // has a tab stop at the column's end that draws a line to it
+        QList<QStringList> table; // a table in place of the paragraph
     };
 
     bool writeDocumentXml(QByteArray *xml) const;
+    static void writeTable(QByteArray &out, const QList<QStringList> &rows, const QByteArray &properties);
     // One character with this much room after it, in twentieths of a point.
     void typeWithRoomAfter(const QString &character, int twips);
     static QByteArray runProperties(const Format &format);
@@ -77,21 +92,21 @@ private:
     struct Sheet {
         std::vector<Paragraph> paragraphs;
         Format format;
-        int marginPoints;
+        int marginPoints = 72;
         PageLayout layout;
-        qsizetype questionsFrom;
+        qsizetype questionsFrom = -1; // the first question paragraph, -1 before beginQuestions()
+        bool pageNumbers = false;
+        SealPages seal = SealPages::None;
     };
     // What the sheet holds, shared by copies until one of them changes it: a delivery copies a finished
     // document of 100,000 questions to work on it aside, and that copy costs nothing.
     struct Content {
         std::vector<Sheet> finished;
-        int marginPoints = 72;
-        PageLayout layout;
-        qsizetype questionsFrom = -1; // the first question paragraph, -1 before beginQuestions()
-        Format format;
-        std::vector<Paragraph> paragraphs;
+        Sheet current;
         bool oddPages = false; // the whole document's: newDocument() keeps it
     };
+    // Which parts around the document part the sheets need.
+    docxparts::Needs partsNeeded() const;
     Content &edit();
     std::shared_ptr<Content> content_;
 };

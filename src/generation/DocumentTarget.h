@@ -50,6 +50,20 @@ public:
     // where needed), so no pupil's sheet is printed on the back of another's.
     virtual void setSheetsOnOddPages(bool /*odd*/) {}
 
+    // What a sheet prints around its text, set after the page layout, each for the sheet being written:
+    // "第 x 页（共 y 页）" at the foot of every page, counted from each sheet's first page;
+    virtual void setPageNumbers(bool /*on*/) {}
+    // the seal line (密封线) down the left edge, with 学校/班级/姓名/学号 outside it.
+    enum class SealPages { None, First, Odd, Every };
+    virtual void setSealLine(SealPages /*pages*/) {}
+
+    // A ruled table of these rows, centred, standing where the insertion point's empty paragraph was
+    // (the score table under the heading).
+    virtual void insertTable(const QList<QStringList> &rows) = 0;
+    // A tab to the end of the line that draws a line to write on there (the ruled working space and the
+    // answer line).
+    virtual void ruleToLineEnd() = 0;
+
     // What the target had to change in the text (characters a file cannot hold), for the user to read.
     const QStringList &warnings() const { return warnings_; }
     bool failed() const { return !firstFailure_.isEmpty(); }

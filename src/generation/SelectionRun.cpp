@@ -2,6 +2,7 @@
 #include "generation/SelectionRun.h"
 
 #include "bank/TextNormal.h"
+#include "generation/SectionHost.h"
 #include "generation/TopicFilter.h"
 
 #include <QDateTime>
@@ -13,10 +14,11 @@ namespace {
 
 // Items keep no space: sheets recorded by earlier versions were made so, and the fresh-question key
 // must find their questions again.
-SheetItem itemOf(const Candidate &candidate) {
+SheetItem itemOf(const Candidate &candidate, int section) {
     const QuestionRecord &r = *candidate.record;
     return SheetItem{textnormal::withoutSpaces(r.questionText), candidate.topicCode,
-                     textnormal::withoutSpaces(r.answerText), textnormal::withoutSpaces(r.difficulty)};
+                     textnormal::withoutSpaces(r.answerText), textnormal::withoutSpaces(r.difficulty),
+                     section};
 }
 
 } // namespace
@@ -30,7 +32,6 @@ quint64 SelectionRun::avoidKey(QStringView question) {
 
 void SelectionRun::filter(SheetHost &host) {
     candidates_.clear();
-    freshness_ = Freshness{};
     for (const QuestionRecord &record : bank_.records()) {
         host.yield();
         if (host.stopRequested())
@@ -54,15 +55,17 @@ void SelectionRun::filter(SheetHost &host) {
     std::stable_sort(used.begin(), used.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     const qsizetype wanted = host.repeatsAllowed() ? 1 : host.quantity();
-    freshness_.fresh = static_cast<qsizetype>(fresh.size());
-    const qsizetype missing = std::max<qsizetype>(0, wanted - freshness_.fresh);
-    freshness_.reused = std::min<qsizetype>(missing, static_cast<qsizetype>(used.size()));
+    const auto freshCount = static_cast<qsizetype>(fresh.size());
+    const qsizetype missing = std::max<qsizetype>(0, wanted - freshCount);
+    const qsizetype reused = std::min<qsizetype>(missing, static_cast<qsizetype>(used.size()));
+    freshness_.fresh += freshCount;
+    freshness_.reused += reused;
     candidates_ = std::move(fresh);
-    for (qsizetype i = 0; i < freshness_.reused; ++i)
+    for (qsizetype i = 0; i < reused; ++i)
         candidates_.push_back(used[static_cast<size_t>(i)].second);
 }
 
-void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet) {
+void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
     const std::size_t count = candidates_.size();
     if (count == 0) {
         // Nothing to draw from: one checkpoint, then the hand-over with no items.
@@ -77,8 +80,11 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet) {
     std::vector<std::uint32_t> pool(count);
     std::iota(pool.begin(), pool.end(), 0u);
     std::size_t poolNext = 0;
-    QSet<QStringView> drawnTexts;
+    // The texts on the sheet so far, its earlier sections' too: no question comes twice on a sheet
+    // without repeats.
+    QSet<QStringView> &drawnTexts = drawnTexts_;
     drawnTexts.reserve(static_cast<qsizetype>(std::min<std::size_t>(count, 1u << 16)));
+    const qsizetype before = sheet.items.size();
 
     for (;;) {
         host.yield();
@@ -88,7 +94,7 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet) {
         if (host.repeatsAllowed()) {
             std::uniform_int_distribution<std::size_t> any(0, count - 1);
             const Candidate &picked = candidates_[any(random_)];
-            sheet.items.append(itemOf(picked));
+            sheet.items.append(itemOf(picked, section));
             drawnTexts.insert(picked.record->questionText);
         } else {
             if (poolNext == count)
@@ -98,28 +104,42 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet) {
             const Candidate &picked = candidates_[pool[poolNext++]];
             if (!drawnTexts.contains(picked.record->questionText)) {
                 drawnTexts.insert(picked.record->questionText);
-                sheet.items.append(itemOf(picked));
+                sheet.items.append(itemOf(picked, section));
             }
             if (poolNext == count)
                 break;
         }
-        if (sheet.items.size() >= host.quantity())
+        if (sheet.items.size() - before >= host.quantity())
             break;
     }
 }
 
 DrawnSheet SelectionRun::select(SheetHost &host) {
     draws_ = 0;
+    freshness_ = Freshness{};
+    drawnTexts_.clear();
     DrawnSheet sheet;
     report_ = BankLoader::load(host, bankDir_, bank_);
-    filter(host);
-    host.startProgress();
     random_.seed(seed_ ? *seed_ : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()));
-    draw(host, sheet);
+    const QList<SheetSection> sections = host.request().sections;
+    if (sections.isEmpty()) {
+        filter(host);
+        host.startProgress();
+        draw(host, sheet, 0);
+        return sheet;
+    }
+    // A sheet of several parts: one load, then each section's own filter and draw, in order.
+    host.startProgress();
+    for (int s = 0; s < sections.size() && !host.stopRequested(); ++s) {
+        SectionHost section(host, sections[s]);
+        filter(section);
+        draw(section, sheet, s);
+    }
     return sheet;
 }
 
 void SelectionRun::release() {
+    drawnTexts_.clear();
     bank_ = QuestionBank();
     candidates_ = CandidateList();
 }

@@ -8,12 +8,14 @@
 #include "generation/SheetModel.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <optional>
 #include <random>
 
-// The draw of one sheet: load the bank, filter by topic, draw. It yields to the host at every line
+// The draw of one sheet: load the bank, filter by topic, draw (for a sheet of several sections, a
+// filter and a draw for each). It yields to the host at every line
 // loaded, record filtered and draw, and ends the current phase when the host asks it to stop.
 class SelectionRun {
 public:
@@ -47,7 +49,8 @@ public:
 
 private:
     void filter(SheetHost &host);
-    void draw(SheetHost &host, DrawnSheet &sheet);
+    // Appends the host's quantity of items, marked as of this section.
+    void draw(SheetHost &host, DrawnSheet &sheet, int section);
 
     QString bankDir_;
     std::optional<std::uint64_t> seed_;
@@ -58,4 +61,5 @@ private:
     qsizetype draws_ = 0;
     QHash<quint64, qint64> avoid_;
     Freshness freshness_;
+    QSet<QStringView> drawnTexts_; // views into the bank's texts
 };

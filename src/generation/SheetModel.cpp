@@ -24,7 +24,9 @@ int SheetLayout::blankLinesFrom(const QString &text) {
     return std::max(0, integerValue(text));
 }
 
-QSet<int> SheetRequest::topicCodes() const {
+namespace {
+
+QSet<int> codesOf(const TopicSlots &topics, codes::QuestionMode mode) {
     const bool olympiad = codes::usesOlympiadList(mode);
     QSet<int> result;
     if (topics[0])
@@ -35,8 +37,35 @@ QSet<int> SheetRequest::topicCodes() const {
     return result;
 }
 
-bool SheetRequest::anyTopic() const {
+bool anyOf(const TopicSlots &topics) {
     return std::any_of(topics.begin(), topics.end(), [](bool ticked) { return ticked; });
+}
+
+} // namespace
+
+QSet<int> SheetRequest::topicCodes() const {
+    return codesOf(topics, mode);
+}
+
+bool SheetRequest::anyTopic() const {
+    if (!sections.isEmpty())
+        return std::any_of(sections.begin(), sections.end(),
+                           [](const SheetSection &s) { return s.anyTopic() && s.quantity > 0; });
+    return anyOf(topics);
+}
+
+QSet<int> SheetSection::topicCodes() const {
+    return codesOf(topics, mode);
+}
+
+bool SheetSection::anyTopic() const {
+    return anyOf(topics);
+}
+
+int SheetSection::sectionPoints(qsizetype questions) const {
+    if (total > 0)
+        return total;
+    return points * static_cast<int>(questions);
 }
 
 SheetRequest::TopicSlots SheetRequest::defaultTopics(int grade, codes::QuestionMode mode) {

@@ -20,6 +20,20 @@ struct SheetLayout {
     QString fontName = QStringLiteral("宋体");
     int blankLines = 2; // working space after each question
 
+    // What the working space is: empty lines, lines ruled to write on, or empty lines ending in an
+    // answer line "答：____".
+    enum class WorkingSpace { Blank, Ruled, AnswerLine };
+    WorkingSpace workingSpace = WorkingSpace::Blank;
+    // The line under the title: the original's 姓名/座号/情况, or 姓名/班级/学号/得分.
+    enum class InfoLine { Original, School };
+    InfoLine infoLine = InfoLine::Original;
+    QString titleLine;        // the teacher's own line above the title (school, class, unit); empty: none
+    bool pageNumbers = false; // "第 x 页（共 y 页）" at the foot of every page
+    // The seal line down the left edge, with 学校/班级/姓名/学号 inside it.
+    enum class SealLine { None, FirstPage, OddPages, EveryPage };
+    SealLine sealLine = SealLine::None;
+    bool scoreTable = false; // 题号 一 二 … 总分 / 得分 / 评卷人 under the heading
+
     PageLayout pageLayout() const;
     // The size field's text as the word processor takes it: a positive number, else 0 (none set).
     static double fontSizeFrom(const QString &text);
@@ -27,9 +41,27 @@ struct SheetLayout {
     static int blankLinesFrom(const QString &text);
 };
 
+using TopicSlots = std::array<bool, codes::TopicSlotCount + 1>;
+
+// One part of a sheet of several (大题): its own mode, topics and count, and its points.
+struct SheetSection {
+    QString title; // after the number "一、"; empty: the names of its topics
+    codes::QuestionMode mode = codes::QuestionMode::Calculation;
+    TopicSlots topics{};
+    int quantity = 10;
+    int points = 0; // each question's points; 0: none, or the section's total alone
+    int total = 0;  // the section's points when given as a whole; 0: points × questions
+
+    // The points of the whole section as its heading says them (0: none).
+    int sectionPoints(qsizetype questions) const;
+    QSet<int> topicCodes() const;
+    bool anyTopic() const;
+    bool operator==(const SheetSection &) const = default;
+};
+
 // What the user asked for: which questions, how many, how they print, and how many sheets.
 struct SheetRequest {
-    using TopicSlots = std::array<bool, codes::TopicSlotCount + 1>;
+    using TopicSlots = ::TopicSlots;
 
     int grade = 0; // 0 = every grade
     codes::QuestionMode mode = codes::QuestionMode::Calculation;
@@ -44,6 +76,11 @@ struct SheetRequest {
     int copies = 1;       // sheets with no question shared between them where the bank allows
     bool oneFile = false; // the copies in one document, each from a new page
     bool duplex = false;  // one file printed on both sides: each copy from an odd page
+    // A sheet of several parts; empty: one list of the mode, topics and quantity above.
+    QList<SheetSection> sections;
+    bool numberPerSection = false; // questions numbered 1、2、… again in each section
+    int points = 0;                // without sections: each question's points (0: none)
+    bool compactKey = false;       // the key as one page of 参考答案 (number, answer, points)
 
     SheetRequest() { topics = defaultTopics(grade, mode); }
 
@@ -63,6 +100,7 @@ struct SheetItem {
     int topicCode = 0;
     QString answer;
     QString difficulty; // as the bank writes it; the mark comes from its value
+    int section = 0;    // its part of a sheet of several, from 0
 };
 
 // A sheet as drawn: its items in order, and the code printed on it (empty: none).

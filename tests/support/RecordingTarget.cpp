@@ -28,6 +28,22 @@ void RecordingTarget::typeWriteInBlank(const QString &open, const QString &close
     ops_.append(u"blank "_s + open + close);
 }
 
+void RecordingTarget::setPageNumbers(bool on) {
+    ops_.append(on ? u"page numbers"_s : u"no page numbers"_s);
+}
+
+void RecordingTarget::setSealLine(SealPages pages) {
+    static const char *const names[] = {"none", "first", "odd", "every"};
+    ops_.append(u"seal "_s + QString::fromLatin1(names[static_cast<int>(pages)]));
+}
+
+void RecordingTarget::insertTable(const QList<QStringList> &rows) {
+    QStringList joined;
+    for (const QStringList &row : rows)
+        joined.append(row.join(u'|'));
+    ops_.append(u"table "_s + joined.join(u" / "_s));
+}
+
 QStringList RecordingTarget::paragraphs() const {
     QStringList result{QString()};
     for (const QString &op : ops_) {
@@ -35,6 +51,10 @@ QStringList RecordingTarget::paragraphs() const {
             result.last() += op.sliced(5);
         else if (op.startsWith(u"blank "_s))
             result.last() += op.sliced(6); // as the document's text reads: the room is no character
+        else if (op == u"rule"_s)
+            result.last() += u"____"_s;
+        else if (op.startsWith(u"table "_s))
+            result.append(QString()); // the table stands where a paragraph was
         else if (op == u"br"_s)
             result.last() += u'\n';
         else if (op == u"para"_s)

@@ -9,7 +9,8 @@
 #include <memory>
 
 // Records every operation as one readable line ("bold 1", "font 黑体", "size 22", "align center",
-// "type …", "blank ()", "br", "para", "margins 50", "show"); the writer's tests compare these lines.
+// "type …", "blank ()", "br", "rule", "table a|b / c|d", "para", "margins 50", "show"); the writer's tests
+// compare these lines.
 class RecordingTarget : public DocumentTarget {
 public:
     void newDocument() override { ops_.append(QStringLiteral("new")); }
@@ -25,6 +26,10 @@ public:
     void typeWriteInBlank(const QString &open, const QString &close) override;
     void endParagraph() override { ops_.append(QStringLiteral("para")); }
     void lineBreak() override { ops_.append(QStringLiteral("br")); }
+    void setPageNumbers(bool on) override;
+    void setSealLine(SealPages pages) override;
+    void insertTable(const QList<QStringList> &rows) override;
+    void ruleToLineEnd() override { ops_.append(QStringLiteral("rule")); }
     void nextSheet() override { ops_.append(QStringLiteral("next sheet")); }
     // What a delivery does with the finished document; the recording outputs call it.
     virtual void show() { ops_.append(QStringLiteral("show")); }
