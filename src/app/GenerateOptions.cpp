@@ -4,6 +4,8 @@
 #include "bank/CodeTables.h"
 #include "editor/EntryValues.h"
 #include "generation/PageLayout.h"
+#include "generation/PrintChoices.h"
+#include "generation/SectionSpec.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -58,6 +60,25 @@ const QList<QCommandLineOption> &allOptions() {
         option(u"one-file"_s, u"与 --copies 一起用：各份试卷写进同一个文件，每份另起一页"_s),
         option(u"duplex"_s,
                u"与 --one-file 一起用：每份试卷从奇数页起（双面打印时，一份试卷不会印在另一份的背面）"_s),
+        option(u"section"_s,
+               u"一道大题（可给多次，按给出的顺序为 "
+               u"一、二、三……）：\"topics=1,2;count=8;points=5;title=求和与求差\"，"
+               u"另可有 mode=题型、total=本大题总分；未给的取 --mode、该范围的专题与 10 道"_s,
+               u"SPEC"_s),
+        option(u"number-per-section"_s, u"与 --section 一起用：每道大题的小题从 1 起编号"_s),
+        option(u"points"_s, u"不分大题时每题的分数（标题后印满分，答案版每题后印分数）：1 到 1000"_s, u"N"_s),
+        option(u"compact-key"_s, u"答案版只印一页参考答案（题号、答案、分数），不印题目"_s),
+        option(u"title-line"_s, u"标题上方的一行（学校、班级、单元），默认取 tessaly.ini 的 page/titleLine"_s,
+               u"TEXT"_s),
+        option(u"info-line"_s,
+               u"标题下的信息栏：original（姓名、座号、情况）或 school（姓名、班级、学号、得分）"_s,
+               u"KIND"_s),
+        option(u"page-numbers"_s, u"每页页脚印“第 x 页（共 y 页）”"_s),
+        option(u"seal-line"_s, u"左边的密封线：none、first（首页）、odd（奇数页）或 every（每页）"_s,
+               u"PAGES"_s),
+        option(u"score-table"_s, u"标题下印得分栏（题号、得分、评卷人）"_s),
+        option(u"working-space"_s,
+               u"每题后的答题处：blank（空行）、ruled（横线）或 answer（空行后“答：____”）"_s, u"KIND"_s),
         option(u"history"_s, u"出卷记录文件（默认在用户数据文件夹；tessaly.ini 的 history/file）"_s,
                u"FILE"_s),
         option(u"headless"_s,
@@ -222,6 +243,56 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         o.settings.layout.paper = *paper;
     }
     o.settings.layout.landscape = parser.isSet(u"landscape"_s);
+
+    // How the sheet prints around its questions: tessaly.ini's choices, then the options.
+    printchoices::load(files.settingsFile, o.settings.layout);
+    if (parser.isSet(u"title-line"_s))
+        o.settings.layout.titleLine = parser.value(u"title-line"_s).trimmed();
+    if (parser.isSet(u"info-line"_s)) {
+        const auto line = printchoices::infoLineFrom(parser.value(u"info-line"_s));
+        if (!line)
+            return Parsed::failure(
+                u"--info-line：“%1”无效，应为 original 或 school"_s.arg(parser.value(u"info-line"_s)));
+        o.settings.layout.infoLine = *line;
+    }
+    if (parser.isSet(u"page-numbers"_s))
+        o.settings.layout.pageNumbers = true;
+    if (parser.isSet(u"seal-line"_s)) {
+        const auto seal = printchoices::sealLineFrom(parser.value(u"seal-line"_s));
+        if (!seal)
+            return Parsed::failure(
+                u"--seal-line：“%1”无效，应为 none、first、odd 或 every"_s.arg(parser.value(u"seal-line"_s)));
+        o.settings.layout.sealLine = *seal;
+    }
+    if (parser.isSet(u"score-table"_s))
+        o.settings.layout.scoreTable = true;
+    if (parser.isSet(u"working-space"_s)) {
+        const auto space = printchoices::workingSpaceFrom(parser.value(u"working-space"_s));
+        if (!space)
+            return Parsed::failure(u"--working-space：“%1”无效，应为 blank、ruled 或 answer"_s.arg(
+                parser.value(u"working-space"_s)));
+        o.settings.layout.workingSpace = *space;
+    }
+    const Result<std::optional<int>> points = integerOption(parser, u"points"_s, 1, 1000);
+    if (!points)
+        return Parsed::failure(points.error());
+    if (points.value())
+        o.settings.points = *points.value();
+    o.settings.compactKey = parser.isSet(u"compact-key"_s);
+    for (const QString &spec : parser.values(u"section"_s)) {
+        const Result<SheetSection> section =
+            sectionspec::parse(spec, o.settings.grade, o.settings.mode, entryvalues::topicSlot);
+        if (!section)
+            return Parsed::failure(section.error());
+        o.settings.sections.append(section.value());
+    }
+    o.settings.numberPerSection = parser.isSet(u"number-per-section"_s);
+    if (o.settings.numberPerSection && o.settings.sections.isEmpty())
+        return Parsed::failure(u"--number-per-section：须与 --section 一起用"_s);
+    if (!o.settings.sections.isEmpty() &&
+        (parser.isSet(u"topics"_s) || parser.isSet(u"count"_s) || points.value()))
+        return Parsed::failure(
+            u"--section：各大题自带专题、题量与分数，不能再用 --topics、--count 或 --points"_s);
     o.settings.stars = !parser.isSet(u"no-stars"_s);
     o.settings.answers = parser.isSet(u"answers"_s);
 

@@ -384,6 +384,11 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
                 out += "<w:pgNumType w:start=\"1\"/>";
             out += "<w:cols";
             attribute(out, "num", columns);
+            // Two pages side by side on one sheet of A3 or 8K: a line between the halves with the pages'
+            // numbers.
+            if (sheet.pageNumbers && columns == 2 && layout.landscape &&
+                (layout.paper == PageLayout::Paper::A3 || layout.paper == PageLayout::Paper::K8))
+                out += " w:sep=\"1\"";
             attribute(out, "space", ColumnGapTwips);
             out += "/>";
             if (sheet.seal == SealPages::First)

@@ -2,6 +2,7 @@
 #include "generation/DocumentWriter.h"
 
 #include "bank/TextNormal.h"
+#include "generation/SheetSections.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -96,26 +97,57 @@ QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool
     return question;
 }
 
-void DocumentWriter::write(RunControl &control, DocumentTarget &target, const SheetRequest &request,
-                           const DrawnSheet &sheet, const QString &today) {
-    const SheetLayout &layout = request.layout;
-    const bool answerVersion = request.answers;
-    const bool estimation = request.mode == codes::QuestionMode::Estimation;
-    const bool equation = request.mode == codes::QuestionMode::Equation;
+QString DocumentWriter::schoolInfoLine() {
+    return u"姓名："_s + QString(11, u'_') + QString(3, u' ') + u"班级："_s + QString(10, u'_') +
+           QString(3, u' ') + u"学号："_s + QString(10, u'_') + QString(3, u' ') + u"得分："_s +
+           QString(8, u'_');
+}
 
+namespace {
+
+DocumentTarget::SealPages sealPages(SheetLayout::SealLine line) {
+    switch (line) {
+    case SheetLayout::SealLine::FirstPage:
+        return DocumentTarget::SealPages::First;
+    case SheetLayout::SealLine::OddPages:
+        return DocumentTarget::SealPages::Odd;
+    case SheetLayout::SealLine::EveryPage:
+        return DocumentTarget::SealPages::Every;
+    case SheetLayout::SealLine::None:
+        break;
+    }
+    return DocumentTarget::SealPages::None;
+}
+
+// The page, the choices around the text, the teacher's own line and the title with its date, code and
+// full score, centred. The title line may wrap between its parts where the paper is narrow.
+void writeHeading(DocumentTarget &target, const SheetRequest &request, const DrawnSheet &sheet,
+                  const QString &today, const QString &titleText, const PageLayout &page) {
+    const SheetLayout &layout = request.layout;
     target.newDocument();
     target.setPageMargins(MarginPoints);
-    target.setPageLayout(layout.pageLayout());
+    target.setPageLayout(page);
+    if (layout.pageNumbers)
+        target.setPageNumbers(true);
+    if (layout.sealLine != SheetLayout::SealLine::None && !request.answers)
+        target.setSealLine(sealPages(layout.sealLine));
 
+    if (!layout.titleLine.trimmed().isEmpty()) {
+        target.setFontName(u"宋体"_s);
+        target.setFontSize(14);
+        target.typeText(layout.titleLine.trimmed());
+        target.setAlignment(DocumentTarget::Alignment::Center);
+        target.endParagraph();
+    }
     // Title in 22 point, the date after it in 12 point, centred; then an empty centred line.
     target.setBold(true);
     target.setFontName(u"黑体"_s);
     target.setFontSize(22);
-    target.typeText(title(request.mode, answerVersion));
+    target.typeText(titleText);
     // The date and the code follow on the title's line where they fit, else each begins a line of its
     // own: a heading wrapped by the word processor could part the code in two.
-    const double room = layout.pageLayout().widthTwips() / 20.0 - 2 * MarginPoints;
-    double used = printedWidth(title(request.mode, answerVersion), 22);
+    const double room = page.widthTwips() / 20.0 - 2 * MarginPoints;
+    double used = printedWidth(titleText, 22);
     const auto typePart = [&](const QString &part, double size) {
         target.setFontSize(size);
         const QString gap = u"    "_s;
@@ -129,6 +161,8 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
         target.typeText(part);
     };
     typePart(today, 12);
+    if (const int full = sheetsections::fullScore(request, sheet); full > 0)
+        typePart(u"满分%1分"_s.arg(full), 12);
     // Small, after the date: by this code the sheet's key can be had any time later.
     if (!sheet.code.isEmpty())
         typePart(u"卷号 "_s + sheet.code, 9);
@@ -136,14 +170,37 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
     target.endParagraph();
     target.setFontSize(12);
     target.endParagraph();
+}
+
+// The items of one section in order, or of the whole sheet when it has none.
+struct Numbering {
+    int section = -1;
+    int number = 0;
+};
+
+} // namespace
+
+void DocumentWriter::write(RunControl &control, DocumentTarget &target, const SheetRequest &request,
+                           const DrawnSheet &sheet, const QString &today) {
+    if (request.answers && request.compactKey) {
+        writeCompactKey(control, target, request, sheet, today);
+        return;
+    }
+    const SheetLayout &layout = request.layout;
+    const bool answerVersion = request.answers;
+    writeHeading(target, request, sheet, today, title(request.mode, answerVersion), layout.pageLayout());
 
     target.setBold(false);
     target.setFontName(u"宋体"_s);
     target.setFontSize(12);
     if (!answerVersion)
-        target.typeText(nameLine());
+        target.typeText(layout.infoLine == SheetLayout::InfoLine::School ? schoolInfoLine() : nameLine());
     target.setAlignment(DocumentTarget::Alignment::Center);
     target.endParagraph();
+    if (layout.scoreTable && !answerVersion) {
+        target.insertTable(sheetsections::scoreTable(request));
+        target.setFontSize(12);
+    }
     target.endParagraph();
     target.beginQuestions();
 
@@ -160,22 +217,59 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
 
     const qsizetype count = sheet.items.size();
     const int blanks = std::max(0, layout.blankLines);
+    Numbering numbering;
+    QList<qsizetype> sectionSizes(request.sections.size(), 0);
+    for (const SheetItem &item : sheet.items)
+        if (item.section >= 0 && item.section < sectionSizes.size())
+            ++sectionSizes[item.section];
     for (qsizetype i = 0; i < count; ++i) {
         if (stopNow())
             return;
         const SheetItem &item = sheet.items[i];
+        if (!request.sections.isEmpty() && item.section != numbering.section &&
+            item.section < request.sections.size()) {
+            // The section's heading, bold, held to its first question.
+            numbering.section = item.section;
+            if (request.numberPerSection)
+                numbering.number = 0;
+            target.setBold(true);
+            target.setKeep(true, true);
+            target.typeText(sheetsections::heading(request.sections[item.section], item.section,
+                                                   sectionSizes[item.section]));
+            target.endParagraph();
+            target.setBold(false);
+        }
+        ++numbering.number;
+        const codes::QuestionMode mode = sheetsections::modeOf(request, item);
         const QString mark = request.stars ? codes::difficultyMark(item.difficulty) : QString();
         // A question and its working space are one paragraph whose lines stay together: they never
         // part at a page or a column, and no page begins with the blank lines of the one before.
         target.setKeep(false, true);
-        typeQuestion(target, mark + QString::number(i + 1) + u"、"_s +
-                                 preparedQuestion(item.question, estimation, equation));
-        if (answerVersion && !item.answer.isEmpty())
+        typeQuestion(target, mark + QString::number(numbering.number) + u"、"_s +
+                                 preparedQuestion(item.question, mode == codes::QuestionMode::Estimation,
+                                                  mode == codes::QuestionMode::Equation));
+        if (answerVersion && !item.answer.isEmpty()) {
             target.typeText(u"　　（答案："_s + item.answer + u"）"_s);
+            if (const int points = sheetsections::pointsOf(request, item); points > 0)
+                target.typeText(u"（%1分）"_s.arg(points));
+        }
         for (int b = 0; b < blanks; ++b) {
             if (stopNow())
                 return;
             target.lineBreak();
+            switch (layout.workingSpace) {
+            case SheetLayout::WorkingSpace::Ruled:
+                target.ruleToLineEnd();
+                break;
+            case SheetLayout::WorkingSpace::AnswerLine:
+                if (b + 1 == blanks) {
+                    target.typeText(u"答："_s);
+                    target.ruleToLineEnd();
+                }
+                break;
+            case SheetLayout::WorkingSpace::Blank:
+                break;
+            }
         }
         // The last question ends the document: a paragraph after it could only make an empty page.
         if (i + 1 < count) {
@@ -183,5 +277,58 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
                 return;
             target.endParagraph();
         }
+    }
+}
+
+void DocumentWriter::writeCompactKey(RunControl &control, DocumentTarget &target, const SheetRequest &request,
+                                     const DrawnSheet &sheet, const QString &today) {
+    // One page of answers for the teacher: number, answer and points, three columns, no working space.
+    PageLayout page = request.layout.pageLayout();
+    page.columns = std::max(page.columns, 3);
+    page.lineSpacing = 0;
+    writeHeading(target, request, sheet, today, title(request.mode, true), page);
+    target.setBold(true);
+    target.setFontName(u"黑体"_s);
+    target.setFontSize(14);
+    target.typeText(u"参考答案"_s);
+    target.setAlignment(DocumentTarget::Alignment::Center);
+    target.endParagraph();
+    target.beginQuestions();
+    target.setBold(false);
+    target.setFontName(u"宋体"_s);
+    target.setFontSize(10.5);
+    target.setAlignment(DocumentTarget::Alignment::Left);
+
+    QList<qsizetype> sectionSizes(request.sections.size(), 0);
+    for (const SheetItem &item : sheet.items)
+        if (item.section >= 0 && item.section < sectionSizes.size())
+            ++sectionSizes[item.section];
+    Numbering numbering;
+    const qsizetype count = sheet.items.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        control.yield();
+        if (control.stopRequested())
+            return;
+        const SheetItem &item = sheet.items[i];
+        if (!request.sections.isEmpty() && item.section != numbering.section &&
+            item.section < request.sections.size()) {
+            numbering.section = item.section;
+            if (request.numberPerSection)
+                numbering.number = 0;
+            target.setBold(true);
+            target.setKeep(true, true);
+            target.typeText(sheetsections::heading(request.sections[item.section], item.section,
+                                                   sectionSizes[item.section]));
+            target.endParagraph();
+            target.setBold(false);
+        }
+        ++numbering.number;
+        target.setKeep(false, true);
+        QString line = QString::number(numbering.number) + u"、"_s + item.answer;
+        if (const int points = sheetsections::pointsOf(request, item); points > 0)
+            line += u"（%1分）"_s.arg(points);
+        target.typeText(line);
+        if (i + 1 < count)
+            target.endParagraph();
     }
 }

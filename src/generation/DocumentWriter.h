@@ -8,8 +8,9 @@
 
 #include <QString>
 
-// Types one worksheet, or its answer version, into a document: the title with the date and the code,
-// the name line, then the numbered questions with their marks, answers and blank lines. It yields
+// Types one worksheet, or its answer version, into a document: the teacher's line, the title with the
+// date, the full score and the code, the name line and the score table, then the numbered questions
+// (under their sections' headings) with their marks, answers, points and working space. It yields
 // before every question and every paragraph end and, asked to stop, ends where it is.
 class DocumentWriter {
 public:
@@ -18,6 +19,12 @@ public:
 
     static QString title(codes::QuestionMode mode, bool answerVersion);
     static QString nameLine();
+    // The information line of a school's test: 姓名/班级/学号/得分.
+    static QString schoolInfoLine();
+    // The key as one page of 参考答案: each question's number, answer and points, under the sections'
+    // headings.
+    static void writeCompactKey(RunControl &control, DocumentTarget &target, const SheetRequest &request,
+                                const DrawnSheet &sheet, const QString &today);
     // The question as it is printed: blanks removed, empty brackets widened, mode texts added.
     static QString preparedQuestion(QString question, bool estimation, bool equation);
 };

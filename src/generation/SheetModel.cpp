@@ -43,6 +43,15 @@ bool anyOf(const TopicSlots &topics) {
 
 } // namespace
 
+int SheetRequest::wantedQuantity() const {
+    if (sections.isEmpty())
+        return quantity;
+    int total = 0;
+    for (const SheetSection &s : sections)
+        total += s.quantity;
+    return total;
+}
+
 QSet<int> SheetRequest::topicCodes() const {
     return codesOf(topics, mode);
 }

@@ -84,6 +84,8 @@ struct SheetRequest {
 
     SheetRequest() { topics = defaultTopics(grade, mode); }
 
+    // The questions asked for: the quantity, or the sections' counts together.
+    int wantedQuantity() const;
     // The topic codes of the ticked boxes in the mode's list.
     QSet<int> topicCodes() const;
     bool anyTopic() const;

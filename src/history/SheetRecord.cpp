@@ -2,12 +2,27 @@
 #include "history/SheetRecord.h"
 
 #include "bank/CodeTables.h"
+#include "generation/PrintChoices.h"
+#include "generation/SectionSpec.h"
 
 #include <QMap>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace sheetrecord {
+
+namespace {
+
+// The sections' specs, in order, from the settings lines.
+QStringList sectionSpecs(const QString &settings) {
+    QStringList specs;
+    for (const QString &line : settings.split(u'\n'))
+        if (line.startsWith(u"section="_s))
+            specs.append(line.sliced(8));
+    return specs;
+}
+
+} // namespace
 
 RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, const QString &bankDir) {
     RecordedSheet sheet;
@@ -21,7 +36,7 @@ RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, co
             topics.append(slot == 0 ? u"u"_s : QString::number(slot));
     // Never a null text: the column holds no NULL.
     sheet.topics = topics.isEmpty() ? u""_s : topics.join(u',');
-    sheet.quantity = request.quantity;
+    sheet.quantity = request.wantedQuantity();
     sheet.repeats = request.repeats;
     const SheetLayout &l = request.layout;
     sheet.settings = QStringList{u"stars="_s + (request.stars ? u"1"_s : u"0"_s),
@@ -33,6 +48,30 @@ RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, co
                                  u"paper="_s + PageLayout::paperName(l.paper),
                                  u"landscape="_s + (l.landscape ? u"1"_s : u"0"_s)}
                          .join(u'\n');
+    // What a sheet of several parts and the print choices add, only where chosen: the records of plain
+    // sheets read as they always did.
+    QStringList extra;
+    const auto chosen = printchoices::values(l), usual = printchoices::values(SheetLayout{});
+    for (qsizetype i = 0; i < chosen.size(); ++i)
+        if (chosen[i].second != usual[i].second)
+            extra.append(chosen[i].first.section(u'/', 1) + u'=' + chosen[i].second.toString());
+    if (!request.sections.isEmpty()) {
+        for (const SheetSection &section : request.sections)
+            extra.append(u"section="_s + sectionspec::write(section));
+        QStringList counts;
+        QList<int> perSection(request.sections.size(), 0);
+        for (const SheetItem &item : drawn.items)
+            if (item.section >= 0 && item.section < perSection.size())
+                ++perSection[item.section];
+        for (const int n : perSection)
+            counts.append(QString::number(n));
+        extra.append(u"sectionCounts="_s + counts.join(u','));
+        extra.append(u"numberPerSection="_s + (request.numberPerSection ? u"1"_s : u"0"_s));
+    }
+    if (request.points > 0)
+        extra.append(u"points="_s + QString::number(request.points));
+    if (!extra.isEmpty())
+        sheet.settings += u'\n' + extra.join(u'\n');
     sheet.bankStamp = bankStamp(bankDir);
     for (const SheetItem &item : drawn.items) {
         sheet.questions.append(item.question);
@@ -66,15 +105,41 @@ SheetRequest requestOf(const RecordedSheet &sheet) {
         l.lineSpacing = PageLayout::lineSpacingFrom(values.value(u"lineSpacing"_s));
     l.paper = PageLayout::paperFromName(values.value(u"paper"_s)).value_or(PageLayout::Paper::A4);
     l.landscape = values.value(u"landscape"_s) == u"1"_s;
+    l.titleLine = values.value(u"titleLine"_s);
+    l.infoLine = printchoices::infoLineFrom(values.value(u"infoLine"_s)).value_or(l.infoLine);
+    l.pageNumbers = values.value(u"pageNumbers"_s) == u"true"_s;
+    l.sealLine = printchoices::sealLineFrom(values.value(u"sealLine"_s)).value_or(l.sealLine);
+    l.scoreTable = values.value(u"scoreTable"_s) == u"true"_s;
+    l.workingSpace = printchoices::workingSpaceFrom(values.value(u"workingSpace"_s)).value_or(l.workingSpace);
+    r.points = values.value(u"points"_s).toInt();
+    r.numberPerSection = values.value(u"numberPerSection"_s) == u"1"_s;
+    for (const QString &spec : sectionSpecs(sheet.settings)) {
+        const Result<SheetSection> section = sectionspec::parse(spec, r.grade, r.mode);
+        if (section)
+            r.sections.append(section.value());
+    }
     return r;
 }
 
 DrawnSheet sheetOf(const RecordedSheet &sheet) {
     DrawnSheet drawn;
     drawn.code = sheet.code;
-    for (qsizetype i = 0; i < sheet.questions.size(); ++i)
+    // The items are kept in order: the sections' counts say where each part begins.
+    QList<int> counts;
+    for (const QString &line : sheet.settings.split(u'\n'))
+        if (line.startsWith(u"sectionCounts="_s))
+            for (const QString &n : line.sliced(14).split(u',', Qt::SkipEmptyParts))
+                counts.append(n.toInt());
+    int section = 0, left = counts.value(0, -1);
+    for (qsizetype i = 0; i < sheet.questions.size(); ++i) {
+        while (left == 0 && section + 1 < counts.size())
+            left = counts.value(++section);
         drawn.items.append(SheetItem{sheet.questions[i], sheet.topicCodes.value(i).toInt(),
-                                     sheet.answers.value(i), sheet.difficulties.value(i)});
+                                     sheet.answers.value(i), sheet.difficulties.value(i),
+                                     counts.isEmpty() ? 0 : section});
+        if (left > 0)
+            --left;
+    }
     return drawn;
 }
 

@@ -113,7 +113,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         // What the writer and the record take: the choices as they stand once the draw is done.
         SheetRequest request = host.request();
         const qsizetype count = sheet.items.size();
-        if (!stopped && count < request.quantity)
+        if (!stopped && count < request.wantedQuantity())
             listener.shortSheet(count);
         if (run_.freshness().reused > 0)
             listener.fewerFresh(copy, copies, run_.freshness().fresh, run_.freshness().reused);
