@@ -28,7 +28,8 @@ QList<QCommandLineOption> keyOptions() {
             QCommandLineOption(
                 u"bank-dir"_s,
                 u"比较题库是否改过时用的题库文件夹，默认为用户的题库文件夹（tessaly --help 列出）"_s,
-                u"DIR"_s)};
+                u"DIR"_s),
+            QCommandLineOption(u"compact"_s, u"key 用：只印一页参考答案（题号、答案、分数）"_s)};
 }
 
 // The history the --history option names, else the user's; null, with the reason said, when it cannot
@@ -73,6 +74,8 @@ int runKeyCommand(const QStringList &arguments, const UserFiles &files, bool ans
     const QString output = parser.value(u"output"_s);
     if (!output.endsWith(u".docx"_s, Qt::CaseInsensitive))
         return bad(u"--output：必须给出要写入的 .docx 文件"_s);
+    if (!answers && parser.isSet(u"compact"_s))
+        return bad(u"--compact：只能用于 tessaly key"_s);
 
     const std::unique_ptr<SheetHistory> history = openHistory(parser, files, err);
     if (!history)
@@ -89,6 +92,7 @@ int runKeyCommand(const QStringList &arguments, const UserFiles &files, bool ans
     // The same maker of sheets as every other sheet, delivered to the .docx the user named.
     SheetRequest request = sheetrecord::requestOf(*sheet);
     request.answers = answers;
+    request.compactKey = answers && parser.isSet(u"compact"_s);
     SettingsHost host(request);
     DocxOutputs outputs(std::make_unique<FileDelivery>());
     SheetService service(bankDir, nullptr);
