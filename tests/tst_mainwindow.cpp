@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/CodeTables.h"
+#include "generation/DocumentWriter.h"
 #include "history/SheetCode.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/NoticePanel.h"
+#include "mainwindow/SectionsDialog.h"
 #include "mainwindow/Translations.h"
 #include "support/Controls.h"
 #include "support/RecordingTarget.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,6 +24,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStringEncoder>
+#include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -112,6 +116,8 @@ private Q_SLOTS:
     void qtSpeaksChinese();
     void answerKeyOfTheSheetJustMade();
     void paperChosenInTheDialogIsKept();
+    void printChoicesInTheDialogAreKept();
+    void sectionsFromTheWindowsChoices();
     void topicTipsCountTheBank();
     void shortSheetIsSaid();
     void sheetsAreRecordedAndTheirKeysHadByCode();
@@ -940,6 +946,68 @@ void TestMainWindow::answerKeyOfTheSheetJustMade() {
     QCOMPARE(linesBetween(keyOps), 3);
     QCOMPARE(linesBetween(sheetOps), 3);
     QVERIFY(key->isEnabled());
+}
+
+void TestMainWindow::printChoicesInTheDialogAreKept() {
+    QTimer::singleShot(0, this, [] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit *>(u"titleLineEdit"_s)->setText(u"实验小学三年级一班"_s);
+        dialog->findChild<QCheckBox *>(u"pageNumbersBox"_s)->setChecked(true);
+        dialog->findChild<QCheckBox *>(u"scoreTableBox"_s)->setChecked(true);
+        dialog->findChild<QComboBox *>(u"infoLineBox"_s)->setCurrentIndex(1);
+        dialog->findChild<QComboBox *>(u"workingSpaceBox"_s)->setCurrentIndex(1);
+        dialog->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(u"Command6"_s), Qt::LeftButton);
+    // Kept in tessaly.ini: the next start prints the same way.
+    makeForm(std::nullopt);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    const QStringList ops = target_->operations();
+    QVERIFY(ops.contains(u"page numbers"_s));
+    QVERIFY(ops.contains(u"type 实验小学三年级一班"_s));
+    QVERIFY(ops.contains(u"table 题号|总分 / 得分| / 评卷人|"_s));
+    QVERIFY(ops.contains(u"type "_s + DocumentWriter::schoolInfoLine()));
+    QVERIFY(ops.contains(u"rule"_s)); // the ruled working space
+}
+
+void TestMainWindow::sectionsFromTheWindowsChoices() {
+    child<QLineEdit>(u"Text1"_s)->setText(u"3"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command9"_s), Qt::LeftButton);
+    auto *dialog = form_->findChild<SectionsDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    auto *table = dialog->findChild<QTableWidget *>(u"sectionTable"_s);
+    QCOMPARE(table->rowCount(), 1); // the window's choice is section one
+    table->item(0, 3)->setText(u"5"_s);
+    // The next section from the window's choice as it is now, while the dialog stays open.
+    child<QLineEdit>(u"Text1"_s)->setText(u"2"_s);
+    QTest::mouseClick(dialog->findChild<QPushButton *>(u"addButton"_s), Qt::LeftButton);
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(table->item(1, 2)->text(), u"2"_s);
+    table->item(1, 4)->setText(u"20"_s);
+    table->item(1, 5)->setText(u"第二部分"_s);
+    // A bad cell keeps the dialog open and says which.
+    table->item(0, 2)->setText(u"多"_s);
+    auto *ok = dialog->findChild<QDialogButtonBox *>(u"buttons"_s)->button(QDialogButtonBox::Ok);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(dialog->findChild<QLabel *>(u"problemLabel"_s)->text().contains(u"第一道大题"_s));
+    table->item(0, 2)->setText(u"3"_s);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QTRY_VERIFY(form_->findChild<SectionsDialog *>() == nullptr);
+    QCOMPARE(child<QLabel>(u"LabelSections"_s)->text(), u"分 2 道大题，共 5 题，满分 35 分"_s);
+
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    const QStringList paragraphs = target_->paragraphs();
+    QVERIFY2(paragraphs.first().contains(u"满分35分"_s), qPrintable(paragraphs.first()));
+    const auto first = std::find_if(paragraphs.begin(), paragraphs.end(),
+                                    [](const QString &p) { return p.startsWith(u"一、"_s); });
+    QVERIFY(first != paragraphs.end());
+    QVERIFY(first->endsWith(u"（每题5分，共15分）"_s));
+    QVERIFY(paragraphs.contains(u"二、第二部分（共20分）"_s));
+    // Numbered through the sheet: the second section goes on from 4.
+    const qsizetype second = paragraphs.indexOf(u"二、第二部分（共20分）"_s);
+    QVERIFY(paragraphs.at(second + 1).contains(u"4、"_s));
 }
 
 void TestMainWindow::paperChosenInTheDialogIsKept() {

@@ -9,11 +9,13 @@
 #include "common/SettingsWrite.h"
 #include "documents/DeliveryChoice.h"
 #include "editor/TopicGrid.h"
+#include "generation/PrintChoices.h"
 #include "history/SheetCode.h"
 #include "history/SheetRecord.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/PageDialog.h"
 #include "mainwindow/ProgressTick.h"
+#include "mainwindow/SectionsDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -174,12 +176,15 @@ Form1::Form1(Form1Services services, QWidget *parent)
     connect(ui_->Command6, &QPushButton::clicked, this, &Form1::pageSettings);
     connect(ui_->Command7, &QPushButton::clicked, this, &Form1::answerKeyByCode);
     connect(ui_->Command8, &QPushButton::clicked, this, &Form1::restoreLastBank);
+    connect(ui_->Command9, &QPushButton::clicked, this, &Form1::editSections);
     {
-        // The paper is the one setting kept between runs of the program.
+        // The paper and the print choices are kept between runs of the program.
         const QSettings ini(services_.files.settingsFile, QSettings::IniFormat);
-        paper_ = PageLayout::paperFromName(ini.value(u"page/paper"_s, u"A4"_s).toString())
-                     .value_or(PageLayout::Paper::A4);
-        landscape_ = ini.value(u"page/landscape"_s, false).toBool();
+        printLayout_.paper = PageLayout::paperFromName(ini.value(u"page/paper"_s, u"A4"_s).toString())
+                                 .value_or(PageLayout::Paper::A4);
+        printLayout_.landscape = ini.value(u"page/landscape"_s, false).toBool();
+        printchoices::load(services_.files.settingsFile, printLayout_);
+        compactKey_ = ini.value(u"page/compactKey"_s, false).toBool();
         ui_->CheckFresh->setChecked(ini.value(u"history/fresh"_s, false).toBool());
         ui_->SpinFresh->setValue(ini.value(u"history/freshDays"_s, 7).toInt());
     }
@@ -673,9 +678,8 @@ SheetRequest Form1::request() {
         r.topics[static_cast<size_t>(slot)] = topicTicked(slot);
     r.repeats = repeatsAllowed();
     r.quantity = quantity();
+    r.layout = printLayout_;
     SheetLayout &l = r.layout;
-    l.paper = paper_;
-    l.landscape = landscape_;
     l.columns = PageLayout::columnsFrom(ui_->Text2->text());
     l.lineSpacing = PageLayout::lineSpacingFrom(ui_->Text4->text());
     l.fontSize = SheetLayout::fontSizeFrom(ui_->Text3->text());
@@ -685,6 +689,9 @@ SheetRequest Form1::request() {
     r.answers = valueOf(ui_->Check19) == 1;
     r.freshDays = ui_->CheckFresh->isChecked() ? ui_->SpinFresh->value() : 0;
     r.copies = ui_->SpinCopies->value();
+    r.sections = sections_;
+    r.numberPerSection = numberPerSection_;
+    r.compactKey = compactKey_;
     return r;
 }
 
@@ -715,13 +722,57 @@ void Form1::answerKeyByCode() {
 }
 
 void Form1::pageSettings() {
-    PageDialog dialog(paper_, landscape_, this);
+    PageDialog dialog(printLayout_, compactKey_, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    paper_ = dialog.paper();
-    landscape_ = dialog.landscape();
-    keepSettings({{u"page/paper"_s, PageLayout::paperName(paper_)}, {u"page/landscape"_s, landscape_}},
-                 u"纸张设置"_s);
+    printLayout_ = dialog.chosen(printLayout_);
+    compactKey_ = dialog.compactKey();
+    QList<std::pair<QString, QVariant>> values{{u"page/paper"_s, PageLayout::paperName(printLayout_.paper)},
+                                               {u"page/landscape"_s, printLayout_.landscape},
+                                               {u"page/compactKey"_s, compactKey_}};
+    values += printchoices::values(printLayout_);
+    keepSettings(values, u"纸张设置"_s);
+}
+
+void Form1::editSections() {
+    // One dialog, beside the window: the topics of the next section are ticked here while it is open.
+    if (!sectionsDialog_) {
+        const auto current = [this] {
+            SheetSection section;
+            section.mode = mode();
+            for (int slot = 0; slot <= codes::TopicSlotCount; ++slot)
+                section.topics[static_cast<size_t>(slot)] = topicTicked(slot);
+            section.quantity = std::max(1, quantity());
+            return section;
+        };
+        sectionsDialog_ = new SectionsDialog(sections_, numberPerSection_, current, this);
+        sectionsDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(sectionsDialog_, &SectionsDialog::sectionsChosen, this,
+                [this](const QList<SheetSection> &sections, bool perSection) {
+                    sections_ = sections;
+                    numberPerSection_ = perSection;
+                    showSections();
+                });
+    }
+    sectionsDialog_->show();
+    sectionsDialog_->raise();
+    sectionsDialog_->activateWindow();
+}
+
+void Form1::showSections() {
+    if (sections_.isEmpty()) {
+        ui_->LabelSections->clear();
+        return;
+    }
+    int questions = 0, points = 0;
+    for (const SheetSection &s : sections_) {
+        questions += s.quantity;
+        points += s.sectionPoints(s.quantity);
+    }
+    QString text = u"分 %1 道大题，共 %2 题"_s.arg(sections_.size()).arg(questions);
+    if (points > 0)
+        text += u"，满分 %1 分"_s.arg(points);
+    ui_->LabelSections->setText(text);
 }
 
 void Form1::keepSettings(const QList<std::pair<QString, QVariant>> &values, const QString &what) {

@@ -30,6 +30,7 @@ class QLineEdit;
 class QNetworkAccessManager;
 class QTimer;
 class Module3;
+class SectionsDialog;
 
 namespace Ui {
 class Form1;
@@ -72,6 +73,8 @@ public:
     void openEditor();           // Command4 "编"
     void answerKeyOfLastSheet(); // Command5 "本卷答案"
     void pageSettings();         // Command6 "纸张…"
+    void editSections();         // Command9 "大题…"
+    void showSections();         // LabelSections: what the sections make
     void answerKeyByCode();      // Command7 "按卷号…"
     void restoreLastBank();      // Command8 "恢复上次题库"
     // The settings of the controls, as a sheet's record keeps them.
@@ -168,6 +171,12 @@ private:
     bool historyFailed_ = false; // said once, then sheets go on unrecorded
     SheetHistory *history();
     QHash<const QCheckBox *, QString> designTips_;
-    PageLayout::Paper paper_ = PageLayout::Paper::A4;
-    bool landscape_ = false;
+    // The paper and the print choices of the 纸张… dialog, kept in tessaly.ini; the other fields of the
+    // layout come from the window's controls.
+    SheetLayout printLayout_;
+    bool compactKey_ = false;
+    // The sheet's sections from the 大题… dialog; empty: one list of the window's choice.
+    QList<SheetSection> sections_;
+    bool numberPerSection_ = false;
+    QPointer<SectionsDialog> sectionsDialog_;
 };
