@@ -3,6 +3,8 @@
 #include "app/GenerateOptions.h"
 #include "documents/DeliveryChoice.h"
 #include "download/BankDownload.h"
+#include "editor/EntryValues.h"
+#include "generation/SectionSpec.h"
 #include "support/DocxReader.h"
 #include "support/FullDisk.h"
 
@@ -37,6 +39,8 @@ private Q_SLOTS:
     void commandsLoadNeitherWindowNorOffice();
     void settingsFiles_data();
     void settingsFiles();
+    void sectionsParsed_data();
+    void sectionsParsed();
 
 private:
     struct Outcome {
@@ -163,12 +167,56 @@ void TestCli::badOptions_data() {
     QTest::newRow("no output") << QStringList{} << u"--output"_s;
     QTest::newRow("output not docx") << QStringList{u"--output"_s, u"a.txt"_s} << u"--output"_s;
     QTest::newRow("duplex without one file") << QStringList{u"--duplex"_s} + out << u"--duplex"_s;
+    QTest::newRow("section without value") << QStringList{u"--section"_s, u"count"_s} + out << u"count"_s;
+    QTest::newRow("section of unknown key")
+        << QStringList{u"--section"_s, u"colour=red"_s} + out << u"colour"_s;
+    QTest::newRow("section count 0") << QStringList{u"--section"_s, u"count=0"_s} + out << u"count"_s;
+    QTest::newRow("section of an unknown topic")
+        << QStringList{u"--section"_s, u"topics=飞行"_s} + out << u"飞行"_s;
+    QTest::newRow("section topics read in its own mode")
+        << QStringList{u"--section"_s, u"topics=容斥原理;mode=估算"_s} + out << u"估算"_s;
+    QTest::newRow("section with --count")
+        << QStringList{u"--section"_s, u"topics=1"_s, u"--count"_s, u"5"_s} + out << u"--count"_s;
+    QTest::newRow("number per section alone")
+        << QStringList{u"--number-per-section"_s} + out << u"--number-per-section"_s;
+    QTest::newRow("points 0") << QStringList{u"--points"_s, u"0"_s} + out << u"--points"_s;
+    QTest::newRow("seal line") << QStringList{u"--seal-line"_s, u"left"_s} + out << u"--seal-line"_s;
+    QTest::newRow("info line") << QStringList{u"--info-line"_s, u"x"_s} + out << u"--info-line"_s;
+    QTest::newRow("working space") << QStringList{u"--working-space"_s, u"grid"_s} + out
+                                   << u"--working-space"_s;
     QTest::newRow("key is the sheet")
         << QStringList{u"--answer-key"_s, u"a.docx"_s} + out << u"--answer-key"_s;
     // Named, in Chinese, with the options there are.
     QTest::newRow("unknown option") << QStringList{u"--colour"_s} + out << u"未知的选项“colour”"_s;
     QTest::newRow("unknown option lists the known ones")
         << QStringList{u"--colour"_s} + out << u"--blank-lines"_s;
+}
+
+void TestCli::sectionsParsed_data() {
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("written"); // as the history keeps it
+    QTest::newRow("topics by number and name, points, title")
+        << u"topics=1,求差;count=8;points=5;title=求和与求差"_s
+        << u"mode=列式计算;topics=1,2;count=8;points=5;title=求和与求差"_s;
+    QTest::newRow("the mode before or after the topics")
+        << u"topics=容斥原理;mode=奥数;total=30"_s << u"mode=奥数;topics=15;count=10;total=30"_s;
+    QTest::newRow("unclassified, spaces")
+        << u" topics = u , 3 ; count = 4 "_s << u"mode=列式计算;topics=u,3;count=4"_s;
+    QTest::newRow("a title's semicolon kept as a full-width one")
+        << u"topics=1;title=一；二"_s << u"mode=列式计算;topics=1;count=10;title=一；二"_s;
+}
+
+void TestCli::sectionsParsed() {
+    QFETCH(QString, spec);
+    QFETCH(QString, written);
+    const Result<SheetSection> section =
+        sectionspec::parse(spec, 3, codes::QuestionMode::Calculation, entryvalues::topicSlot);
+    QVERIFY2(section.ok(), qPrintable(section.error()));
+    QCOMPARE(sectionspec::write(section.value()), written);
+    // What the history keeps reads back to the same section.
+    const Result<SheetSection> again = sectionspec::parse(written, 3, codes::QuestionMode::Calculation);
+    QVERIFY(again.ok());
+    QVERIFY(again.value() == section.value());
 }
 
 void TestCli::badOptions() {

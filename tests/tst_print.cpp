@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <functional>
 #include <map>
 
 using namespace Qt::Literals::StringLiterals;
@@ -70,11 +71,31 @@ struct Layout {
     double lineSpacing = 30;
     double size = 11;
     int blankLines = 2;
+    double leftMargin = MarginPoints; // wider with the seal line
 };
 
-int columnOf(const QRectF &box, const QSizeF &page, int columns) {
-    const double width = (page.width() - 2 * MarginPoints - (columns - 1) * ColumnGapPoints) / columns;
-    const int c = int((box.left() - MarginPoints + 2) / (width + ColumnGapPoints));
+// Text beside the page's text area: the footer below the bottom margin, the seal line left of the
+// left one.
+bool inFooter(const QRectF &box, const QSizeF &page) {
+    return box.top() > page.height() - MarginPoints;
+}
+bool inSealStrip(const QRectF &box, const Layout &layout) {
+    return box.right() < layout.leftMargin - 2;
+}
+// The text of a strip, its words in the order poppler found them, spaces left out.
+QString stripText(const PdfPage &page, const std::function<bool(const QRectF &)> &in) {
+    QString text;
+    for (const PdfWord &w : page.words)
+        if (in(w.box))
+            text += w.text;
+    return text;
+}
+
+int columnOf(const QRectF &box, const QSizeF &page, const Layout &layout) {
+    const int columns = layout.columns;
+    const double width =
+        (page.width() - MarginPoints - layout.leftMargin - (columns - 1) * ColumnGapPoints) / columns;
+    const int c = int((box.left() - layout.leftMargin + 2) / (width + ColumnGapPoints));
     return std::clamp(c, 0, columns - 1);
 }
 
@@ -86,13 +107,16 @@ struct Line {
 
 // The printed lines in reading order (page, column, top to bottom): the words of a column whose
 // middles lie within half a line of each other, left to right.
-std::vector<Line> printedLines(const QList<PdfPage> &pages, int columns) {
+std::vector<Line> printedLines(const QList<PdfPage> &pages, const Layout &layout) {
     std::vector<Line> lines;
     for (int p = 0; p < pages.size(); ++p) {
-        QList<PdfWord> words = pages[p].words;
+        QList<PdfWord> words;
+        for (const PdfWord &w : pages[p].words)
+            if (!inFooter(w.box, pages[p].size) && !inSealStrip(w.box, layout))
+                words.append(w);
         std::sort(words.begin(), words.end(), [&](const PdfWord &a, const PdfWord &b) {
-            const int ca = columnOf(a.box, pages[p].size, columns),
-                      cb = columnOf(b.box, pages[p].size, columns);
+            const int ca = columnOf(a.box, pages[p].size, layout),
+                      cb = columnOf(b.box, pages[p].size, layout);
             if (ca != cb)
                 return ca < cb;
             if (qAbs(a.box.center().y() - b.box.center().y()) > a.box.height() / 2)
@@ -100,7 +124,7 @@ std::vector<Line> printedLines(const QList<PdfPage> &pages, int columns) {
             return a.box.left() < b.box.left();
         });
         for (const PdfWord &w : words) {
-            const int c = columnOf(w.box, pages[p].size, columns);
+            const int c = columnOf(w.box, pages[p].size, layout);
             if (!lines.empty() && lines.back().page == p && lines.back().column == c &&
                 qAbs(lines.back().box.center().y() - w.box.center().y()) <= w.box.height() / 2) {
                 lines.back().text += u' ' + w.text;
@@ -123,14 +147,18 @@ QStringList layoutFaults(const QList<PdfPage> &pages, const Layout &layout) {
     const int last = int(pages.size()) - 1;
 
     // The heading spans the columns: read the first page's top as one column.
-    for (const Line &line : printedLines({pages.value(0)}, 1))
+    Layout oneColumn = layout;
+    oneColumn.columns = 1;
+    for (const Line &line : printedLines({pages.value(0)}, oneColumn))
         if (line.text.contains(u"卷号"_s) && !code.match(line.text).hasMatch())
             faults.append(u"page 1: the heading splits the code: "_s + line.text);
 
-    std::vector<Line> lines = printedLines(pages, layout.columns);
-    // The first page's heading spans the columns: the questions begin below it.
+    static const QRegularExpression sectionStart(u"^[一二三四五六七八九十]+、"_s);
+    std::vector<Line> lines = printedLines(pages, layout);
+    // The first page's heading spans the columns: the questions (or the first section) begin below it.
     const auto first = std::find_if(lines.begin(), lines.end(), [](const Line &line) {
-        return line.text.startsWith(u"1、"_s) || line.text.contains(u"]1、"_s);
+        return line.text.startsWith(u"1、"_s) || line.text.contains(u"]1、"_s) ||
+               line.text.startsWith(u"一、"_s);
     });
     if (first != lines.end()) {
         const double below = first->box.top() - 1;
@@ -141,6 +169,7 @@ QStringList layoutFaults(const QList<PdfPage> &pages, const Layout &layout) {
     }
     std::map<std::pair<int, int>, double> columnTop, columnBottom;
     int questionPage = -1, questionColumn = -1, number = 0;
+    bool afterHeading = false;
     for (const Line &line : lines) {
         const QString &text = line.text;
         const QString where = u"page %1 column %2"_s.arg(line.page + 1).arg(line.column + 1);
@@ -151,15 +180,23 @@ QStringList layoutFaults(const QList<PdfPage> &pages, const Layout &layout) {
 
         const auto key = std::make_pair(line.page, line.column);
         const QRegularExpressionMatch start = questionStart.match(text);
-        const bool opens = start.hasMatch() && start.captured(2).toInt() == number + 1;
-        if (!columnTop.count(key) && (number > 0 || opens))
+        // A section's heading: a block of its own, after which the numbers may start again from 1.
+        const bool heading = sectionStart.match(text).hasMatch();
+        const bool opens =
+            heading || (start.hasMatch() && (start.captured(2).toInt() == number + 1 ||
+                                             (afterHeading && start.captured(2).toInt() == 1)));
+        if (!columnTop.count(key) && (number != 0 || opens))
             columnTop[key] = line.box.top();
         columnBottom[key] = line.box.bottom();
         if (opens) {
-            number = start.captured(2).toInt();
+            afterHeading = heading;
+            if (!heading)
+                number = start.captured(2).toInt();
+            else if (number == 0)
+                number = -1; // questions follow: every line from here belongs to a block
             questionPage = line.page;
             questionColumn = line.column;
-        } else if (number > 0 && (line.page != questionPage || line.column != questionColumn)) {
+        } else if (number != 0 && (line.page != questionPage || line.column != questionColumn)) {
             faults.append(u"question %1 goes on from page %2 column %3 to %4"_s.arg(number)
                               .arg(questionPage + 1)
                               .arg(questionColumn + 1)
@@ -256,6 +293,22 @@ void TestPrint::printedSheetHasNoLayoutFault_data() {
          true,
          {u"--seed"_s, u"13"_s, u"--paper"_s, u"8K"_s, u"--landscape"_s, u"--size"_s, u"20"_s, u"--count"_s,
           u"30"_s}},
+        {"three sections of 100 points, page numbers, seal line on every page, score table",
+         true,
+         {u"--seed"_s, u"15"_s, u"--section"_s, u"topics=1;count=10;points=4;title=求和"_s, u"--section"_s,
+          u"topics=2;count=10;points=3"_s, u"--section"_s, u"topics=3,4;count=6;total=30"_s,
+          u"--page-numbers"_s, u"--seal-line"_s, u"every"_s, u"--score-table"_s, u"--info-line"_s,
+          u"school"_s, u"--title-line"_s, u"实验小学三年级第三单元测验"_s}},
+        {"A3 two-up, seal line on odd pages, page numbers, ruled working space",
+         true,
+         {u"--seed"_s, u"16"_s, u"--paper"_s, u"A3"_s, u"--landscape"_s, u"--count"_s, u"80"_s,
+          u"--seal-line"_s, u"odd"_s, u"--page-numbers"_s, u"--working-space"_s, u"ruled"_s,
+          u"--blank-lines"_s, u"3"_s}},
+        {"sections numbered each from 1, answer lines, 16K",
+         true,
+         {u"--seed"_s, u"17"_s, u"--paper"_s, u"16K"_s, u"--section"_s, u"topics=1,2;count=12;points=2"_s,
+          u"--section"_s, u"topics=3;count=12;points=3"_s, u"--number-per-section"_s, u"--working-space"_s,
+          u"answer"_s, u"--page-numbers"_s}},
         {"long questions, one column, size 28",
          true,
          {u"--seed"_s, u"14"_s, u"--columns"_s, u"1"_s, u"--size"_s, u"28"_s, u"--line-spacing"_s, u"20"_s,
@@ -291,10 +344,31 @@ void TestPrint::printedSheetHasNoLayoutFault() {
     layout.lineSpacing = value(u"--line-spacing"_s, 30);
     layout.size = value(u"--size"_s, 11);
     layout.blankLines = int(value(u"--blank-lines"_s, 2));
+    const qsizetype seal = options.indexOf(u"--seal-line"_s);
+    const QString sealPages = seal < 0 ? u"none"_s : options.at(seal + 1);
+    if (sealPages != u"none"_s)
+        layout.leftMargin = MarginPoints + 30; // the gutter the seal line takes
     QString error;
     const QList<PdfPage> pages = readPdfPages(pdf, &error);
     QVERIFY2(!pages.isEmpty(), qPrintable(error));
-    const QStringList faults = layoutFaults(pages, layout);
+    QStringList faults = layoutFaults(pages, layout);
+    // The footer: every page numbered, with the count of pages; the seal line where it was asked for.
+    for (int p = 0; p < pages.size(); ++p) {
+        const PdfPage &page = pages[p];
+        const QString footer =
+            stripText(page, [&page](const QRectF &box) { return inFooter(box, page.size); });
+        const QString expected = options.contains(u"--page-numbers"_s)
+                                     ? u"第%1页（共%2页）"_s.arg(p + 1).arg(pages.size())
+                                     : QString();
+        if (footer != expected)
+            faults.append(u"page %1's footer reads “%2”"_s.arg(p + 1).arg(footer));
+        const QString strip =
+            stripText(page, [&layout](const QRectF &box) { return inSealStrip(box, layout); });
+        const bool sealed = sealPages == u"every"_s || (sealPages == u"odd"_s && p % 2 == 0) ||
+                            (sealPages == u"first"_s && p == 0);
+        if (sealed != (strip.contains(u"密封线内不要答题"_s) && strip.contains(u"学号"_s)))
+            faults.append(u"page %1's seal strip reads “%2”"_s.arg(p + 1).arg(strip));
+    }
     QVERIFY2(faults.isEmpty(), qPrintable(u"%1 pages: "_s.arg(pages.size()) + faults.join(u"; "_s)));
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/DocumentWriter.h"
+#include "generation/SheetSections.h"
 #include "support/RecordingTarget.h"
 #include "support/ScriptedHost.h"
 
@@ -26,6 +27,14 @@ private Q_SLOTS:
     void missingAnswerIsNotTyped();
     void stopMidway();
     void badFontSizeIsSkipped();
+    void sections_data();
+    void sections();
+    void workingSpace_data();
+    void workingSpace();
+    void printChoices();
+    void compactKey();
+    void sectionTitles_data();
+    void sectionTitles();
 };
 
 namespace {
@@ -265,6 +274,173 @@ void TestWriter::badFontSizeIsSkipped() {
     const QStringList ops = target.operations();
     const qsizetype font = ops.lastIndexOf(u"font 黑体"_s);
     QCOMPARE(ops.at(font + 1), u"align left"_s);
+}
+
+namespace {
+
+// Two sections: 求和 (slot 1) at 5 points each, 估算 with a total of 20; two questions in each.
+SheetRequest twoSections() {
+    SheetRequest r;
+    r.layout.blankLines = 0;
+    SheetSection sum;
+    sum.topics[1] = true;
+    sum.quantity = 2;
+    sum.points = 5;
+    SheetSection estimate;
+    estimate.mode = codes::QuestionMode::Estimation;
+    estimate.topics[1] = true;
+    estimate.quantity = 2;
+    estimate.total = 20;
+    estimate.title = u"估一估"_s;
+    r.sections = {sum, estimate};
+    return r;
+}
+
+DrawnSheet sectionedSheet() {
+    DrawnSheet sheet;
+    sheet.items = {{u"a多少"_s, 1, u"x"_s, u"1"_s, 0},
+                   {u"b"_s, 1, u"y"_s, u"0"_s, 0},
+                   {u"c多少"_s, 1, u"z"_s, u"0"_s, 1},
+                   {u"d"_s, 1, QString(), u"0"_s, 1}};
+    return sheet;
+}
+
+} // namespace
+
+void TestWriter::sections_data() {
+    QTest::addColumn<bool>("perSection");
+    QTest::addColumn<bool>("answers");
+    QTest::addColumn<QStringList>("paragraphs");
+    const QString first = u"一、求和（每题5分，共10分）"_s, second = u"二、估一估（共20分）"_s;
+    const QString c = u"c大约多少 （请用估算的方法解决问题！）"_s, d = u"d （请用估算的方法解决问题！）"_s;
+    QTest::newRow("numbered through the sheet")
+        << false << false
+        << QStringList{first, u"[★]1、a多少"_s, u"2、b"_s, second, u"3、"_s + c, u"4、"_s + d};
+    QTest::newRow("numbered in each section")
+        << true << false
+        << QStringList{first, u"[★]1、a多少"_s, u"2、b"_s, second, u"1、"_s + c, u"2、"_s + d};
+    // The key gives each answer's points where the section gives them per question.
+    QTest::newRow("key") << false << true << QStringList{first,
+                                                         u"[★]1、a多少　　（答案：x）（5分）"_s,
+                                                         u"2、b　　（答案：y）（5分）"_s,
+                                                         second,
+                                                         u"3、"_s + c + u"　　（答案：z）"_s,
+                                                         u"4、"_s + d};
+}
+
+void TestWriter::sections() {
+    QFETCH(bool, perSection);
+    QFETCH(bool, answers);
+    QFETCH(QStringList, paragraphs);
+    ScriptedHost host;
+    SheetRequest request = twoSections();
+    request.numberPerSection = perSection;
+    request.answers = answers;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, request, sectionedSheet(), u"1/2/26"_s);
+    const QStringList written = target.paragraphs();
+    // The heading names the full score: 2 × 5 + 20.
+    QVERIFY2(written.first().contains(u"    满分30分"_s), qPrintable(written.first()));
+    QCOMPARE(written.mid(written.size() - paragraphs.size()), paragraphs);
+    // A section's heading is bold and held to its first question.
+    const QStringList ops = target.operations();
+    const qsizetype heading = ops.indexOf(u"type "_s + paragraphs.first());
+    QCOMPARE(ops.mid(heading - 2, 2), (QStringList{u"bold 1"_s, u"keep 1 1"_s}));
+}
+
+void TestWriter::sectionTitles_data() {
+    QTest::addColumn<QList<int>>("slots");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("one topic") << QList<int>{1} << u"求和"_s;
+    QTest::newRow("two") << QList<int>{1, 2} << u"求和与求差"_s;
+    QTest::newRow("three") << QList<int>{1, 2, 3} << u"求和、求差与比多"_s;
+    QTest::newRow("four: the mode") << QList<int>{1, 2, 3, 4} << u"列式计算"_s;
+    QTest::newRow("only unclassified: the mode") << QList<int>{0} << u"列式计算"_s;
+}
+
+void TestWriter::sectionTitles() {
+    QFETCH(QList<int>, slots);
+    QFETCH(QString, title);
+    SheetSection section;
+    for (const int slot : slots)
+        section.topics[static_cast<size_t>(slot)] = true;
+    QCOMPARE(sheetsections::titleOf(section), title);
+    QCOMPARE(sheetsections::chineseNumeral(1), u"一"_s);
+    QCOMPARE(sheetsections::chineseNumeral(10), u"十"_s);
+    QCOMPARE(sheetsections::chineseNumeral(12), u"十二"_s);
+    QCOMPARE(sheetsections::chineseNumeral(40), u"四十"_s);
+}
+
+void TestWriter::workingSpace_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QStringList>("after");
+    using W = SheetLayout::WorkingSpace;
+    QTest::newRow("blank") << int(W::Blank) << 2 << QStringList{u"br"_s, u"br"_s};
+    QTest::newRow("ruled") << int(W::Ruled) << 2 << QStringList{u"br"_s, u"rule"_s, u"br"_s, u"rule"_s};
+    QTest::newRow("answer line last")
+        << int(W::AnswerLine) << 3 << QStringList{u"br"_s, u"br"_s, u"br"_s, u"type 答："_s, u"rule"_s};
+    QTest::newRow("no lines, no answer line") << int(W::AnswerLine) << 0 << QStringList{};
+}
+
+void TestWriter::workingSpace() {
+    QFETCH(int, kind);
+    QFETCH(int, lines);
+    QFETCH(QStringList, after);
+    ScriptedHost host;
+    host.settings().layout.workingSpace = static_cast<SheetLayout::WorkingSpace>(kind);
+    host.settings().layout.blankLines = lines;
+    RecordingTarget target;
+    write(host, target, sheetOf({u"q"_s}));
+    const QStringList ops = target.operations();
+    QCOMPARE(ops.mid(ops.indexOf(u"type 1、q"_s) + 1), after);
+}
+
+void TestWriter::printChoices() {
+    ScriptedHost host;
+    SheetLayout &layout = host.settings().layout;
+    layout.titleLine = u"  实验小学  "_s;
+    layout.blankLines = 0;
+    layout.pageNumbers = true;
+    layout.sealLine = SheetLayout::SealLine::OddPages;
+    layout.scoreTable = true;
+    layout.infoLine = SheetLayout::InfoLine::School;
+    host.settings().points = 4;
+    RecordingTarget target;
+    write(host, target, sheetOf({u"p"_s, u"q"_s}));
+    const QStringList ops = target.operations();
+    // Around the text, before it; the teacher's line above the title, the score table under the
+    // information line.
+    QCOMPARE(ops.mid(3, 2), (QStringList{u"page numbers"_s, u"seal odd"_s}));
+    QVERIFY(ops.indexOf(u"type 实验小学"_s) < ops.indexOf(u"type Tessaly练习"_s));
+    QVERIFY(ops.contains(u"type 满分8分"_s));
+    const qsizetype info = ops.indexOf(u"type "_s + DocumentWriter::schoolInfoLine());
+    QVERIFY(info > 0);
+    QCOMPARE(ops.at(info + 3), u"table 题号|总分 / 得分| / 评卷人|"_s);
+    // The key: no seal line (it is the teacher's), no information line, no score table.
+    host.settings().answers = true;
+    RecordingTarget key;
+    write(host, key, sheetOf({u"p"_s, u"q"_s}, {u"1"_s, u"2"_s}));
+    QVERIFY(!key.operations().contains(u"seal odd"_s));
+    QVERIFY(!key.operations().join(u'|').contains(u"table "_s));
+    QVERIFY(key.paragraphs().contains(u"1、p　　（答案：1）（4分）"_s));
+}
+
+void TestWriter::compactKey() {
+    ScriptedHost host;
+    SheetRequest request = twoSections();
+    request.answers = true;
+    request.compactKey = true;
+    request.layout.blankLines = 3;
+    RecordingTarget target;
+    DocumentWriter::write(host, target, request, sectionedSheet(), u"1/2/26"_s);
+    // Number, answer and points, under the sections' headings; no question text, no working space.
+    const QStringList written = target.paragraphs();
+    QCOMPARE(written.mid(written.indexOf(u"参考答案"_s) + 1),
+             (QStringList{u"一、求和（每题5分，共10分）"_s, u"1、x（5分）"_s, u"2、y（5分）"_s,
+                          u"二、估一估（共20分）"_s, u"3、z"_s, u"4、"_s}));
+    QVERIFY(!target.operations().contains(u"br"_s));
+    QVERIFY(target.operations().contains(u"layout A4 columns 3 spacing 0"_s));
 }
 
 void TestWriter::sheetDateIsChinese_data() {

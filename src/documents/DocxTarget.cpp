@@ -349,14 +349,19 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
                 }
             }
             if (sheet.pageNumbers) {
-                out += "<w:footerReference w:type=\"default\" r:id=\"";
-                out += docxparts::FooterId;
-                out += "\"/>";
-                if (sheet.seal == SealPages::First) {
-                    out += "<w:footerReference w:type=\"first\" r:id=\"";
+                // The same footer on the first and the even pages where those have headers of their own.
+                const auto footer = [&out](const char *type) {
+                    out += "<w:footerReference w:type=\"";
+                    out += type;
+                    out += "\" r:id=\"";
                     out += docxparts::FooterId;
                     out += "\"/>";
-                }
+                };
+                if (sheet.seal == SealPages::Odd)
+                    footer("even");
+                footer("default");
+                if (sheet.seal == SealPages::First)
+                    footer("first");
             }
             if (continuous)
                 out += "<w:type w:val=\"continuous\"/>";
