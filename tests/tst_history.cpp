@@ -34,6 +34,7 @@ private Q_SLOTS:
     void batchOfDistinctSheets();
     void longSheetRecordedInBatchesWithEventsBetween();
     void historyOfTheEarlierFormatIsBroughtUpToDate();
+    void sheetOfSectionsMadeAgainByItsCode();
 
 private:
     struct Run {
@@ -163,6 +164,45 @@ void TestHistory::everySheetCarriesItsCode() {
     QVERIFY(read(sheet).texts().first().endsWith(u"卷号 "_s + code));
     QVERIFY(read(key).texts().first().endsWith(u"卷号 "_s + code)); // the key says which sheet it answers
     QCOMPARE(read(sheet).paragraphs.first().runs.last().halfPoints, 18); // small: 9 points
+}
+
+void TestHistory::sheetOfSectionsMadeAgainByItsCode() {
+    const QString file = work_.filePath(u"sections.sqlite"_s);
+    const QString sheet = work_.filePath(u"sections.docx"_s);
+    const Run run =
+        generate({u"--grade"_s, u"3"_s, u"--section"_s, u"topics=1,2;count=3;points=5;title=第一部分"_s,
+                  u"--section"_s, u"mode=估算;count=2;total=20"_s, u"--number-per-section"_s,
+                  u"--page-numbers"_s, u"--seal-line"_s, u"first"_s, u"--score-table"_s, u"--title-line"_s,
+                  u"三年级测验"_s, u"--history"_s, file, u"--output"_s, sheet});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    const QString code = QRegularExpression(u"卷号 (\\S{4}-\\S{2})"_s).match(run.out).captured(1);
+    QVERIFY2(sheetcode::parse(code), qPrintable(run.out));
+
+    // The sheet again, word for word and with the same choices around it; its key, short.
+    const QString again = work_.filePath(u"sections-again.docx"_s),
+                  key = work_.filePath(u"sections-key.docx"_s);
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const UserFiles files = UserFiles::inFolder(bank_.dir());
+    QCOMPARE(runKeyCommand({code, u"--history"_s, file, u"--output"_s, again}, files, false, o, e), 0);
+    QCOMPARE(
+        runKeyCommand({code, u"--history"_s, file, u"--compact"_s, u"--output"_s, key}, files, true, o, e),
+        0);
+    const auto document = [](const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly)
+                   ? docxreader::part(f.readAll(), u"word/document.xml"_s).value_or(QByteArray())
+                   : QByteArray();
+    };
+    QVERIFY(!document(sheet).isEmpty());
+    QCOMPARE(document(again), document(sheet));
+    const QStringList keyTexts = read(key).texts();
+    QVERIFY(keyTexts.contains(u"参考答案"_s));
+    const auto second = std::find_if(keyTexts.begin(), keyTexts.end(),
+                                     [](const QString &t) { return t.startsWith(u"二、估算（共20分）"_s); });
+    QVERIFY2(second != keyTexts.end(), qPrintable(keyTexts.join(u'|')));
+    QVERIFY(keyTexts.contains(u"一、第一部分（每题5分，共15分）"_s));
+    QVERIFY((second + 1)->startsWith(u"1、"_s)); // numbered again in each section
 }
 
 void TestHistory::keyOfARecordedSheetAfterTheBankChanged() {
