@@ -441,6 +441,7 @@ void TestWriter::compactKey() {
                           u"二、估一估（共20分）"_s, u"3、z"_s, u"4、"_s}));
     QVERIFY(!target.operations().contains(u"br"_s));
     QVERIFY(target.operations().contains(u"layout A4 columns 3 spacing 0"_s));
+    QVERIFY(target.operations().contains(u"even columns"_s)); // short lines: the last page evened out
 }
 
 void TestWriter::sheetDateIsChinese_data() {

@@ -466,10 +466,15 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
         // paragraph of its own (the next sheet's heading section then starts a new page). The last
         // page's columns are left to fill one after the other: LibreOffice evens out the columns of a
         // section ended by a continuous break, but then splits the questions kept whole.
-        if (last)
-            writeSection(columns, twoSections);
-        else
+        if (!last)
             sectionEnd(columns, twoSections);
+        else if (sheet.evenColumns && columns > 1) {
+            // A continuous break after the columns evens them out; a section of one column ends the
+            // document.
+            sectionEnd(columns, twoSections);
+            writeSection(1, true);
+        } else
+            writeSection(columns, twoSections);
     };
     for (const Sheet &sheet : c.finished)
         writeSheet(sheet, false);

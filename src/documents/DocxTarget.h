@@ -43,6 +43,7 @@ public:
     void setSheetsOnOddPages(bool odd) override { edit().oddPages = odd; }
     void setPageNumbers(bool on) override { edit().current.pageNumbers = on; }
     void setSealLine(SealPages pages) override { edit().current.seal = pages; }
+    void setEvenColumns(bool even) override { edit().current.evenColumns = even; }
     void insertTable(const QList<QStringList> &rows) override;
     void ruleToLineEnd() override;
 
@@ -97,6 +98,7 @@ private:
         qsizetype questionsFrom = -1; // the first question paragraph, -1 before beginQuestions()
         bool pageNumbers = false;
         SealPages seal = SealPages::None;
+        bool evenColumns = false;
     };
     // What the sheet holds, shared by copies until one of them changes it: a delivery copies a finished
     // document of 100,000 questions to work on it aside, and that copy costs nothing.

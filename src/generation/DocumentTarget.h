@@ -56,6 +56,9 @@ public:
     // the seal line (密封线) down the left edge, with 学校/班级/姓名/学号 outside it.
     enum class SealPages { None, First, Odd, Every };
     virtual void setSealLine(SealPages /*pages*/) {}
+    // The columns of the last page evened out rather than filled one after the other: for a sheet of
+    // short lines such as the one-page key (a word processor may then part a paragraph kept whole).
+    virtual void setEvenColumns(bool /*even*/) {}
 
     // A ruled table of these rows, centred, standing where the insertion point's empty paragraph was
     // (the score table under the heading).

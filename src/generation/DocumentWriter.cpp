@@ -287,6 +287,7 @@ void DocumentWriter::writeCompactKey(RunControl &control, DocumentTarget &target
     page.columns = std::max(page.columns, 3);
     page.lineSpacing = 0;
     writeHeading(target, request, sheet, today, title(request.mode, true), page);
+    target.setEvenColumns(true);
     target.setBold(true);
     target.setFontName(u"黑体"_s);
     target.setFontSize(14);
