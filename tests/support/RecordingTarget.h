@@ -28,7 +28,9 @@ public:
     void lineBreak() override { ops_.append(QStringLiteral("br")); }
     void setPageNumbers(bool on) override;
     void setSealLine(SealPages pages) override;
-    void setEvenColumns(bool even) override { ops_.append(even ? QStringLiteral("even columns") : QStringLiteral("filled columns")); }
+    void setEvenColumns(bool even) override {
+        ops_.append(even ? QStringLiteral("even columns") : QStringLiteral("filled columns"));
+    }
     void insertTable(const QList<QStringList> &rows) override;
     void ruleToLineEnd() override { ops_.append(QStringLiteral("rule")); }
     void nextSheet() override { ops_.append(QStringLiteral("next sheet")); }
