@@ -77,9 +77,8 @@ Result<SheetSection> parse(const QString &spec, int grade, codes::QuestionMode m
             std::optional<int> found;
             if (ok)
                 found = slot >= 1 && slot <= codes::TopicSlotCount ? std::optional<int>(slot) : std::nullopt;
-            else if (item == u"u"_s)
-                found = 0;
-            else if (item.toLower() == u"unclassified"_s || item == codes::unclassifiedName())
+            else if (item == u"u"_s || item.toLower() == u"unclassified"_s ||
+                     item == codes::unclassifiedName())
                 found = 0;
             else if (names)
                 found = names(item, olympiad);

@@ -53,11 +53,9 @@ QStringList RecordingTarget::paragraphs() const {
             result.last() += op.sliced(6); // as the document's text reads: the room is no character
         else if (op == u"rule"_s)
             result.last() += u"____"_s;
-        else if (op.startsWith(u"table "_s))
-            result.append(QString()); // the table stands where a paragraph was
         else if (op == u"br"_s)
             result.last() += u'\n';
-        else if (op == u"para"_s)
+        else if (op == u"para"_s || op.startsWith(u"table "_s)) // a table stands where a paragraph was
             result.append(QString());
     }
     return result;
