@@ -179,6 +179,10 @@ void TestCli::badOptions_data() {
         << QStringList{u"--section"_s, u"topics=1"_s, u"--count"_s, u"5"_s} + out << u"--count"_s;
     QTest::newRow("number per section alone")
         << QStringList{u"--number-per-section"_s} + out << u"--number-per-section"_s;
+    QTest::newRow("difficulty 6") << QStringList{u"--difficulty"_s, u"6"_s} + out << u"--difficulty"_s;
+    QTest::newRow("difficulty range downwards")
+        << QStringList{u"--difficulty"_s, u"3-1"_s} + out << u"--difficulty"_s;
+    QTest::newRow("difficulty word") << QStringList{u"--difficulty"_s, u"难"_s} + out << u"--difficulty"_s;
     QTest::newRow("points 0") << QStringList{u"--points"_s, u"0"_s} + out << u"--points"_s;
     QTest::newRow("seal line") << QStringList{u"--seal-line"_s, u"left"_s} + out << u"--seal-line"_s;
     QTest::newRow("info line") << QStringList{u"--info-line"_s, u"x"_s} + out << u"--info-line"_s;

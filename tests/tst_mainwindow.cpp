@@ -1061,6 +1061,14 @@ void TestMainWindow::shortSheetIsSaid() {
     child<QLineEdit>(u"Text1"_s)->setText(u"2"_s);
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     QVERIFY(notices_.texts.isEmpty());
+    // 按难度选题: only the questions of the chosen stars, and the notice names them when they were the
+    // cause.
+    child<MyValue>(u"MyValue1"_s)->setValue(20);
+    child<QCheckBox>(u"CheckDifficulty"_s)->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts,
+             QStringList{u"只找到 1 道符合所选范围、专题和难度（★）的题目，试卷只有这 1 道题。"_s});
+    QVERIFY(target_->paragraphs().contains(u"[★]1、乙\n\n"_s));
 }
 
 void TestMainWindow::sheetsAreRecordedAndTheirKeysHadByCode() {

@@ -23,6 +23,9 @@ private Q_SLOTS:
     void quantityReadAtEveryDraw();
     void repeatBoxReadAtEveryDraw();
     void noCandidates();
+    void difficultyChooses_data();
+    void difficultyChooses();
+    void sectionsDrawnInOrder();
     void emptyBank();
     void stopDuringLoading();
     void twoRunsInARow();
@@ -188,6 +191,69 @@ void TestSelection::repeatBoxReadAtEveryDraw() {
     const DrawnSheet args = run.select(host);
     QCOMPARE(questionsOf(args), (QStringList{u"唯一"_s, u"唯一"_s}));
     QCOMPARE(host.repeatReads, 3);
+}
+
+void TestSelection::difficultyChooses_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QStringList>("drawn");
+    // The fields read by the loader's number rule, as the marks are: "3.0" is three stars, a field that
+    // is no number is 0, 基础题.
+    QTest::newRow("every difficulty")
+        << -1 << -1 << QStringList{u"零"_s, u"一"_s, u"二"_s, u"三"_s, u"三点零"_s, u"五"_s, u"无"_s};
+    QTest::newRow("基础题") << 0 << 0 << QStringList{u"零"_s, u"无"_s};
+    QTest::newRow("three stars") << 3 << 3 << QStringList{u"三"_s, u"三点零"_s};
+    QTest::newRow("one to three") << 1 << 3 << QStringList{u"一"_s, u"二"_s, u"三"_s, u"三点零"_s};
+    QTest::newRow("four: none") << 4 << 4 << QStringList{};
+}
+
+void TestSelection::difficultyChooses() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QStringList, drawn);
+    TempBank files;
+    files.writeLines(u"tk.txt"_s, {u"零|1|1|0|a"_s, u"一|1|1|1|a"_s, u"二|1|1|2|a"_s, u"三|1|1|3|a"_s,
+                                   u"三点零|1|1|3.0|a"_s, u"五|1|1|5|a"_s, u"无|1|1|x|a"_s});
+    ScriptedHost host;
+    host.settings().grade = 1;
+    host.settings().quantity = 20;
+    host.settings().difficultyFrom = from;
+    host.settings().difficultyTo = to;
+    SelectionRun run(files.dir());
+    QStringList questions;
+    for (const SheetItem &item : run.select(host).items)
+        questions.append(item.question);
+    questions.sort();
+    drawn.sort();
+    QCOMPARE(questions, drawn);
+    // The short sheet names the difficulty that made it short.
+    if (from >= 0)
+        QVERIFY(host.settings().shortSheetText(questions.size()).contains(u"难度（"_s));
+}
+
+void TestSelection::sectionsDrawnInOrder() {
+    TempBank files;
+    QStringList lines;
+    for (int i = 0; i < 6; ++i)
+        lines << u"和%1|1|1|0|a"_s.arg(i) << u"差%1|1|2|0|a"_s.arg(i);
+    files.writeLines(u"tk.txt"_s, lines);
+    ScriptedHost host;
+    host.settings().grade = 1;
+    SheetSection sum, difference;
+    sum.topics[1] = true;
+    sum.quantity = 4;
+    difference.topics[2] = true;
+    difference.quantity = 10; // more than the bank holds: the section is short, the next goes on
+    host.settings().sections = {difference, sum};
+    SelectionRun run(files.dir());
+    const DrawnSheet sheet = run.select(host);
+    QCOMPARE(sheet.items.size(), 10);
+    for (qsizetype i = 0; i < sheet.items.size(); ++i) {
+        const bool first = i < 6;
+        QCOMPARE(sheet.items[i].section, first ? 0 : 1);
+        QVERIFY(sheet.items[i].question.startsWith(first ? u"差"_s : u"和"_s));
+    }
+    QCOMPARE(host.settings().wantedQuantity(), 14);
 }
 
 void TestSelection::noCandidates() {

@@ -57,7 +57,9 @@ QStringList questionLines(const QStringList &ops) {
 // Records the listener's calls as lines.
 struct RecordingListener : SheetListener {
     QStringList calls;
-    void shortSheet(qsizetype drawn) override { calls.append(u"short %1"_s.arg(drawn)); }
+    void shortSheet(qsizetype drawn, const SheetRequest &) override {
+        calls.append(u"short %1"_s.arg(drawn));
+    }
     void notRecorded(const QString &why) override { calls.append(u"not recorded "_s + why); }
     void delivered(const MadeSheet &made) override {
         calls.append(u"delivered %1 %2"_s.arg(made.key ? u"key"_s : u"sheet"_s).arg(made.count));

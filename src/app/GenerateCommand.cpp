@@ -101,12 +101,8 @@ public:
                      << Qt::endl;
         }
     }
-    void shortSheet(qsizetype drawn) override {
-        if (drawn == 0)
-            err_ << u"警告：没有符合所选范围和专题的题目，试卷只有标题"_s << Qt::endl;
-        else
-            err_ << u"警告：只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题"_s.arg(drawn)
-                 << Qt::endl;
+    void shortSheet(qsizetype drawn, const SheetRequest &request) override {
+        err_ << u"警告："_s << request.shortSheetText(drawn) << Qt::endl;
     }
     void fewerFresh(int copy, int copies, qsizetype fresh, qsizetype reused) override {
         err_

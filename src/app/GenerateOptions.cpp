@@ -37,6 +37,9 @@ const QList<QCommandLineOption> &allOptions() {
             u"LIST"_s),
         option(u"count"_s, u"题量：1 到 100000，默认 24"_s, u"N"_s),
         option(u"repeats"_s, u"题目随机重复"_s),
+        option(u"difficulty"_s,
+               u"只出这个难度的题：0 到 5（0 = 基础题，或 ★ 到 ★★★★★），或范围如 1-3；默认不限难度"_s,
+               u"D"_s),
         option(u"font"_s, u"字体：宋体、楷体、黑体，默认 宋体"_s, u"NAME"_s),
         option(u"size"_s, u"字号：1 到 1638，默认 11"_s, u"N"_s),
         option(u"blank-lines"_s, u"每题后的空行：0 到 8，默认 2"_s, u"N"_s),
@@ -203,6 +206,19 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     if (count.value())
         o.settings.quantity = *count.value();
     o.settings.repeats = parser.isSet(u"repeats"_s);
+    if (parser.isSet(u"difficulty"_s)) {
+        const QString text = parser.value(u"difficulty"_s);
+        const QStringList ends = text.split(u'-');
+        std::optional<int> from =
+            ends.size() <= 2 ? entryvalues::difficulty(ends.first().trimmed()) : std::nullopt;
+        std::optional<int> to = ends.size() == 2 ? entryvalues::difficulty(ends.last().trimmed()) : from;
+        if (!from || !to || *to < *from)
+            return Parsed::failure(
+                u"--difficulty：“%1”无效，应为 0 到 5（0 = 基础题，或 ★ 到 ★★★★★），或由低到高的范围如 1-3"_s
+                    .arg(text));
+        o.settings.difficultyFrom = *from;
+        o.settings.difficultyTo = *to;
+    }
 
     if (parser.isSet(u"font"_s)) {
         const QString font = parser.value(u"font"_s);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/SelectionRun.h"
 
+#include "bank/NumberValue.h"
 #include "bank/TextNormal.h"
 #include "generation/SectionHost.h"
 #include "generation/TopicFilter.h"
@@ -23,6 +24,15 @@ SheetItem itemOf(const Candidate &candidate, int section) {
 
 } // namespace
 
+bool SelectionRun::difficultyPasses(const QuestionRecord &record) const {
+    if (difficultyFrom_ < 0)
+        return true;
+    // By the loader's number rule, as the mark reads it: "3.0" is three stars, a text that is no number
+    // is 0 (基础题), a fraction passes no range.
+    const double value = numberValue(record.difficulty);
+    return value == static_cast<int>(value) && value >= difficultyFrom_ && value <= difficultyTo_;
+}
+
 SelectionRun::SelectionRun(QString bankDir)
     : bankDir_(std::move(bankDir)) {}
 
@@ -36,7 +46,7 @@ void SelectionRun::filter(SheetHost &host) {
         host.yield();
         if (host.stopRequested())
             break;
-        if (TopicFilter::passes(host, record.topic))
+        if (TopicFilter::passes(host, record.topic) && difficultyPasses(record))
             candidates_.push_back(Candidate{&record, record.topic});
     }
     if (avoid_.isEmpty())
@@ -121,7 +131,10 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
     DrawnSheet sheet;
     report_ = BankLoader::load(host, bankDir_, bank_);
     random_.seed(seed_ ? *seed_ : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()));
-    const QList<SheetSection> sections = host.request().sections;
+    const SheetRequest request = host.request();
+    const QList<SheetSection> &sections = request.sections;
+    difficultyFrom_ = request.byDifficulty() ? request.difficultyFrom : -1;
+    difficultyTo_ = request.difficultyTo;
     if (sections.isEmpty()) {
         filter(host);
         host.startProgress();

@@ -49,6 +49,7 @@ public:
 
 private:
     void filter(SheetHost &host);
+    bool difficultyPasses(const QuestionRecord &record) const;
     // Appends the host's quantity of items, marked as of this section.
     void draw(SheetHost &host, DrawnSheet &sheet, int section);
 
@@ -61,5 +62,6 @@ private:
     qsizetype draws_ = 0;
     QHash<quint64, qint64> avoid_;
     Freshness freshness_;
-    QSet<QStringView> drawnTexts_; // views into the bank's texts
+    QSet<QStringView> drawnTexts_;                // views into the bank's texts
+    int difficultyFrom_ = -1, difficultyTo_ = -1; // the request's, read once a sheet
 };

@@ -3,6 +3,8 @@
 
 #include "bank/NumberValue.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 PageLayout SheetLayout::pageLayout() const {
@@ -42,6 +44,23 @@ bool anyOf(const TopicSlots &topics) {
 }
 
 } // namespace
+
+QString SheetRequest::difficultyText() const {
+    if (!byDifficulty())
+        return {};
+    const QStringList &names = codes::difficultyNames();
+    if (difficultyFrom == difficultyTo)
+        return names.value(difficultyFrom);
+    return names.value(difficultyFrom) + QStringLiteral("至") + names.value(difficultyTo);
+}
+
+QString SheetRequest::shortSheetText(qsizetype drawn) const {
+    const QString what = byDifficulty() ? QStringLiteral("所选范围、专题和难度（%1）").arg(difficultyText())
+                                        : QStringLiteral("所选范围和专题");
+    if (drawn == 0)
+        return QStringLiteral("没有符合%1的题目，试卷只有标题").arg(what);
+    return QStringLiteral("只找到 %1 道符合%2的题目，试卷只有这 %1 道题").arg(drawn).arg(what);
+}
 
 int SheetRequest::wantedQuantity() const {
     if (sections.isEmpty())

@@ -81,6 +81,15 @@ struct SheetRequest {
     bool numberPerSection = false; // questions numbered 1、2、… again in each section
     int points = 0;                // without sections: each question's points (0: none)
     bool compactKey = false;       // the key as one page of 参考答案 (number, answer, points)
+    // Only questions of these difficulties (0 = 基础题 .. 5); -1 for both: every difficulty.
+    int difficultyFrom = -1;
+    int difficultyTo = -1;
+    bool byDifficulty() const { return difficultyFrom >= 0 && difficultyTo >= difficultyFrom; }
+    // "★★", "基础题至★" for the notices; empty when the draw takes every difficulty.
+    QString difficultyText() const;
+    // The sentence for a sheet shorter than asked (no final stop): names the difficulty where the draw
+    // kept to one.
+    QString shortSheetText(qsizetype drawn) const;
 
     SheetRequest() { topics = defaultTopics(grade, mode); }
 

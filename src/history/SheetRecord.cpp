@@ -70,6 +70,8 @@ RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, co
     }
     if (request.points > 0)
         extra.append(u"points="_s + QString::number(request.points));
+    if (request.byDifficulty())
+        extra.append(u"difficulty=%1-%2"_s.arg(request.difficultyFrom).arg(request.difficultyTo));
     if (!extra.isEmpty())
         sheet.settings += u'\n' + extra.join(u'\n');
     sheet.bankStamp = bankStamp(bankDir);
@@ -112,6 +114,10 @@ SheetRequest requestOf(const RecordedSheet &sheet) {
     l.scoreTable = values.value(u"scoreTable"_s) == u"true"_s;
     l.workingSpace = printchoices::workingSpaceFrom(values.value(u"workingSpace"_s)).value_or(l.workingSpace);
     r.points = values.value(u"points"_s).toInt();
+    if (const QStringList range = values.value(u"difficulty"_s).split(u'-'); range.size() == 2) {
+        r.difficultyFrom = range.first().toInt();
+        r.difficultyTo = range.last().toInt();
+    }
     r.numberPerSection = values.value(u"numberPerSection"_s) == u"1"_s;
     for (const QString &spec : sectionSpecs(sheet.settings)) {
         const Result<SheetSection> section = sectionspec::parse(spec, r.grade, r.mode);

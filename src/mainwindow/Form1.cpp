@@ -490,9 +490,8 @@ public:
     WindowListener(NoticeSink &notices, int freshDays)
         : notices_(notices)
         , freshDays_(freshDays) {}
-    void shortSheet(qsizetype drawn) override {
-        say(drawn == 0 ? u"没有符合所选范围和专题的题目，试卷只有标题。"_s
-                       : u"只找到 %1 道符合所选范围和专题的题目，试卷只有这 %1 道题。"_s.arg(drawn));
+    void shortSheet(qsizetype drawn, const SheetRequest &request) override {
+        say(request.shortSheetText(drawn) + u"。"_s);
     }
     void fewerFresh(int copy, int copies, qsizetype fresh, qsizetype reused) override {
         const QString which = copies > 1 ? u"第 %1 份："_s.arg(copy) : QString();
@@ -689,6 +688,11 @@ SheetRequest Form1::request() {
     r.answers = valueOf(ui_->Check19) == 1;
     r.freshDays = ui_->CheckFresh->isChecked() ? ui_->SpinFresh->value() : 0;
     r.copies = ui_->SpinCopies->value();
+    if (ui_->CheckDifficulty->isChecked()) {
+        const int value = ui_->MyValue1->Value();
+        if (value >= 0 && value <= 100 && value % 20 == 0)
+            r.difficultyFrom = r.difficultyTo = value / 20;
+    }
     r.sections = sections_;
     r.numberPerSection = numberPerSection_;
     r.compactKey = compactKey_;

@@ -114,7 +114,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         SheetRequest request = host.request();
         const qsizetype count = sheet.items.size();
         if (!stopped && count < request.wantedQuantity())
-            listener.shortSheet(count);
+            listener.shortSheet(count, request);
         if (run_.freshness().reused > 0)
             listener.fewerFresh(copy, copies, run_.freshness().fresh, run_.freshness().reused);
         // The next copy leaves out what this one used, as the most recent of all.

@@ -31,7 +31,7 @@ public:
     // Lines of the bank that its author ought to mend, found where the host checks lines (first copy).
     virtual void bankProblems(const QList<FileProblems> & /*files*/) {}
     // Fewer questions than asked (none: 0).
-    virtual void shortSheet(qsizetype /*drawn*/) {}
+    virtual void shortSheet(qsizetype /*drawn*/, const SheetRequest & /*request*/) {}
     // Fresh questions ran short: `reused` lately used ones filled the sheet.
     virtual void fewerFresh(int /*copy*/, int /*copies*/, qsizetype /*fresh*/, qsizetype /*reused*/) {}
     virtual void notRecorded(const QString & /*why*/) {}
