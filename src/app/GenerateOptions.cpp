@@ -3,7 +3,9 @@
 
 #include "bank/CodeTables.h"
 #include "editor/EntryValues.h"
+#include "editor/PlanFile.h"
 #include "generation/PageLayout.h"
+#include "generation/PlanSpec.h"
 #include "generation/PrintChoices.h"
 #include "generation/SectionSpec.h"
 
@@ -68,6 +70,11 @@ const QList<QCommandLineOption> &allOptions() {
                u"一、二、三……）：\"topics=1,2;count=8;points=5;title=求和与求差\"，"
                u"另可有 mode=题型、total=本大题总分；未给的取 --mode、该范围的专题与 10 道"_s,
                u"SPEC"_s),
+        option(u"plan"_s,
+               u"双向细目表：\"求和:3@1,求和:2@2,求差:3@1-2,倍数:2@3\"（专题:题量@难度，可加 :分值），或 CSV "
+               u"文件"
+               u"（列：专题、难度、题量、分值）；每份试卷都照此出题，不够的格子会说明"_s,
+               u"PLAN"_s),
         option(u"number-per-section"_s, u"与 --section 一起用：每道大题的小题从 1 起编号"_s),
         option(u"points"_s, u"不分大题时每题的分数（标题后印满分，答案版每题后印分数）：1 到 1000"_s, u"N"_s),
         option(u"compact-key"_s, u"答案版只印一页参考答案（题号、答案、分数），不印题目"_s),
@@ -301,6 +308,19 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         if (!section)
             return Parsed::failure(section.error());
         o.settings.sections.append(section.value());
+    }
+    if (parser.isSet(u"plan"_s)) {
+        const QString plan = parser.value(u"plan"_s);
+        const Result<QList<PlanCell>> cells =
+            plan.endsWith(u".csv"_s, Qt::CaseInsensitive)
+                ? planfile::read(plan, o.settings.mode)
+                : planspec::parse(plan, o.settings.mode, entryvalues::topicSlot);
+        if (!cells)
+            return Parsed::failure(u"--plan："_s + cells.error());
+        if (!o.settings.sections.isEmpty() || parser.isSet(u"topics"_s) || parser.isSet(u"count"_s))
+            return Parsed::failure(
+                u"--plan：细目表自带专题与题量，不能再用 --section、--topics 或 --count"_s);
+        o.settings.plan = cells.value();
     }
     o.settings.numberPerSection = parser.isSet(u"number-per-section"_s);
     if (o.settings.numberPerSection && o.settings.sections.isEmpty())

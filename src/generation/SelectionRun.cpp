@@ -46,7 +46,9 @@ void SelectionRun::filter(SheetHost &host) {
         host.yield();
         if (host.stopRequested())
             break;
-        if (TopicFilter::passes(host, record.topic) && difficultyPasses(record))
+        // A question already on the sheet (an earlier section or cell) is no candidate for the rest.
+        if (TopicFilter::passes(host, record.topic) && difficultyPasses(record) &&
+            (drawnTexts_.isEmpty() || !drawnTexts_.contains(record.questionText)))
             candidates_.push_back(Candidate{&record, record.topic});
     }
     if (avoid_.isEmpty())
@@ -67,7 +69,8 @@ void SelectionRun::filter(SheetHost &host) {
     const qsizetype wanted = host.repeatsAllowed() ? 1 : host.quantity();
     const auto freshCount = static_cast<qsizetype>(fresh.size());
     const qsizetype missing = std::max<qsizetype>(0, wanted - freshCount);
-    const qsizetype reused = std::min<qsizetype>(missing, static_cast<qsizetype>(used.size()));
+    const qsizetype reused =
+        reuseWhenShort_ ? std::min<qsizetype>(missing, static_cast<qsizetype>(used.size())) : 0;
     freshness_.fresh += freshCount;
     freshness_.reused += reused;
     candidates_ = std::move(fresh);
@@ -135,6 +138,48 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
     const QList<SheetSection> &sections = request.sections;
     difficultyFrom_ = request.byDifficulty() ? request.difficultyFrom : -1;
     difficultyTo_ = request.difficultyTo;
+    shortCells_.clear();
+    const QList<PlanCell> &plan = planOverride_.isEmpty() ? request.plan : planOverride_;
+    if (!plan.isEmpty()) {
+        // A plan: each cell its topic, difficulty and count, in order. A balanced copy (one filled up
+        // to its count) takes no lately used question into a cell: a question of another cell that is
+        // new to the batch does better than one the class has seen.
+        host.startProgress();
+        reuseWhenShort_ = fillTo_ <= 0;
+        for (int k = 0; k < plan.size() && !host.stopRequested(); ++k) {
+            const PlanCell &cell = plan[k];
+            SheetSection part;
+            part.mode = request.mode;
+            if (cell.slot >= 0 && cell.slot <= codes::TopicSlotCount)
+                part.topics[static_cast<size_t>(cell.slot)] = true;
+            part.quantity = cell.count;
+            difficultyFrom_ = cell.difficultyFrom;
+            difficultyTo_ = cell.difficultyTo;
+            SectionHost partHost(host, part);
+            const qsizetype before = sheet.items.size();
+            filter(partHost);
+            draw(partHost, sheet, 0);
+            for (qsizetype i = before; i < sheet.items.size(); ++i)
+                sheet.items[i].cell = k;
+            if (const auto drawn = static_cast<int>(sheet.items.size() - before); drawn < cell.count)
+                shortCells_.append({k, cell.count - drawn});
+        }
+        // What the cells could not give comes from the sheet's own choice, so a copy keeps its count.
+        if (fillTo_ > sheet.items.size() && !host.stopRequested()) {
+            SheetSection rest;
+            rest.mode = request.mode;
+            rest.topics = request.topics;
+            rest.quantity = fillTo_ - static_cast<int>(sheet.items.size());
+            difficultyFrom_ = request.byDifficulty() ? request.difficultyFrom : -1;
+            difficultyTo_ = request.difficultyTo;
+            SectionHost restHost(host, rest);
+            reuseWhenShort_ = true;
+            filter(restHost);
+            draw(restHost, sheet, 0);
+        }
+        reuseWhenShort_ = true;
+        return sheet;
+    }
     if (sections.isEmpty()) {
         filter(host);
         host.startProgress();

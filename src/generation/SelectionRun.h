@@ -27,6 +27,16 @@ public:
     // The drawn items, in the order drawn (no code yet).
     DrawnSheet select(SheetHost &host);
 
+    // A plan to follow in place of the request's (the balanced copies of a batch follow the first
+    // copy's make-up), with the quantity to fill up to from the request's own choice where cells fall
+    // short (0: none). Empty: the request's plan, if any.
+    void setPlan(QList<PlanCell> plan, int fillTo) {
+        planOverride_ = std::move(plan);
+        fillTo_ = fillTo;
+    }
+    // The cells of the last sheet's plan that fell short: each cell's index and how many it lacked.
+    const QList<std::pair<int, int>> &shortCells() const { return shortCells_; }
+
     // Frees the bank and the candidates of the last run.
     void release();
 
@@ -64,4 +74,8 @@ private:
     Freshness freshness_;
     QSet<QStringView> drawnTexts_;                // views into the bank's texts
     int difficultyFrom_ = -1, difficultyTo_ = -1; // the request's, read once a sheet
+    QList<PlanCell> planOverride_;
+    bool reuseWhenShort_ = true;
+    int fillTo_ = 0;
+    QList<std::pair<int, int>> shortCells_;
 };

@@ -63,6 +63,12 @@ QString SheetRequest::shortSheetText(qsizetype drawn) const {
 }
 
 int SheetRequest::wantedQuantity() const {
+    if (!plan.isEmpty()) {
+        int total = 0;
+        for (const PlanCell &c : plan)
+            total += c.count;
+        return total;
+    }
     if (sections.isEmpty())
         return quantity;
     int total = 0;
@@ -76,6 +82,8 @@ QSet<int> SheetRequest::topicCodes() const {
 }
 
 bool SheetRequest::anyTopic() const {
+    if (!plan.isEmpty())
+        return true;
     if (!sections.isEmpty())
         return std::any_of(sections.begin(), sections.end(),
                            [](const SheetSection &s) { return s.anyTopic() && s.quantity > 0; });

@@ -59,6 +59,16 @@ struct SheetSection {
     bool operator==(const SheetSection &) const = default;
 };
 
+// One cell of a plan (双向细目表): so many questions of one topic at a difficulty or a range of them.
+struct PlanCell {
+    int slot = 0; // the topic's box in the sheet's mode list, 0 for 未归类题
+    int difficultyFrom = 0;
+    int difficultyTo = 5;
+    int count = 1;
+    int points = 0; // each question's points; 0: none
+    bool operator==(const PlanCell &) const = default;
+};
+
 // What the user asked for: which questions, how many, how they print, and how many sheets.
 struct SheetRequest {
     using TopicSlots = ::TopicSlots;
@@ -85,6 +95,9 @@ struct SheetRequest {
     int difficultyFrom = -1;
     int difficultyTo = -1;
     bool byDifficulty() const { return difficultyFrom >= 0 && difficultyTo >= difficultyFrom; }
+    // A plan the sheet follows cell by cell, in order (the topics and the quantity above then do not
+    // count); empty: none.
+    QList<PlanCell> plan;
     // "★★", "基础题至★" for the notices; empty when the draw takes every difficulty.
     QString difficultyText() const;
     // The sentence for a sheet shorter than asked (no final stop): names the difficulty where the draw
@@ -112,6 +125,7 @@ struct SheetItem {
     QString answer;
     QString difficulty; // as the bank writes it; the mark comes from its value
     int section = 0;    // its part of a sheet of several, from 0
+    int cell = -1;      // the plan's cell it was drawn for; -1: none
 };
 
 // A sheet as drawn: its items in order, and the code printed on it (empty: none).

@@ -48,6 +48,9 @@ QString heading(const SheetSection &section, int index, qsizetype questions) {
 }
 
 int pointsOf(const SheetRequest &request, const SheetItem &item) {
+    if (!request.plan.isEmpty())
+        return item.cell >= 0 && item.cell < request.plan.size() ? std::max(0, request.plan[item.cell].points)
+                                                                 : 0;
     if (request.sections.isEmpty())
         return std::max(0, request.points);
     if (item.section < 0 || item.section >= request.sections.size())
@@ -57,6 +60,12 @@ int pointsOf(const SheetRequest &request, const SheetItem &item) {
 }
 
 int fullScore(const SheetRequest &request, const DrawnSheet &sheet) {
+    if (!request.plan.isEmpty()) {
+        int total = 0;
+        for (const SheetItem &item : sheet.items)
+            total += pointsOf(request, item);
+        return total;
+    }
     if (request.sections.isEmpty())
         return std::max(0, request.points) * static_cast<int>(sheet.items.size());
     QList<qsizetype> counts(request.sections.size(), 0);

@@ -2,6 +2,7 @@
 #include "history/SheetRecord.h"
 
 #include "bank/CodeTables.h"
+#include "generation/PlanSpec.h"
 #include "generation/PrintChoices.h"
 #include "generation/SectionSpec.h"
 
@@ -70,6 +71,13 @@ RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, co
     }
     if (request.points > 0)
         extra.append(u"points="_s + QString::number(request.points));
+    if (!request.plan.isEmpty()) {
+        extra.append(u"plan="_s + planspec::write(request.plan));
+        QStringList cells;
+        for (const SheetItem &item : drawn.items)
+            cells.append(QString::number(item.cell));
+        extra.append(u"planCells="_s + cells.join(u','));
+    }
     if (request.byDifficulty())
         extra.append(u"difficulty=%1-%2"_s.arg(request.difficultyFrom).arg(request.difficultyTo));
     if (!extra.isEmpty())
@@ -119,6 +127,9 @@ SheetRequest requestOf(const RecordedSheet &sheet) {
         r.difficultyTo = range.last().toInt();
     }
     r.numberPerSection = values.value(u"numberPerSection"_s) == u"1"_s;
+    if (values.contains(u"plan"_s))
+        if (const Result<QList<PlanCell>> plan = planspec::parse(values.value(u"plan"_s), r.mode); plan)
+            r.plan = plan.value();
     for (const QString &spec : sectionSpecs(sheet.settings)) {
         const Result<SheetSection> section = sectionspec::parse(spec, r.grade, r.mode);
         if (section)
@@ -146,6 +157,13 @@ DrawnSheet sheetOf(const RecordedSheet &sheet) {
         if (left > 0)
             --left;
     }
+    // Each item's cell of the plan, for its points.
+    for (const QString &line : sheet.settings.split(u'\n'))
+        if (line.startsWith(u"planCells="_s)) {
+            const QStringList cells = line.sliced(10).split(u',');
+            for (qsizetype i = 0; i < drawn.items.size() && i < cells.size(); ++i)
+                drawn.items[i].cell = cells[i].toInt();
+        }
     return drawn;
 }
 

@@ -2,6 +2,7 @@
 #include "service/SheetService.h"
 
 #include "generation/DocumentWriter.h"
+#include "generation/PlanSpec.h"
 #include "history/SheetRecord.h"
 
 #include <QDateTime>
@@ -93,8 +94,17 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
     QList<RecordedSheet> pending;
     QList<MadeSheet> pendingMade;
 
+    // Copies of a batch are balanced: without a plan of their own, every copy after the first follows
+    // the first one's make-up (topics × difficulties), filled up from the whole choice where the bank
+    // runs short of a cell.
+    const bool balanced = copies > 1 && asked.plan.isEmpty() && asked.sections.isEmpty();
+    QList<PlanCell> firstMakeUp;
+    const auto unbalance = qScopeGuard([this] { run_.setPlan({}, 0); });
+
     for (int copy = 1; copy <= copies; ++copy) {
         listener.copyStarted(copy, copies);
+        if (balanced && copy > 1)
+            run_.setPlan(firstMakeUp, asked.quantity);
         run_.setSeed(order.seed
                          ? std::optional<std::uint64_t>(*order.seed + static_cast<std::uint64_t>(copy - 1))
                          : std::nullopt);
@@ -112,6 +122,19 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         const bool stopped = host.stopRequested();
         // What the writer and the record take: the choices as they stand once the draw is done.
         SheetRequest request = host.request();
+        if (balanced && copy == 1)
+            firstMakeUp = planspec::makeUpOf(sheet, request.mode);
+        if (balanced && copy > 1)
+            request.plan = firstMakeUp;
+        if (!run_.shortCells().isEmpty() && !stopped) {
+            const QList<PlanCell> &plan = request.plan;
+            QStringList cells;
+            for (const auto &[k, missing] : run_.shortCells())
+                if (k < plan.size())
+                    cells.append(
+                        u"%1 少 %2 道"_s.arg(planspec::cellName(plan[k], request.mode)).arg(missing));
+            listener.planShort(copy, copies, cells, balanced);
+        }
         const qsizetype count = sheet.items.size();
         if (!stopped && count < request.wantedQuantity())
             listener.shortSheet(count, request);

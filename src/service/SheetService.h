@@ -35,6 +35,9 @@ public:
     // Fresh questions ran short: `reused` lately used ones filled the sheet.
     virtual void fewerFresh(int /*copy*/, int /*copies*/, qsizetype /*fresh*/, qsizetype /*reused*/) {}
     virtual void notRecorded(const QString & /*why*/) {}
+    // Cells of the plan that the bank could not fill: "求和 ★★ 少 1 道"; the plan the user's, or the
+    // first copy's make-up that a batch's copies follow (balanced).
+    virtual void planShort(int /*copy*/, int /*copies*/, const QStringList & /*cells*/, bool /*balanced*/) {}
     // What a document had to change in the text.
     virtual void documentWarnings(const QStringList & /*warnings*/) {}
     virtual void delivered(const MadeSheet & /*made*/) {}

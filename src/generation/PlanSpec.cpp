@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "generation/PlanSpec.h"
+
+#include "bank/CodeTables.h"
+#include "bank/NumberValue.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace planspec {
+
+namespace {
+
+std::optional<int> difficultyOf(const QString &text) {
+    const QString t = text.trimmed();
+    bool ok = false;
+    const int n = t.toInt(&ok);
+    if (ok)
+        return n >= 0 && n <= 5 ? std::optional<int>(n) : std::nullopt;
+    const qsizetype index = codes::difficultyNames().indexOf(t);
+    return index >= 0 ? std::optional<int>(static_cast<int>(index)) : std::nullopt;
+}
+
+QString topicName(int slot, codes::QuestionMode mode) {
+    if (slot == 0)
+        return codes::unclassifiedName();
+    const QStringList &names =
+        codes::usesOlympiadList(mode) ? codes::olympiadTopicNames() : codes::textbookTopicNames();
+    return names.value(slot - 1);
+}
+
+} // namespace
+
+Result<std::pair<int, int>> difficultyRange(const QString &text) {
+    using Range = Result<std::pair<int, int>>;
+    const QStringList ends = text.split(u'-');
+    const std::optional<int> from = ends.size() <= 2 ? difficultyOf(ends.first()) : std::nullopt;
+    const std::optional<int> to = ends.size() == 2 ? difficultyOf(ends.last()) : from;
+    if (!from || !to || *to < *from)
+        return Range::failure(
+            u"难度“%1”无效，应为 0 到 5（0 = 基础题，或 ★ 到 ★★★★★），或由低到高的范围如 1-3"_s.arg(text));
+    return Range::success({*from, *to});
+}
+
+Result<QList<PlanCell>> parse(const QString &text, codes::QuestionMode mode,
+                              const sectionspec::TopicNames &names) {
+    using Parsed = Result<QList<PlanCell>>;
+    QList<PlanCell> plan;
+    const bool olympiad = codes::usesOlympiadList(mode);
+    for (const QString &raw : text.split(QRegularExpression(u"[,，]"_s), Qt::SkipEmptyParts)) {
+        const QString cellText = raw.trimmed();
+        const QStringList parts = cellText.split(QRegularExpression(u"[:：]"_s));
+        const qsizetype at = parts.value(1).indexOf(u'@');
+        if (parts.size() < 2 || parts.size() > 3 || at < 0)
+            return Parsed::failure(u"“%1”应写成 专题:题量@难度（如 求和:3@1 或 求差:2@1-2）"_s.arg(cellText));
+        PlanCell cell;
+        const QString topic = parts[0].trimmed();
+        bool ok = false;
+        const int slot = topic.toInt(&ok);
+        std::optional<int> found;
+        if (ok)
+            found = slot >= 1 && slot <= codes::TopicSlotCount ? std::optional<int>(slot) : std::nullopt;
+        else if (topic == u"u"_s || topic.toLower() == u"unclassified"_s ||
+                 topic == codes::unclassifiedName())
+            found = 0;
+        else if (names)
+            found = names(topic, olympiad);
+        if (!found)
+            return Parsed::failure(u"“%1”：未知专题“%2”，应为 1 到 40 或%3题型的专题名称"_s.arg(
+                cellText, topic, codes::modeName(mode)));
+        cell.slot = *found;
+        const int count = parts[1].left(at).trimmed().toInt(&ok);
+        if (!ok || count < 1 || count > 100000)
+            return Parsed::failure(u"“%1”：题量应为 1 到 100000 的整数"_s.arg(cellText));
+        cell.count = count;
+        const Result<std::pair<int, int>> range = difficultyRange(parts[1].sliced(at + 1).trimmed());
+        if (!range)
+            return Parsed::failure(u"“%1”：%2"_s.arg(cellText, range.error()));
+        cell.difficultyFrom = range.value().first;
+        cell.difficultyTo = range.value().second;
+        if (parts.size() == 3) {
+            const int points = parts[2].trimmed().toInt(&ok);
+            if (!ok || points < 0 || points > 1000)
+                return Parsed::failure(u"“%1”：分值应为 0 到 1000 的整数"_s.arg(cellText));
+            cell.points = points;
+        }
+        plan.append(cell);
+    }
+    if (plan.isEmpty())
+        return Parsed::failure(u"细目表是空的"_s);
+    return Parsed::success(plan);
+}
+
+QString write(const QList<PlanCell> &plan) {
+    QStringList cells;
+    for (const PlanCell &c : plan) {
+        QString text = (c.slot == 0 ? u"u"_s : QString::number(c.slot)) + u':' + QString::number(c.count) +
+                       u'@' + QString::number(c.difficultyFrom);
+        if (c.difficultyTo != c.difficultyFrom)
+            text += u'-' + QString::number(c.difficultyTo);
+        if (c.points > 0)
+            text += u':' + QString::number(c.points);
+        cells.append(text);
+    }
+    return cells.join(u',');
+}
+
+QString cellName(const PlanCell &cell, codes::QuestionMode mode) {
+    const QStringList &names = codes::difficultyNames();
+    const QString difficulty =
+        cell.difficultyFrom == cell.difficultyTo
+            ? names.value(cell.difficultyFrom)
+            : names.value(cell.difficultyFrom) + u"至"_s + names.value(cell.difficultyTo);
+    return topicName(cell.slot, mode) + u' ' + difficulty;
+}
+
+QList<PlanCell> makeUpOf(const DrawnSheet &sheet, codes::QuestionMode mode) {
+    QList<PlanCell> plan;
+    const bool olympiad = codes::usesOlympiadList(mode);
+    for (const SheetItem &item : sheet.items) {
+        const int slot = codes::slotOfTopicCode(item.topicCode, olympiad);
+        const double value = numberValue(item.difficulty);
+        const int difficulty = value == static_cast<int>(value) && value >= 0 && value <= 5 ? int(value) : 0;
+        auto found = std::find_if(plan.begin(), plan.end(), [&](const PlanCell &c) {
+            return c.slot == slot && c.difficultyFrom == difficulty;
+        });
+        if (found != plan.end())
+            ++found->count;
+        else if (slot >= 0)
+            plan.append(PlanCell{slot, difficulty, difficulty, 1, 0});
+    }
+    return plan;
+}
+
+} // namespace planspec
