@@ -4,6 +4,8 @@
 #include "documents/DeliveryChoice.h"
 #include "download/BankDownload.h"
 #include "editor/EntryValues.h"
+#include "editor/PlanFile.h"
+#include "generation/PlanSpec.h"
 #include "generation/SectionSpec.h"
 #include "support/DocxReader.h"
 #include "support/FullDisk.h"
@@ -41,6 +43,9 @@ private Q_SLOTS:
     void settingsFiles();
     void sectionsParsed_data();
     void sectionsParsed();
+    void plansParsed_data();
+    void plansParsed();
+    void planFileRoundTrip();
 
 private:
     struct Outcome {
@@ -183,6 +188,10 @@ void TestCli::badOptions_data() {
     QTest::newRow("difficulty range downwards")
         << QStringList{u"--difficulty"_s, u"3-1"_s} + out << u"--difficulty"_s;
     QTest::newRow("difficulty word") << QStringList{u"--difficulty"_s, u"难"_s} + out << u"--difficulty"_s;
+    QTest::newRow("plan with --count")
+        << QStringList{u"--plan"_s, u"求和:3@1"_s, u"--count"_s, u"5"_s} + out << u"--plan"_s;
+    QTest::newRow("plan file missing")
+        << QStringList{u"--plan"_s, u"/nowhere/plan.csv"_s} + out << u"无法读取"_s;
     QTest::newRow("points 0") << QStringList{u"--points"_s, u"0"_s} + out << u"--points"_s;
     QTest::newRow("seal line") << QStringList{u"--seal-line"_s, u"left"_s} + out << u"--seal-line"_s;
     QTest::newRow("info line") << QStringList{u"--info-line"_s, u"x"_s} + out << u"--info-line"_s;
@@ -221,6 +230,84 @@ void TestCli::sectionsParsed() {
     const Result<SheetSection> again = sectionspec::parse(written, 3, codes::QuestionMode::Calculation);
     QVERIFY(again.ok());
     QVERIFY(again.value() == section.value());
+}
+
+void TestCli::plansParsed_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("written"); // as the history keeps it; empty: refused, naming the cell
+    QTest::newRow("the issue's example")
+        << u"求和:3@1,求和:2@2,求差:3@1-2,倍数:2@3"_s << u"1:3@1,1:2@2,2:3@1-2,9:2@3"_s;
+    QTest::newRow("names of the difficulties, points, full-width marks")
+        << u"求和：3@基础题，求差:2@★-★★★:5"_s << u"1:3@0,2:2@1-3:5"_s;
+    QTest::newRow("unknown topic") << u"飞行:3@1"_s << QString();
+    QTest::newRow("no difficulty") << u"求和:3"_s << QString();
+    QTest::newRow("range downwards") << u"求和:3@3-1"_s << QString();
+    QTest::newRow("count 0") << u"求和:0@1"_s << QString();
+    QTest::newRow("nothing") << u" , "_s << QString();
+}
+
+void TestCli::plansParsed() {
+    QFETCH(QString, text);
+    QFETCH(QString, written);
+    const Result<QList<PlanCell>> plan =
+        planspec::parse(text, codes::QuestionMode::Calculation, entryvalues::topicSlot);
+    if (written.isEmpty()) {
+        QVERIFY(!plan.ok());
+        QVERIFY(!plan.error().contains(u'\n'));
+        return;
+    }
+    QVERIFY2(plan.ok(), qPrintable(plan.error()));
+    QCOMPARE(planspec::write(plan.value()), written);
+    QCOMPARE(planspec::parse(written, codes::QuestionMode::Calculation).value(), plan.value());
+}
+
+void TestCli::planFileRoundTrip() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"plan.csv"_s);
+    const QList<PlanCell> plan{PlanCell{1, 0, 0, 3, 5}, PlanCell{2, 1, 3, 2, 0}, PlanCell{0, 2, 2, 1, 0}};
+    QVERIFY(planfile::write(path, plan, codes::QuestionMode::Calculation).ok());
+    // What a spreadsheet shows: the names, and the header the reader takes.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY2(text.contains(u"专题,难度,题量,分值\r\n求和,基础题,3,5\r\n求差,1-3,2,\r\n未归类题,★★,1,"_s),
+             qPrintable(text));
+    file.close();
+    const Result<QList<PlanCell>> back = planfile::read(path, codes::QuestionMode::Calculation);
+    QVERIFY2(back.ok(), qPrintable(back.error()));
+    QCOMPARE(back.value(), plan);
+    // A row the reader cannot take is named by its line, and --plan reads the file as well.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("topic,difficulty,count\n求和,1,2\n求和,9,2\n");
+    file.close();
+    const Result<QList<PlanCell>> bad = planfile::read(path, codes::QuestionMode::Calculation);
+    QVERIFY(!bad.ok());
+    QVERIFY2(bad.error().startsWith(u"第3行"_s), qPrintable(bad.error()));
+    const Result<GenerateOptions> options =
+        GenerateOptions::parse({u"--plan"_s, path, u"--output"_s, u"a.docx"_s}, {});
+    QVERIFY(!options.ok());
+    QVERIFY(options.error().startsWith(u"--plan：第3行"_s));
+
+    // Saved over an older plan on a full disk: the older one stays byte for byte, and the reason is said.
+    FullDisk disk(64);
+    if (!disk.available())
+        QSKIP("mounting a small file system needs root");
+    const QString saved = disk.path(u"plan.csv"_s);
+    QVERIFY(planfile::write(saved, {PlanCell{1, 0, 0, 3, 0}}, codes::QuestionMode::Calculation).ok());
+    QFile before(saved);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    before.close();
+    QVERIFY(disk.fill(u"filler"_s, 512));
+    QList<PlanCell> big;
+    for (int i = 0; i < 2000; ++i)
+        big.append(PlanCell{1 + i % 40, 0, 5, 1 + i, 0});
+    const Status failed = planfile::write(saved, big, codes::QuestionMode::Calculation);
+    QVERIFY(!failed.ok());
+    QVERIFY2(failed.error().contains(u"磁盘已满"_s), qPrintable(failed.error()));
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    QCOMPARE(before.readAll(), old);
+    QCOMPARE(disk.entries(), QStringList{u"plan.csv"_s});
 }
 
 void TestCli::badOptions() {

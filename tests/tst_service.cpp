@@ -7,6 +7,7 @@
 #include "support/ScriptedHost.h"
 #include "support/TempBank.h"
 
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <QtTest>
@@ -27,6 +28,8 @@ private Q_SLOTS:
     void batch_data();
     void batch();
     void keyOfAPastSheetRepeatsIt();
+    void copiesOfABatchAreBalanced();
+    void everyCopyFollowsThePlan();
 
 private:
     SheetHistory &history() { return *history_; }
@@ -61,6 +64,10 @@ struct RecordingListener : SheetListener {
         calls.append(u"short %1"_s.arg(drawn));
     }
     void notRecorded(const QString &why) override { calls.append(u"not recorded "_s + why); }
+    void planShort(int copy, int, const QStringList &cells, bool balanced) override {
+        calls.append(
+            u"plan short %1 %2 %3"_s.arg(copy).arg(balanced ? u"balanced"_s : u"asked"_s, cells.join(u'|')));
+    }
     void delivered(const MadeSheet &made) override {
         calls.append(u"delivered %1 %2"_s.arg(made.key ? u"key"_s : u"sheet"_s).arg(made.count));
     }
@@ -195,6 +202,91 @@ void TestService::batch() {
             QCOMPARE(key.filter(QRegularExpression(u"^type 　　（答案：答\\d+）$"_s)).size(), 8);
         }
     }
+}
+
+namespace {
+
+// How many questions of each topic and difficulty a recorded sheet holds.
+QMap<QString, int> makeUp(const RecordedSheet &sheet) {
+    QMap<QString, int> counts;
+    for (qsizetype i = 0; i < sheet.questions.size(); ++i)
+        ++counts[sheet.topicCodes.value(i) + u'@' + sheet.difficulties.value(i)];
+    return counts;
+}
+
+// Topics 1 to 3, difficulties 0 to 4, `each` questions of every pair.
+void writeMixedBank(TempBank &bank, int each) {
+    QStringList lines;
+    for (int topic = 1; topic <= 3; ++topic)
+        for (int difficulty = 0; difficulty <= 4; ++difficulty)
+            for (int n = 0; n < each; ++n)
+                lines.append(u"题%1-%2-%3|1|%1|%2|答"_s.arg(topic).arg(difficulty).arg(n));
+    bank.writeLines(u"tk.txt"_s, lines);
+}
+
+} // namespace
+
+void TestService::copiesOfABatchAreBalanced() {
+    // Enough of every topic and difficulty for four copies of whatever the first one holds.
+    writeMixedBank(*bank_, 20);
+    ScriptedHost host;
+    host.settings().grade = 1;
+    host.settings().quantity = 10;
+    host.settings().copies = 4;
+    SheetOrder order;
+    order.seed = 11;
+    order.output = u"/out/sheet.docx"_s;
+    RecordingOutputs outputs;
+    SheetService service(bank_->dir(), history_.get());
+    RecordingListener listener;
+    QCOMPARE(service.make(host, order, outputs, listener).end, SheetOutcome::End::Made);
+    QList<RecordedSheet> sheets;
+    for (const RecordedSheet &listed : history().list())
+        sheets.insert(0, *history().find(listed.code)); // oldest first
+    QCOMPARE(sheets.size(), 4);
+    // The same count per topic and difficulty on every copy, and no question on two of them.
+    QSet<QString> seen;
+    for (const RecordedSheet &sheet : sheets) {
+        QCOMPARE(makeUp(sheet), makeUp(sheets.first()));
+        for (const QString &q : sheet.questions) {
+            QVERIFY2(!seen.contains(q), qPrintable(q));
+            seen.insert(q);
+        }
+    }
+    QVERIFY2(!listener.calls.join(u'\n').contains(u"plan short"_s), qPrintable(listener.calls.join(u'\n')));
+}
+
+void TestService::everyCopyFollowsThePlan() {
+    writeMixedBank(*bank_, 4);
+    ScriptedHost host;
+    host.settings().grade = 1;
+    host.settings().copies = 3;
+    // Two of topic 1 at one star, three of topic 2 at 基础题 to two stars, two of topic 3 at four stars:
+    // the bank holds four of topic 3 at four stars, so the third copy takes two of them again, the least
+    // recently used: a plan is followed where the bank allows.
+    host.settings().plan = {PlanCell{1, 1, 1, 2, 5}, PlanCell{2, 0, 2, 3, 0}, PlanCell{3, 4, 4, 2, 0}};
+    SheetOrder order;
+    order.seed = 3;
+    order.output = u"/out/sheet.docx"_s;
+    RecordingOutputs outputs;
+    SheetService service(bank_->dir(), history_.get());
+    RecordingListener listener;
+    QCOMPARE(service.make(host, order, outputs, listener).end, SheetOutcome::End::Made);
+    QList<RecordedSheet> sheets;
+    for (const RecordedSheet &listed : history().list())
+        sheets.insert(0, *history().find(listed.code)); // oldest first
+    QCOMPARE(sheets.size(), 3);
+    for (const RecordedSheet &sheet : sheets) {
+        const QMap<QString, int> counts = makeUp(sheet);
+        QCOMPARE(counts.value(u"1@1"_s), 2);
+        int second = 0;
+        for (const QString &d : {u"0"_s, u"1"_s, u"2"_s})
+            second += counts.value(u"2@"_s + d);
+        QCOMPARE(second, 3);
+        QCOMPARE(counts.value(u"3@4"_s), 2); // topic 3's four are used twice over, oldest again
+    }
+    // The key gives the plan's points: five for each question of the first cell.
+    QVERIFY(sheets.first().settings.contains(u"plan=1:2@1:5,2:3@0-2,3:2@4"_s));
 }
 
 void TestService::keyOfAPastSheetRepeatsIt() {
