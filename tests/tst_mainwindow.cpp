@@ -20,11 +20,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStringEncoder>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -118,6 +120,7 @@ private Q_SLOTS:
     void paperChosenInTheDialogIsKept();
     void printChoicesInTheDialogAreKept();
     void sectionsFromTheWindowsChoices();
+    void planSavedFromASheetAndLoaded();
     void topicTipsCountTheBank();
     void shortSheetIsSaid();
     void sheetsAreRecordedAndTheirKeysHadByCode();
@@ -143,6 +146,7 @@ private:
     RecordingTarget *target_ = nullptr;
     QStringList titles_; // the first line of every document delivered
     std::unique_ptr<Form1> form_;
+    QString planFile_; // what the plan's file dialog answers
 };
 
 void TestMainWindow::init() {
@@ -179,6 +183,7 @@ void TestMainWindow::makeForm(std::optional<DownloadSettings> download, const QS
     Form1Services services = testServices();
     services.download = std::move(download);
     services.historyFile = historyFile;
+    services.choosePlanFile = [this](bool) { return planFile_; };
     form_ = std::make_unique<Form1>(services);
 }
 
@@ -995,7 +1000,7 @@ void TestMainWindow::sectionsFromTheWindowsChoices() {
     table->item(0, 2)->setText(u"3"_s);
     QTest::mouseClick(ok, Qt::LeftButton);
     QTRY_VERIFY(form_->findChild<SectionsDialog *>() == nullptr);
-    QCOMPARE(child<QLabel>(u"LabelSections"_s)->text(), u"分 2 道大题，共 5 题，满分 35 分"_s);
+    QCOMPARE(child<QLabel>(u"LabelSections"_s)->text(), u"2 道大题，5 题，35 分"_s);
 
     QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
     const QStringList paragraphs = target_->paragraphs();
@@ -1008,6 +1013,46 @@ void TestMainWindow::sectionsFromTheWindowsChoices() {
     // Numbered through the sheet: the second section goes on from 4.
     const qsizetype second = paragraphs.indexOf(u"二、第二部分（共20分）"_s);
     QVERIFY(paragraphs.at(second + 1).contains(u"4、"_s));
+}
+
+void TestMainWindow::planSavedFromASheetAndLoaded() {
+    QStringList lines;
+    for (int topic = 1; topic <= 2; ++topic)
+        for (int d = 0; d <= 2; ++d)
+            for (int n = 0; n < 5; ++n)
+                lines.append(u"题%1%2%3|1|%1|%2|答"_s.arg(topic).arg(d).arg(n));
+    bank_->writeLines(u"tk.txt"_s, lines);
+    makeForm(std::nullopt);
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
+    child<QLineEdit>(u"Text1"_s)->setText(u"6"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    // The sheet's make-up saved as a plan, then loaded: the next sheet has the same topics and
+    // difficulties, whatever the quantity field says.
+    QTemporaryDir dir;
+    planFile_ = dir.filePath(u"plan.csv"_s);
+    form_->saveLastSheetsPlan();
+    QVERIFY(QFile::exists(planFile_));
+    const auto makeUp = [](const DrawnSheet &sheet) {
+        QMap<QString, int> counts;
+        for (const SheetItem &item : sheet.items)
+            ++counts[QString::number(item.topicCode) + u'@' + item.difficulty];
+        return counts;
+    };
+    const QMap<QString, int> first = makeUp(form_->lastSheet()->sheet);
+    form_->loadPlan();
+    QCOMPARE(child<QLabel>(u"LabelSections"_s)->text().left(6), u"按细目表：%1"_s.arg(first.size()).left(6));
+    child<QLineEdit>(u"Text1"_s)->setText(u"20"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(makeUp(form_->lastSheet()->sheet), first);
+    // A file that is no plan is said, and the plan stays.
+    QFile broken(planFile_);
+    QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("专题,难度,题量\n飞行,1,2\n");
+    broken.close();
+    form_->loadPlan();
+    QVERIFY2(notices_.texts.last().startsWith(u"细目表没有载入：第2行"_s), qPrintable(notices_.texts.last()));
+    form_->clearPlan();
+    QVERIFY(child<QLabel>(u"LabelSections"_s)->text().isEmpty());
 }
 
 void TestMainWindow::paperChosenInTheDialogIsKept() {

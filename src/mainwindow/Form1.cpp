@@ -8,7 +8,9 @@
 #include "bank/NumberValue.h"
 #include "common/SettingsWrite.h"
 #include "documents/DeliveryChoice.h"
+#include "editor/PlanFile.h"
 #include "editor/TopicGrid.h"
+#include "generation/PlanSpec.h"
 #include "generation/PrintChoices.h"
 #include "history/SheetCode.h"
 #include "history/SheetRecord.h"
@@ -23,11 +25,13 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMenu>
 #include <QNetworkAccessManager>
 #include <QResizeEvent>
 #include <QScopeGuard>
@@ -177,6 +181,13 @@ Form1::Form1(Form1Services services, QWidget *parent)
     connect(ui_->Command7, &QPushButton::clicked, this, &Form1::answerKeyByCode);
     connect(ui_->Command8, &QPushButton::clicked, this, &Form1::restoreLastBank);
     connect(ui_->Command9, &QPushButton::clicked, this, &Form1::editSections);
+    connect(ui_->Command10, &QPushButton::clicked, this, &Form1::planMenu);
+    if (!services_.choosePlanFile)
+        services_.choosePlanFile = [this](bool save) {
+            const QString filter = u"细目表 (*.csv)"_s;
+            return save ? QFileDialog::getSaveFileName(this, u"保存细目表"_s, u"细目表.csv"_s, filter)
+                        : QFileDialog::getOpenFileName(this, u"载入细目表"_s, QString(), filter);
+        };
     {
         // The paper and the print choices are kept between runs of the program.
         const QSettings ini(services_.files.settingsFile, QSettings::IniFormat);
@@ -702,6 +713,7 @@ SheetRequest Form1::request() {
             r.difficultyFrom = r.difficultyTo = value / 20;
     }
     r.sections = sections_;
+    r.plan = plan_;
     r.numberPerSection = numberPerSection_;
     r.compactKey = compactKey_;
     return r;
@@ -771,7 +783,57 @@ void Form1::editSections() {
     sectionsDialog_->activateWindow();
 }
 
+void Form1::planMenu() {
+    QMenu menu(this);
+    menu.addAction(u"载入细目表…"_s, this, &Form1::loadPlan);
+    QAction *save = menu.addAction(u"保存本卷的细目表…"_s, this, &Form1::saveLastSheetsPlan);
+    save->setEnabled(lastSheet_.has_value());
+    QAction *clear = menu.addAction(u"不用细目表"_s, this, &Form1::clearPlan);
+    clear->setEnabled(!plan_.isEmpty());
+    menu.exec(ui_->Command10->mapToGlobal(QPoint(0, ui_->Command10->height())));
+}
+
+void Form1::loadPlan() {
+    const QString path = services_.choosePlanFile(false);
+    if (path.isEmpty())
+        return;
+    const Result<QList<PlanCell>> plan = planfile::read(path, mode());
+    if (!plan) {
+        notices_->ShowNotice(u"细目表没有载入：%1"_s.arg(plan.error()), noticeTitle(), 1);
+        return;
+    }
+    plan_ = plan.value();
+    showSections();
+}
+
+void Form1::saveLastSheetsPlan() {
+    if (!lastSheet_)
+        return;
+    const QString path = services_.choosePlanFile(true);
+    if (path.isEmpty())
+        return;
+    // The plan the sheet followed, else what it holds: so many of each topic at each difficulty.
+    const SheetRequest &made = lastSheet_->request;
+    const QList<PlanCell> plan =
+        made.plan.isEmpty() ? planspec::makeUpOf(lastSheet_->sheet, made.mode) : made.plan;
+    const Status saved = planfile::write(path, plan, made.mode);
+    if (!saved)
+        notices_->ShowNotice(u"细目表没有保存：%1"_s.arg(saved.error()), noticeTitle(), 1);
+}
+
+void Form1::clearPlan() {
+    plan_.clear();
+    showSections();
+}
+
 void Form1::showSections() {
+    if (!plan_.isEmpty()) {
+        int questions = 0;
+        for (const PlanCell &c : plan_)
+            questions += c.count;
+        ui_->LabelSections->setText(u"按细目表：%1 格，%2 题"_s.arg(plan_.size()).arg(questions));
+        return;
+    }
     if (sections_.isEmpty()) {
         ui_->LabelSections->clear();
         return;
@@ -781,9 +843,9 @@ void Form1::showSections() {
         questions += s.quantity;
         points += s.sectionPoints(s.quantity);
     }
-    QString text = u"分 %1 道大题，共 %2 题"_s.arg(sections_.size()).arg(questions);
+    QString text = u"%1 道大题，%2 题"_s.arg(sections_.size()).arg(questions);
     if (points > 0)
-        text += u"，满分 %1 分"_s.arg(points);
+        text += u"，%1 分"_s.arg(points);
     ui_->LabelSections->setText(text);
 }
 

@@ -45,6 +45,9 @@ struct Form1Services {
     UserFiles files;                          // default: UserFiles::locate (bank, tessaly.ini, history)
     std::optional<DownloadSettings> download; // default: from tessaly.ini and the environment
     QString historyFile;                      // default: SheetHistory::defaultPath
+    // The file to load (save: false) or save a plan in; empty when the user cancelled. Default: a
+    // file dialog.
+    std::function<QString(bool save)> choosePlanFile;
 };
 
 // The main window: every setting of a worksheet, the topic boxes by grade and mode, the progress display
@@ -74,9 +77,13 @@ public:
     void answerKeyOfLastSheet(); // Command5 "本卷答案"
     void pageSettings();         // Command6 "纸张…"
     void editSections();         // Command9 "大题…"
-    void showSections();         // LabelSections: what the sections make
-    void answerKeyByCode();      // Command7 "按卷号…"
-    void restoreLastBank();      // Command8 "恢复上次题库"
+    void planMenu();             // Command10 "细目表…": load, save the last sheet's, or clear
+    void loadPlan();
+    void saveLastSheetsPlan();
+    void clearPlan();
+    void showSections();    // LabelSections: what the sections make
+    void answerKeyByCode(); // Command7 "按卷号…"
+    void restoreLastBank(); // Command8 "恢复上次题库"
     // The settings of the controls, as a sheet's record keeps them.
     SheetRequest request() override;
     // The last sheet made, for its key.
@@ -178,5 +185,6 @@ private:
     // The sheet's sections from the 大题… dialog; empty: one list of the window's choice.
     QList<SheetSection> sections_;
     bool numberPerSection_ = false;
+    QList<PlanCell> plan_; // the 细目表 every sheet follows; empty: none
     QPointer<SectionsDialog> sectionsDialog_;
 };
