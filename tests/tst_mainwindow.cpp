@@ -90,6 +90,7 @@ private Q_SLOTS:
     void olympiadCaptions();
     void difficultyEcho_data();
     void difficultyEcho();
+    void difficultyMovesBothWays();
     void difficultyByMouseKeysAndWheel();
     void progressTicks();
     void stopClickDuringARun();
@@ -458,6 +459,32 @@ void TestMainWindow::difficultyEcho_data() {
     QTest::newRow("0") << 0 << 0 << u"你选择的是[基础]题！"_s;
     QTest::newRow("1") << 1 << 20 << u"你选择的是[★]题！"_s;
     QTest::newRow("100") << 100 << 100 << u"你选择的是[★★★★★]题！"_s;
+}
+
+void TestMainWindow::difficultyMovesBothWays() {
+    auto *slider = child<MyValue>(u"MyValue1"_s);
+    slider->setValue(100);
+    QCOMPARE(slider->Value(), 100);
+    // The wheel: a notch down from 100 goes to the step below, and on down; a notch up, back up.
+    const auto wheel = [slider](int delta) {
+        const QPointF at(slider->width() / 2.0, slider->height() / 2.0);
+        QWheelEvent event(at, slider->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(slider, &event);
+    };
+    wheel(-120);
+    QCOMPARE(slider->Value(), 80);
+    wheel(-120);
+    QCOMPARE(slider->Value(), 60);
+    wheel(120);
+    QCOMPARE(slider->Value(), 80);
+    // The keys, the same.
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Left);
+    QCOMPARE(slider->Value(), 60);
+    QTest::keyClick(slider, Qt::Key_Right);
+    QCOMPARE(slider->Value(), 80);
+    QCOMPARE(child<QLabel>(u"Label11"_s)->text(), u"你选择的是[★★★★]题！"_s);
 }
 
 void TestMainWindow::difficultyEcho() {

@@ -157,6 +157,7 @@ Form1::Form1(Form1Services services, QWidget *parent)
     QResizeEvent sized(ui_->MyValue1->size(), QSize());
     QCoreApplication::sendEvent(ui_->MyValue1, &sized);
     ui_->MyValue1->setAttribute(Qt::WA_PendingResizeEvent, false);
+    difficultyBefore_ = ui_->MyValue1->Value();
     connect(ui_->MyValue1, &MyValue::Change, this, &Form1::difficultyEcho);
     connect(ui_->Combo2, &QComboBox::currentIndexChanged, this, &Form1::ApplyGradeTopics);
     connect(ui_->Check44, &QCheckBox::stateChanged, this, &Form1::SelectAllTopics);
@@ -361,13 +362,12 @@ void Form1::settingsCheck() {
 
 void Form1::difficultyEcho() {
     int value = ui_->MyValue1->Value();
-    const int snapped = value < 1     ? 0
-                        : value < 21  ? 20
-                        : value < 41  ? 40
-                        : value < 61  ? 60
-                        : value < 81  ? 80
-                        : value < 101 ? 100
-                                      : value;
+    // To a step of 20 in the direction of the move: a wheel notch or a key down from 100 (97) goes to
+    // 80, not back up to 100.
+    const int snapped = value < 0 || value > 100    ? value
+                        : value < difficultyBefore_ ? value / 20 * 20
+                                                    : (value + 19) / 20 * 20;
+    difficultyBefore_ = snapped;
     if (snapped != value) {
         value = snapped;
         ui_->MyValue1->setValue(snapped); // raises Change again; that pass finds the value on a step

@@ -185,6 +185,7 @@ private:
     // The sheet's sections from the 大题… dialog; empty: one list of the window's choice.
     QList<SheetSection> sections_;
     bool numberPerSection_ = false;
-    QList<PlanCell> plan_; // the 细目表 every sheet follows; empty: none
+    QList<PlanCell> plan_;     // the 细目表 every sheet follows; empty: none
+    int difficultyBefore_ = 0; // the control's last step, to snap in the direction of a move
     QPointer<SectionsDialog> sectionsDialog_;
 };
