@@ -254,6 +254,9 @@ void TestService::copiesOfABatchAreBalanced() {
         }
     }
     QVERIFY2(!listener.calls.join(u'\n').contains(u"plan short"_s), qPrintable(listener.calls.join(u'\n')));
+    // One load of the bank for the batch: the grade read for each of its 300 lines once, and at the
+    // start of each of the four copies, to see that it stayed.
+    QCOMPARE(host.gradeReads, 300 + 4);
 }
 
 void TestService::everyCopyFollowsThePlan() {

@@ -40,16 +40,26 @@ quint64 SelectionRun::avoidKey(QStringView question) {
     return textnormal::spacelessKey(question);
 }
 
-void SelectionRun::filter(SheetHost &host) {
+void SelectionRun::filter(SheetHost &host, const std::vector<const QuestionRecord *> *only) {
     candidates_.clear();
-    for (const QuestionRecord &record : bank_.records()) {
+    const auto consider = [&](const QuestionRecord &record) {
         host.yield();
         if (host.stopRequested())
-            break;
+            return false;
         // A question already on the sheet (an earlier section or cell) is no candidate for the rest.
         if (TopicFilter::passes(host, record.topic) && difficultyPasses(record) &&
             (drawnTexts_.isEmpty() || !drawnTexts_.contains(record.questionText)))
             candidates_.push_back(Candidate{&record, record.topic});
+        return true;
+    };
+    if (only) {
+        for (const QuestionRecord *record : *only)
+            if (!consider(*record))
+                break;
+    } else {
+        for (const QuestionRecord &record : bank_.records())
+            if (!consider(record))
+                break;
     }
     if (avoid_.isEmpty())
         return;
@@ -58,7 +68,7 @@ void SelectionRun::filter(SheetHost &host) {
     CandidateList fresh;
     std::vector<std::pair<qint64, Candidate>> used;
     for (const Candidate &c : candidates_) {
-        const auto last = avoid_.constFind(avoidKey(c.record->questionText));
+        const auto last = avoid_.constFind(keyOf(*c.record));
         if (last == avoid_.cend())
             fresh.push_back(c);
         else
@@ -132,7 +142,16 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
     freshness_ = Freshness{};
     drawnTexts_.clear();
     DrawnSheet sheet;
-    report_ = BankLoader::load(host, bankDir_, bank_);
+    // The copies of a batch draw from one load of the bank, as long as the grade stays.
+    const int grade = host.gradePosition();
+    if (!keepBank_ || !bankLoaded_ || grade != loadedGrade_) {
+        report_ = BankLoader::load(host, bankDir_, bank_);
+        byTopicMade_ = false;
+        keys_.clear();
+        keyMade_.clear();
+        bankLoaded_ = !host.stopRequested();
+        loadedGrade_ = grade;
+    }
     random_.seed(seed_ ? *seed_ : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()));
     const SheetRequest request = host.request();
     const QList<SheetSection> &sections = request.sections;
@@ -157,7 +176,12 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
             difficultyTo_ = cell.difficultyTo;
             SectionHost partHost(host, part);
             const qsizetype before = sheet.items.size();
-            filter(partHost);
+            // A cell looks at the records of its topic only: a batch of forty copies by a plan of ten
+            // cells would otherwise go through the whole bank four hundred times.
+            const int code = cell.slot == 0
+                                 ? codes::unclassifiedCode(codes::usesOlympiadList(request.mode))
+                                 : codes::topicCode(cell.slot, codes::usesOlympiadList(request.mode));
+            filter(partHost, &recordsOfTopic(code));
             draw(partHost, sheet, 0);
             for (qsizetype i = before; i < sheet.items.size(); ++i)
                 sheet.items[i].cell = k;
@@ -196,7 +220,38 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
     return sheet;
 }
 
+quint64 SelectionRun::keyOf(const QuestionRecord &record) {
+    // Each record's key made once a load: the copies of a batch look the same records up again.
+    const auto index = static_cast<std::size_t>(&record - bank_.records().data());
+    if (keys_.size() != bank_.records().size()) {
+        keys_.assign(bank_.records().size(), 0);
+        keyMade_.assign(bank_.records().size(), 0);
+    }
+    if (!keyMade_[index]) {
+        keys_[index] = avoidKey(record.questionText);
+        keyMade_[index] = 1;
+    }
+    return keys_[index];
+}
+
+const std::vector<const QuestionRecord *> &SelectionRun::recordsOfTopic(int code) {
+    if (!byTopicMade_) {
+        byTopic_.clear();
+        for (const QuestionRecord &record : bank_.records())
+            byTopic_[record.topic].push_back(&record);
+        byTopicMade_ = true;
+    }
+    static const std::vector<const QuestionRecord *> none;
+    const auto found = byTopic_.constFind(code);
+    return found == byTopic_.cend() ? none : *found;
+}
+
 void SelectionRun::release() {
+    keys_ = {};
+    keyMade_ = {};
+    byTopicMade_ = false;
+    byTopic_.clear();
+    bankLoaded_ = false;
     drawnTexts_.clear();
     bank_ = QuestionBank();
     candidates_ = CandidateList();

@@ -37,6 +37,10 @@ public:
     // The cells of the last sheet's plan that fell short: each cell's index and how many it lacked.
     const QList<std::pair<int, int>> &shortCells() const { return shortCells_; }
 
+    // Keeps the loaded bank for the next select() while the grade stays (the copies of a batch), until
+    // release().
+    void keepBankBetweenSheets(bool keep) { keepBank_ = keep; }
+
     // Frees the bank and the candidates of the last run.
     void release();
 
@@ -58,7 +62,12 @@ public:
     qsizetype drawCount() const { return draws_; }
 
 private:
-    void filter(SheetHost &host);
+    // The candidates among all the bank's records, or among `only`.
+    void filter(SheetHost &host, const std::vector<const QuestionRecord *> *only = nullptr);
+    // The bank's records of one topic code, indexed once a load.
+    const std::vector<const QuestionRecord *> &recordsOfTopic(int code);
+    // The record's avoidKey, made once a load.
+    quint64 keyOf(const QuestionRecord &record);
     bool difficultyPasses(const QuestionRecord &record) const;
     // Appends the host's quantity of items, marked as of this section.
     void draw(SheetHost &host, DrawnSheet &sheet, int section);
@@ -76,6 +85,12 @@ private:
     int difficultyFrom_ = -1, difficultyTo_ = -1; // the request's, read once a sheet
     QList<PlanCell> planOverride_;
     bool reuseWhenShort_ = true;
+    bool keepBank_ = false, bankLoaded_ = false;
+    QHash<int, std::vector<const QuestionRecord *>> byTopic_;
+    bool byTopicMade_ = false;
+    std::vector<quint64> keys_; // by record index, where keyMade_ says so
+    std::vector<char> keyMade_;
+    int loadedGrade_ = -1;
     int fillTo_ = 0;
     QList<std::pair<int, int>> shortCells_;
 };

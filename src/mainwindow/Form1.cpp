@@ -362,11 +362,12 @@ void Form1::settingsCheck() {
 
 void Form1::difficultyEcho() {
     int value = ui_->MyValue1->Value();
-    // To a step of 20 in the direction of the move: a wheel notch or a key down from 100 (97) goes to
-    // 80, not back up to 100.
-    const int snapped = value < 0 || value > 100    ? value
-                        : value < difficultyBefore_ ? value / 20 * 20
-                                                    : (value + 19) / 20 * 20;
+    // To a step of 20, upwards as the original did; but a move down of less than a step (a wheel notch
+    // or a key from 100 gives 97) goes to the step below, or it would only ever come back up.
+    const bool smallStepDown = value < difficultyBefore_ && difficultyBefore_ - value < 20;
+    const int snapped = value < 0 || value > 100 ? value
+                        : smallStepDown          ? value / 20 * 20
+                                                 : (value + 19) / 20 * 20;
     difficultyBefore_ = snapped;
     if (snapped != value) {
         value = snapped;

@@ -99,7 +99,11 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
     // runs short of a cell.
     const bool balanced = copies > 1 && asked.plan.isEmpty() && asked.sections.isEmpty();
     QList<PlanCell> firstMakeUp;
-    const auto unbalance = qScopeGuard([this] { run_.setPlan({}, 0); });
+    const auto unbalance = qScopeGuard([this] {
+        run_.setPlan({}, 0);
+        run_.keepBankBetweenSheets(false);
+    });
+    run_.keepBankBetweenSheets(copies > 1);
 
     for (int copy = 1; copy <= copies; ++copy) {
         listener.copyStarted(copy, copies);
