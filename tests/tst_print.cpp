@@ -201,9 +201,15 @@ QStringList layoutFaults(const QList<PdfPage> &pages, const Layout &layout) {
         const QRegularExpressionMatch start = questionStart.match(text);
         // A section's heading: a block of its own, after which the numbers may start again from 1.
         const bool heading = sectionStart.match(text).hasMatch();
-        const bool opens =
-            heading || (start.hasMatch() && (start.captured(2).toInt() == number + 1 ||
-                                             (afterHeading && start.captured(2).toInt() == 1)));
+        // A number parted from its mark at a column too narrow for both: "[★★]1" above, "5、" here.
+        QString digits = start.captured(2);
+        if (start.hasMatch() && start.captured(1).isEmpty() && i > 0 && lines[i - 1].page == line.page &&
+            lines[i - 1].column == line.column)
+            if (const auto above = splitMark.match(lines[i - 1].text); above.hasMatch())
+                digits = above.captured().mid(1) + digits;
+        const int startNumber = digits.toInt();
+        const bool opens = heading || (start.hasMatch() &&
+                                       (startNumber == number + 1 || (afterHeading && startNumber == 1)));
         if (!columnTop.count(key) && (number != 0 || opens)) {
             columnTop[key] = line.box.top();
             // The column before ended with a question that began at its top: what spills here is its.
@@ -214,10 +220,15 @@ QStringList layoutFaults(const QList<PdfPage> &pages, const Layout &layout) {
         if (opens) {
             // A question that begins at the top of its column and still goes on is taller than a
             // column: nothing could keep it whole.
-            tallerThanAColumn = !heading && line.box.top() <= columnTop[key] + 1;
+            // (Its first line may be its mark alone, where mark and number are wider than the column.)
+            const bool markAbove = i > 0 && lines[i - 1].page == line.page &&
+                                   lines[i - 1].column == line.column &&
+                                   splitMark.match(lines[i - 1].text).hasMatch();
+            const double top = markAbove ? lines[i - 1].box.top() : line.box.top();
+            tallerThanAColumn = !heading && top <= columnTop[key] + 1;
             afterHeading = heading;
             if (!heading)
-                number = start.captured(2).toInt();
+                number = startNumber;
             else if (number == 0)
                 number = -1; // questions follow: every line from here belongs to a block
             questionPage = line.page;
