@@ -149,6 +149,7 @@ QStringList layoutFaults(const QList<PdfPage> &pages, const Layout &layout) {
     QStringList faults;
     static const QRegularExpression questionStart(u"^(\\[★+\\])?(\\d+)、"_s);
     static const QRegularExpression splitMark(u"\\][0-9]*$"_s);
+    static const QRegularExpression markAlone(u"^\\[★+\\][0-9]*$"_s);
     static const QRegularExpression code(u"卷号 ?[0-9A-Z]{4}-[0-9A-Z]{2}"_s);
     const double lineHeight = std::max(layout.lineSpacing, layout.size * 1.6);
     const int last = int(pages.size()) - 1;
@@ -233,7 +234,8 @@ QStringList layoutFaults(const QList<PdfPage> &pages, const Layout &layout) {
                 number = -1; // questions follow: every line from here belongs to a block
             questionPage = line.page;
             questionColumn = line.column;
-        } else if (number != 0 && (line.page != questionPage || line.column != questionColumn)) {
+        } else if (number != 0 && (line.page != questionPage || line.column != questionColumn) &&
+                   !markAlone.match(text).hasMatch()) { // a mark alone belongs to the question below it
             if (tallerThanAColumn)
                 continued.insert(key);
             else
