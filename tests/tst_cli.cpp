@@ -5,8 +5,8 @@
 #include "download/BankDownload.h"
 #include "editor/EntryValues.h"
 #include "editor/PlanFile.h"
-#include "generation/PlanSpec.h"
-#include "generation/SectionSpec.h"
+#include "generation/PlanText.h"
+#include "generation/SectionText.h"
 #include "support/DocxReader.h"
 #include "support/FullDisk.h"
 
@@ -206,7 +206,7 @@ void TestCli::badOptions_data() {
 }
 
 void TestCli::sectionsParsed_data() {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("written"); // as the history keeps it
     QTest::newRow("topics by number and name, points, title")
         << u"topics=1,求差;count=8;points=5;title=求和与求差"_s
@@ -220,14 +220,14 @@ void TestCli::sectionsParsed_data() {
 }
 
 void TestCli::sectionsParsed() {
-    QFETCH(QString, spec);
+    QFETCH(QString, text);
     QFETCH(QString, written);
     const Result<SheetSection> section =
-        sectionspec::parse(spec, 3, codes::QuestionMode::Calculation, entryvalues::topicSlot);
+        sectiontext::parse(text, 3, codes::QuestionMode::Calculation, entryvalues::topicSlot);
     QVERIFY2(section.ok(), qPrintable(section.error()));
-    QCOMPARE(sectionspec::write(section.value()), written);
+    QCOMPARE(sectiontext::write(section.value()), written);
     // What the history keeps reads back to the same section.
-    const Result<SheetSection> again = sectionspec::parse(written, 3, codes::QuestionMode::Calculation);
+    const Result<SheetSection> again = sectiontext::parse(written, 3, codes::QuestionMode::Calculation);
     QVERIFY(again.ok());
     QVERIFY(again.value() == section.value());
 }
@@ -235,7 +235,7 @@ void TestCli::sectionsParsed() {
 void TestCli::plansParsed_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("written"); // as the history keeps it; empty: refused, naming the cell
-    QTest::newRow("the issue's example")
+    QTest::newRow("four cells, topics by name")
         << u"求和:3@1,求和:2@2,求差:3@1-2,倍数:2@3"_s << u"1:3@1,1:2@2,2:3@1-2,9:2@3"_s;
     QTest::newRow("names of the difficulties, points, full-width marks")
         << u"求和：3@基础题，求差:2@★-★★★:5"_s << u"1:3@0,2:2@1-3:5"_s;
@@ -250,15 +250,15 @@ void TestCli::plansParsed() {
     QFETCH(QString, text);
     QFETCH(QString, written);
     const Result<QList<PlanCell>> plan =
-        planspec::parse(text, codes::QuestionMode::Calculation, entryvalues::topicSlot);
+        plantext::parse(text, codes::QuestionMode::Calculation, entryvalues::topicSlot);
     if (written.isEmpty()) {
         QVERIFY(!plan.ok());
         QVERIFY(!plan.error().contains(u'\n'));
         return;
     }
     QVERIFY2(plan.ok(), qPrintable(plan.error()));
-    QCOMPARE(planspec::write(plan.value()), written);
-    QCOMPARE(planspec::parse(written, codes::QuestionMode::Calculation).value(), plan.value());
+    QCOMPARE(plantext::write(plan.value()), written);
+    QCOMPARE(plantext::parse(written, codes::QuestionMode::Calculation).value(), plan.value());
 }
 
 void TestCli::planFileRoundTrip() {

@@ -5,9 +5,9 @@
 #include "editor/EntryValues.h"
 #include "editor/PlanFile.h"
 #include "generation/PageLayout.h"
-#include "generation/PlanSpec.h"
+#include "generation/PlanText.h"
 #include "generation/PrintChoices.h"
-#include "generation/SectionSpec.h"
+#include "generation/SectionText.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -69,7 +69,7 @@ const QList<QCommandLineOption> &allOptions() {
                u"一道大题（可给多次，按给出的顺序为 "
                u"一、二、三……）：\"topics=1,2;count=8;points=5;title=求和与求差\"，"
                u"另可有 mode=题型、total=本大题总分；未给的取 --mode、该范围的专题与 10 道"_s,
-               u"SPEC"_s),
+               u"SECTION"_s),
         option(u"plan"_s,
                u"双向细目表：\"求和:3@1,求和:2@2,求差:3@1-2,倍数:2@3\"（专题:题量@难度，可加 :分值），或 CSV "
                u"文件"
@@ -302,9 +302,9 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     if (points.value())
         o.settings.points = *points.value();
     o.settings.compactKey = parser.isSet(u"compact-key"_s);
-    for (const QString &spec : parser.values(u"section"_s)) {
+    for (const QString &text : parser.values(u"section"_s)) {
         const Result<SheetSection> section =
-            sectionspec::parse(spec, o.settings.grade, o.settings.mode, entryvalues::topicSlot);
+            sectiontext::parse(text, o.settings.grade, o.settings.mode, entryvalues::topicSlot);
         if (!section)
             return Parsed::failure(section.error());
         o.settings.sections.append(section.value());
@@ -314,7 +314,7 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         const Result<QList<PlanCell>> cells =
             plan.endsWith(u".csv"_s, Qt::CaseInsensitive)
                 ? planfile::read(plan, o.settings.mode)
-                : planspec::parse(plan, o.settings.mode, entryvalues::topicSlot);
+                : plantext::parse(plan, o.settings.mode, entryvalues::topicSlot);
         if (!cells)
             return Parsed::failure(u"--plan："_s + cells.error());
         if (!o.settings.sections.isEmpty() || parser.isSet(u"topics"_s) || parser.isSet(u"count"_s))

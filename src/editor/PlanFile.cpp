@@ -5,7 +5,7 @@
 #include "common/AtomicFile.h"
 #include "editor/CsvRows.h"
 #include "editor/EntryValues.h"
-#include "generation/PlanSpec.h"
+#include "generation/PlanText.h"
 
 #include <QFile>
 
@@ -64,7 +64,7 @@ Result<QList<PlanCell>> parse(const QByteArray &bytes, codes::QuestionMode mode)
             return bad(u"专题“%1”无效，应为 1 到 40、%2题型的专题名称或 未归类题"_s.arg(
                 value(Topic), codes::modeName(mode)));
         cell.slot = *slot;
-        const Result<std::pair<int, int>> range = planspec::difficultyRange(value(Difficulty));
+        const Result<std::pair<int, int>> range = plantext::difficultyRange(value(Difficulty));
         if (!range)
             return bad(range.error());
         cell.difficultyFrom = range.value().first;
@@ -90,7 +90,7 @@ Status write(const QString &path, const QList<PlanCell> &plan, codes::QuestionMo
     QByteArray bytes = "\xEF\xBB\xBF" + csvrows::line({u"专题"_s, u"难度"_s, u"题量"_s, u"分值"_s});
     const QStringList &difficulties = codes::difficultyNames();
     for (const PlanCell &c : plan) {
-        const QString name = planspec::cellName(c, mode).section(u' ', 0, 0);
+        const QString name = plantext::cellName(c, mode).section(u' ', 0, 0);
         const QString difficulty = c.difficultyFrom == c.difficultyTo
                                        ? difficulties.value(c.difficultyFrom)
                                        : u"%1-%2"_s.arg(c.difficultyFrom).arg(c.difficultyTo);

@@ -24,7 +24,7 @@ struct SheetLayout {
     // answer line "答：____".
     enum class WorkingSpace { Blank, Ruled, AnswerLine };
     WorkingSpace workingSpace = WorkingSpace::Blank;
-    // The line under the title: the original's 姓名/座号/情况, or 姓名/班级/学号/得分.
+    // The line under the title: the usual 姓名/座号/情况, or a school's 姓名/班级/学号/得分.
     enum class InfoLine { Original, School };
     InfoLine infoLine = InfoLine::Original;
     QString titleLine;        // the teacher's own line above the title (school, class, unit); empty: none

@@ -2,9 +2,9 @@
 #include "history/SheetRecord.h"
 
 #include "bank/CodeTables.h"
-#include "generation/PlanSpec.h"
+#include "generation/PlanText.h"
 #include "generation/PrintChoices.h"
-#include "generation/SectionSpec.h"
+#include "generation/SectionText.h"
 
 #include <QMap>
 
@@ -14,13 +14,13 @@ namespace sheetrecord {
 
 namespace {
 
-// The sections' specs, in order, from the settings lines.
-QStringList sectionSpecs(const QString &settings) {
-    QStringList specs;
+// The sections' texts, in order, from the settings lines.
+QStringList sectionTexts(const QString &settings) {
+    QStringList texts;
     for (const QString &line : settings.split(u'\n'))
         if (line.startsWith(u"section="_s))
-            specs.append(line.sliced(8));
-    return specs;
+            texts.append(line.sliced(8));
+    return texts;
 }
 
 } // namespace
@@ -58,7 +58,7 @@ RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, co
             extra.append(chosen[i].first.section(u'/', 1) + u'=' + chosen[i].second.toString());
     if (!request.sections.isEmpty()) {
         for (const SheetSection &section : request.sections)
-            extra.append(u"section="_s + sectionspec::write(section));
+            extra.append(u"section="_s + sectiontext::write(section));
         QStringList counts;
         QList<int> perSection(request.sections.size(), 0);
         for (const SheetItem &item : drawn.items)
@@ -72,7 +72,7 @@ RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, co
     if (request.points > 0)
         extra.append(u"points="_s + QString::number(request.points));
     if (!request.plan.isEmpty()) {
-        extra.append(u"plan="_s + planspec::write(request.plan));
+        extra.append(u"plan="_s + plantext::write(request.plan));
         QStringList cells;
         for (const SheetItem &item : drawn.items)
             cells.append(QString::number(item.cell));
@@ -128,10 +128,10 @@ SheetRequest requestOf(const RecordedSheet &sheet) {
     }
     r.numberPerSection = values.value(u"numberPerSection"_s) == u"1"_s;
     if (values.contains(u"plan"_s))
-        if (const Result<QList<PlanCell>> plan = planspec::parse(values.value(u"plan"_s), r.mode); plan)
+        if (const Result<QList<PlanCell>> plan = plantext::parse(values.value(u"plan"_s), r.mode); plan)
             r.plan = plan.value();
-    for (const QString &spec : sectionSpecs(sheet.settings)) {
-        const Result<SheetSection> section = sectionspec::parse(spec, r.grade, r.mode);
+    for (const QString &text : sectionTexts(sheet.settings)) {
+        const Result<SheetSection> section = sectiontext::parse(text, r.grade, r.mode);
         if (section)
             r.sections.append(section.value());
     }

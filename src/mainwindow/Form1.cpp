@@ -10,7 +10,7 @@
 #include "documents/DeliveryChoice.h"
 #include "editor/PlanFile.h"
 #include "editor/TopicGrid.h"
-#include "generation/PlanSpec.h"
+#include "generation/PlanText.h"
 #include "generation/PrintChoices.h"
 #include "history/SheetCode.h"
 #include "history/SheetRecord.h"
@@ -362,7 +362,7 @@ void Form1::settingsCheck() {
 
 void Form1::difficultyEcho() {
     int value = ui_->MyValue1->Value();
-    // To a step of 20, upwards as the original did; but a move down of less than a step (a wheel notch
+    // To a step of 20, upwards as it always has; but a move down of less than a step (a wheel notch
     // or a key from 100 gives 97) goes to the step below, or it would only ever come back up.
     const bool smallStepDown = value < difficultyBefore_ && difficultyBefore_ - value < 20;
     const int snapped = value < 0 || value > 100 ? value
@@ -816,7 +816,7 @@ void Form1::saveLastSheetsPlan() {
     // The plan the sheet followed, else what it holds: so many of each topic at each difficulty.
     const SheetRequest &made = lastSheet_->request;
     const QList<PlanCell> plan =
-        made.plan.isEmpty() ? planspec::makeUpOf(lastSheet_->sheet, made.mode) : made.plan;
+        made.plan.isEmpty() ? plantext::makeUpOf(lastSheet_->sheet, made.mode) : made.plan;
     const Status saved = planfile::write(path, plan, made.mode);
     if (!saved)
         notices_->ShowNotice(u"细目表没有保存：%1"_s.arg(saved.error()), noticeTitle(), 1);

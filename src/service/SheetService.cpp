@@ -2,7 +2,7 @@
 #include "service/SheetService.h"
 
 #include "generation/DocumentWriter.h"
-#include "generation/PlanSpec.h"
+#include "generation/PlanText.h"
 #include "history/SheetRecord.h"
 
 #include <QDateTime>
@@ -127,7 +127,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         // What the writer and the record take: the choices as they stand once the draw is done.
         SheetRequest request = host.request();
         if (balanced && copy == 1)
-            firstMakeUp = planspec::makeUpOf(sheet, request.mode);
+            firstMakeUp = plantext::makeUpOf(sheet, request.mode);
         if (balanced && copy > 1)
             request.plan = firstMakeUp;
         if (!run_.shortCells().isEmpty() && !stopped) {
@@ -136,7 +136,7 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
             for (const auto &[k, missing] : run_.shortCells())
                 if (k < plan.size())
                     cells.append(
-                        u"%1 少 %2 道"_s.arg(planspec::cellName(plan[k], request.mode)).arg(missing));
+                        u"%1 少 %2 道"_s.arg(plantext::cellName(plan[k], request.mode)).arg(missing));
             listener.planShort(copy, copies, cells, balanced);
         }
         const qsizetype count = sheet.items.size();

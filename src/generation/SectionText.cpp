@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "generation/SectionSpec.h"
+#include "generation/SectionText.h"
 
 #include "bank/CodeTables.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace sectionspec {
+namespace sectiontext {
 
 namespace {
 
@@ -22,13 +22,13 @@ Result<int> number(const QString &key, const QString &value, int low, int high) 
 
 } // namespace
 
-Result<SheetSection> parse(const QString &spec, int grade, codes::QuestionMode mode,
+Result<SheetSection> parse(const QString &text, int grade, codes::QuestionMode mode,
                            const TopicNames &names) {
     SheetSection section;
     section.mode = mode;
     QString topics;
     bool topicsGiven = false;
-    for (const QString &part : spec.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString &part : text.split(u';', Qt::SkipEmptyParts)) {
         const qsizetype equals = part.indexOf(u'=');
         const QString key = part.left(equals).trimmed().toLower();
         const QString value = equals < 0 ? QString() : part.sliced(equals + 1).trimmed();
@@ -111,4 +111,4 @@ QString write(const SheetSection &section) {
     return parts.join(u';');
 }
 
-} // namespace sectionspec
+} // namespace sectiontext

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "generation/PlanSpec.h"
+#include "generation/PlanText.h"
 
 #include "bank/CodeTables.h"
 #include "bank/NumberValue.h"
@@ -9,7 +9,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace planspec {
+namespace plantext {
 
 namespace {
 
@@ -45,7 +45,7 @@ Result<std::pair<int, int>> difficultyRange(const QString &text) {
 }
 
 Result<QList<PlanCell>> parse(const QString &text, codes::QuestionMode mode,
-                              const sectionspec::TopicNames &names) {
+                              const sectiontext::TopicNames &names) {
     using Parsed = Result<QList<PlanCell>>;
     QList<PlanCell> plan;
     const bool olympiad = codes::usesOlympiadList(mode);
@@ -134,4 +134,4 @@ QList<PlanCell> makeUpOf(const DrawnSheet &sheet, codes::QuestionMode mode) {
     return plan;
 }
 
-} // namespace planspec
+} // namespace plantext

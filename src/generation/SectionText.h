@@ -11,14 +11,14 @@
 // One --section of `tessaly generate`: "topics=1,2;count=8;points=5;title=…", with mode= and total=
 // too. What it leaves out comes from the sheet's own options (the mode, the grade's topics) and a
 // count of ten.
-namespace sectionspec {
+namespace sectiontext {
 
 // A topic's box by its name in the mode's list (olympiad or not); the command line reads names, the
 // history only box numbers.
 using TopicNames = std::function<std::optional<int>(const QString &name, bool olympiad)>;
-Result<SheetSection> parse(const QString &spec, int grade, codes::QuestionMode mode,
+Result<SheetSection> parse(const QString &text, int grade, codes::QuestionMode mode,
                            const TopicNames &names = {});
-// The spec that parses back to the section (topics as box numbers, u for 未归类题).
+// The text that parses back to the section (topics as box numbers, u for 未归类题).
 QString write(const SheetSection &section);
 
-} // namespace sectionspec
+} // namespace sectiontext
