@@ -34,6 +34,9 @@ private Q_SLOTS:
 private:
     SheetHistory &history() { return *history_; }
     SheetOutcome make(ScriptedHost &host, RecordingOutputs &outputs, const SheetOrder &order = {});
+    // A batch made with this seed, its recorded sheets oldest first.
+    template <typename Listener>
+    QList<RecordedSheet> madeBatch(ScriptedHost &host, int seed, Listener &listener);
 
     std::unique_ptr<TempBank> bank_;
     std::unique_ptr<SheetHistory> history_;
@@ -226,6 +229,21 @@ void writeMixedBank(TempBank &bank, int each) {
 
 } // namespace
 
+template <typename Listener>
+QList<RecordedSheet> TestService::madeBatch(ScriptedHost &host, int seed, Listener &listener) {
+    SheetOrder order;
+    order.seed = seed;
+    order.output = u"/out/sheet.docx"_s;
+    RecordingOutputs outputs;
+    SheetService service(bank_->dir(), history_.get());
+    if (service.make(host, order, outputs, listener).end != SheetOutcome::End::Made)
+        return {};
+    QList<RecordedSheet> sheets;
+    for (const RecordedSheet &listed : history().list())
+        sheets.insert(0, *history().find(listed.code));
+    return sheets;
+}
+
 void TestService::copiesOfABatchAreBalanced() {
     // Enough of every topic and difficulty for four copies of whatever the first one holds.
     writeMixedBank(*bank_, 20);
@@ -233,16 +251,8 @@ void TestService::copiesOfABatchAreBalanced() {
     host.settings().grade = 1;
     host.settings().quantity = 10;
     host.settings().copies = 4;
-    SheetOrder order;
-    order.seed = 11;
-    order.output = u"/out/sheet.docx"_s;
-    RecordingOutputs outputs;
-    SheetService service(bank_->dir(), history_.get());
     RecordingListener listener;
-    QCOMPARE(service.make(host, order, outputs, listener).end, SheetOutcome::End::Made);
-    QList<RecordedSheet> sheets;
-    for (const RecordedSheet &listed : history().list())
-        sheets.insert(0, *history().find(listed.code)); // oldest first
+    const QList<RecordedSheet> sheets = madeBatch(host, 11, listener);
     QCOMPARE(sheets.size(), 4);
     // The same count per topic and difficulty on every copy, and no question on two of them.
     QSet<QString> seen;
@@ -268,16 +278,8 @@ void TestService::everyCopyFollowsThePlan() {
     // the bank holds four of topic 3 at four stars, so the third copy takes two of them again, the least
     // recently used: a plan is followed where the bank allows.
     host.settings().plan = {PlanCell{1, 1, 1, 2, 5}, PlanCell{2, 0, 2, 3, 0}, PlanCell{3, 4, 4, 2, 0}};
-    SheetOrder order;
-    order.seed = 3;
-    order.output = u"/out/sheet.docx"_s;
-    RecordingOutputs outputs;
-    SheetService service(bank_->dir(), history_.get());
     RecordingListener listener;
-    QCOMPARE(service.make(host, order, outputs, listener).end, SheetOutcome::End::Made);
-    QList<RecordedSheet> sheets;
-    for (const RecordedSheet &listed : history().list())
-        sheets.insert(0, *history().find(listed.code)); // oldest first
+    const QList<RecordedSheet> sheets = madeBatch(host, 3, listener);
     QCOMPARE(sheets.size(), 3);
     for (const RecordedSheet &sheet : sheets) {
         const QMap<QString, int> counts = makeUp(sheet);
@@ -288,7 +290,7 @@ void TestService::everyCopyFollowsThePlan() {
         QCOMPARE(second, 3);
         QCOMPARE(counts.value(u"3@4"_s), 2); // topic 3's four are used twice over, oldest again
     }
-    // The key gives the plan's points: five for each question of the first cell.
+    // The history records the plan, its points with it.
     QVERIFY(sheets.first().settings.contains(u"plan=1:2@1:5,2:3@0-2,3:2@4"_s));
 }
 

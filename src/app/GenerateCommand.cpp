@@ -3,6 +3,7 @@
 
 #include "bank/BankCheck.h"
 #include "bank/BankLoader.h"
+#include "generation/PlanText.h"
 #include "generation/SettingsHost.h"
 #include "history/SheetHistory.h"
 #include "service/SheetService.h"
@@ -102,14 +103,8 @@ public:
         }
     }
     void planShort(int copy, int copies, const QStringList &cells, bool balanced) override {
-        const QString which = copies > 1 ? u"第 %1 份："_s.arg(copy) : QString();
-        if (balanced) {
-            say(which + u"题库不够，专题和难度未能与第 1 份完全一样（%1）"_s.arg(cells.join(u'；')));
-            return;
-        }
-        say(which + u"细目表有格子不够：%1"_s.arg(cells.join(u'；')));
+        err_ << u"警告："_s << plantext::shortCellsText(copy, copies, cells, balanced) << Qt::endl;
     }
-    void say(const QString &text) { err_ << u"警告："_s << text << Qt::endl; }
     void shortSheet(qsizetype drawn, const SheetRequest &request) override {
         err_ << u"警告："_s << request.shortSheetText(drawn) << Qt::endl;
     }

@@ -214,17 +214,15 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         o.settings.quantity = *count.value();
     o.settings.repeats = parser.isSet(u"repeats"_s);
     if (parser.isSet(u"difficulty"_s)) {
+        // Read as a plan's cell reads its difficulty.
         const QString text = parser.value(u"difficulty"_s);
-        const QStringList ends = text.split(u'-');
-        std::optional<int> from =
-            ends.size() <= 2 ? entryvalues::difficulty(ends.first().trimmed()) : std::nullopt;
-        std::optional<int> to = ends.size() == 2 ? entryvalues::difficulty(ends.last().trimmed()) : from;
-        if (!from || !to || *to < *from)
+        const Result<std::pair<int, int>> range = plantext::difficultyRange(text);
+        if (!range)
             return Parsed::failure(
                 u"--difficulty：“%1”无效，应为 0 到 5（0 = 基础题，或 ★ 到 ★★★★★），或由低到高的范围如 1-3"_s
                     .arg(text));
-        o.settings.difficultyFrom = *from;
-        o.settings.difficultyTo = *to;
+        o.settings.difficultyFrom = range.value().first;
+        o.settings.difficultyTo = range.value().second;
     }
 
     if (parser.isSet(u"font"_s)) {

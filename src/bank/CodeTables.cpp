@@ -72,8 +72,23 @@ QString difficultyMark(int difficulty) {
 }
 
 QString difficultyMark(QStringView difficulty) {
+    const std::optional<int> level = difficultyLevel(difficulty);
+    return level ? difficultyMark(*level) : QString();
+}
+
+std::optional<int> difficultyLevel(QStringView difficulty) {
     const double value = numberValue(difficulty);
-    return value == static_cast<int>(value) ? difficultyMark(static_cast<int>(value)) : QString();
+    return value == static_cast<int>(value) ? std::optional<int>(static_cast<int>(value)) : std::nullopt;
+}
+
+std::optional<int> difficultyFromName(const QString &name) {
+    const QString text = name.trimmed();
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (ok)
+        return number >= 0 && number <= 5 ? std::optional<int>(number) : std::nullopt;
+    const qsizetype index = difficultyNames().indexOf(text);
+    return index >= 0 ? std::optional<int>(static_cast<int>(index)) : std::nullopt;
 }
 
 QString difficultyChoiceMark(int difficulty) {

@@ -30,6 +30,11 @@ QString unclassifiedName();
 // else; the text form reads the bank's field by the loader's number rule ("3.0" is three stars).
 QString difficultyMark(int difficulty);
 QString difficultyMark(QStringView difficulty);
+// A bank's difficulty field as the marks, the draw and a sheet's make-up read it: its whole value by the
+// loader's number rule ("3.0" is 3, a text that is no number 0), none for a fraction.
+std::optional<int> difficultyLevel(QStringView difficulty);
+// A difficulty as the user names it: 0..5, "基础题" or a row of one to five ★.
+std::optional<int> difficultyFromName(const QString &name);
 // The difficulty control's echo: "[基础]" for 0, else the question mark.
 QString difficultyChoiceMark(int difficulty);
 

@@ -63,7 +63,7 @@ QByteArray packageRelationships() {
 }
 
 QByteArray documentRelationships(const Needs &needs) {
-    if (!needs.footer && !needs.sealHeader && !needs.emptyHeader && !needs.evenAndOddHeaders)
+    if (!needs.any())
         return {};
     QByteArray out = QByteArray(XmlHead) +
                      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";

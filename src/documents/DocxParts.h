@@ -20,6 +20,8 @@ struct Needs {
     bool sealHeader = false;
     bool emptyHeader = false; // for the pages without the seal line
     bool evenAndOddHeaders = false;
+    // Whether the document part refers to any other part.
+    bool any() const { return footer || sealHeader || emptyHeader || evenAndOddHeaders; }
 };
 
 QByteArray contentTypes(const Needs &needs);

@@ -293,7 +293,7 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
 
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
            "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
-    if (!docxparts::documentRelationships(partsNeeded()).isEmpty())
+    if (partsNeeded().any())
         out += " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
     out += "><w:body>";
 

@@ -52,11 +52,7 @@ std::optional<int> topicSlot(const QString &input, bool olympiad) {
 }
 
 std::optional<int> difficulty(const QString &input) {
-    const QString text = input.trimmed();
-    if (const std::optional<int> number = integerIn(text, 0, 5))
-        return number;
-    const qsizetype index = codes::difficultyNames().indexOf(text);
-    return index >= 0 ? std::optional<int>(static_cast<int>(index)) : std::nullopt;
+    return codes::difficultyFromName(input);
 }
 
 } // namespace entryvalues

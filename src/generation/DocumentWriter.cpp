@@ -172,10 +172,33 @@ void writeHeading(DocumentTarget &target, const SheetRequest &request, const Dra
     target.endParagraph();
 }
 
-// The items of one section in order, or of the whole sheet when it has none.
-struct Numbering {
-    int section = -1;
-    int number = 0;
+// Numbers the questions and types each section's heading where its questions begin: bold, held to its
+// first question; the numbers start again in each section where the request asks so.
+class Numbering {
+public:
+    Numbering(const SheetRequest &request, const DrawnSheet &sheet)
+        : request_(request)
+        , sizes_(sheetsections::countsBySection(request, sheet)) {}
+
+    int next(DocumentTarget &target, const SheetItem &item) {
+        if (item.section != section_ && item.section >= 0 && item.section < request_.sections.size()) {
+            section_ = item.section;
+            if (request_.numberPerSection)
+                number_ = 0;
+            target.setBold(true);
+            target.setKeep(true, true);
+            target.typeText(sheetsections::heading(request_.sections[section_], section_, sizes_[section_]));
+            target.endParagraph();
+            target.setBold(false);
+        }
+        return ++number_;
+    }
+
+private:
+    const SheetRequest &request_;
+    QList<qsizetype> sizes_;
+    int section_ = -1;
+    int number_ = 0;
 };
 
 } // namespace
@@ -217,35 +240,18 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
 
     const qsizetype count = sheet.items.size();
     const int blanks = std::max(0, layout.blankLines);
-    Numbering numbering;
-    QList<qsizetype> sectionSizes(request.sections.size(), 0);
-    for (const SheetItem &item : sheet.items)
-        if (item.section >= 0 && item.section < sectionSizes.size())
-            ++sectionSizes[item.section];
+    Numbering numbering(request, sheet);
     for (qsizetype i = 0; i < count; ++i) {
         if (stopNow())
             return;
         const SheetItem &item = sheet.items[i];
-        if (!request.sections.isEmpty() && item.section != numbering.section &&
-            item.section < request.sections.size()) {
-            // The section's heading, bold, held to its first question.
-            numbering.section = item.section;
-            if (request.numberPerSection)
-                numbering.number = 0;
-            target.setBold(true);
-            target.setKeep(true, true);
-            target.typeText(sheetsections::heading(request.sections[item.section], item.section,
-                                                   sectionSizes[item.section]));
-            target.endParagraph();
-            target.setBold(false);
-        }
-        ++numbering.number;
+        const int number = numbering.next(target, item);
         const codes::QuestionMode mode = sheetsections::modeOf(request, item);
         const QString mark = request.stars ? codes::difficultyMark(item.difficulty) : QString();
         // A question and its working space are one paragraph whose lines stay together: they never
         // part at a page or a column, and no page begins with the blank lines of the one before.
         target.setKeep(false, true);
-        typeQuestion(target, mark + QString::number(numbering.number) + u"、"_s +
+        typeQuestion(target, mark + QString::number(number) + u"、"_s +
                                  preparedQuestion(item.question, mode == codes::QuestionMode::Estimation,
                                                   mode == codes::QuestionMode::Equation));
         if (answerVersion && !item.answer.isEmpty()) {
@@ -300,32 +306,16 @@ void DocumentWriter::writeCompactKey(RunControl &control, DocumentTarget &target
     target.setFontSize(10.5);
     target.setAlignment(DocumentTarget::Alignment::Left);
 
-    QList<qsizetype> sectionSizes(request.sections.size(), 0);
-    for (const SheetItem &item : sheet.items)
-        if (item.section >= 0 && item.section < sectionSizes.size())
-            ++sectionSizes[item.section];
-    Numbering numbering;
+    Numbering numbering(request, sheet);
     const qsizetype count = sheet.items.size();
     for (qsizetype i = 0; i < count; ++i) {
         control.yield();
         if (control.stopRequested())
             return;
         const SheetItem &item = sheet.items[i];
-        if (!request.sections.isEmpty() && item.section != numbering.section &&
-            item.section < request.sections.size()) {
-            numbering.section = item.section;
-            if (request.numberPerSection)
-                numbering.number = 0;
-            target.setBold(true);
-            target.setKeep(true, true);
-            target.typeText(sheetsections::heading(request.sections[item.section], item.section,
-                                                   sectionSizes[item.section]));
-            target.endParagraph();
-            target.setBold(false);
-        }
-        ++numbering.number;
+        const int number = numbering.next(target, item);
         target.setKeep(false, true);
-        QString line = QString::number(numbering.number) + u"、"_s + item.answer;
+        QString line = QString::number(number) + u"、"_s + item.answer;
         if (const int points = sheetsections::pointsOf(request, item); points > 0)
             line += u"（%1分）"_s.arg(points);
         target.typeText(line);

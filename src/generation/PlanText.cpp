@@ -2,7 +2,6 @@
 #include "generation/PlanText.h"
 
 #include "bank/CodeTables.h"
-#include "bank/NumberValue.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -12,16 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace plantext {
 
 namespace {
-
-std::optional<int> difficultyOf(const QString &text) {
-    const QString t = text.trimmed();
-    bool ok = false;
-    const int n = t.toInt(&ok);
-    if (ok)
-        return n >= 0 && n <= 5 ? std::optional<int>(n) : std::nullopt;
-    const qsizetype index = codes::difficultyNames().indexOf(t);
-    return index >= 0 ? std::optional<int>(static_cast<int>(index)) : std::nullopt;
-}
 
 QString topicName(int slot, codes::QuestionMode mode) {
     if (slot == 0)
@@ -36,8 +25,8 @@ QString topicName(int slot, codes::QuestionMode mode) {
 Result<std::pair<int, int>> difficultyRange(const QString &text) {
     using Range = Result<std::pair<int, int>>;
     const QStringList ends = text.split(u'-');
-    const std::optional<int> from = ends.size() <= 2 ? difficultyOf(ends.first()) : std::nullopt;
-    const std::optional<int> to = ends.size() == 2 ? difficultyOf(ends.last()) : from;
+    const std::optional<int> from = ends.size() <= 2 ? codes::difficultyFromName(ends.first()) : std::nullopt;
+    const std::optional<int> to = ends.size() == 2 ? codes::difficultyFromName(ends.last()) : from;
     if (!from || !to || *to < *from)
         return Range::failure(
             u"难度“%1”无效，应为 0 到 5（0 = 基础题，或 ★ 到 ★★★★★），或由低到高的范围如 1-3"_s.arg(text));
@@ -57,16 +46,8 @@ Result<QList<PlanCell>> parse(const QString &text, codes::QuestionMode mode,
             return Parsed::failure(u"“%1”应写成 专题:题量@难度（如 求和:3@1 或 求差:2@1-2）"_s.arg(cellText));
         PlanCell cell;
         const QString topic = parts[0].trimmed();
+        const std::optional<int> found = sectiontext::topicSlot(topic, olympiad, names);
         bool ok = false;
-        const int slot = topic.toInt(&ok);
-        std::optional<int> found;
-        if (ok)
-            found = slot >= 1 && slot <= codes::TopicSlotCount ? std::optional<int>(slot) : std::nullopt;
-        else if (topic == u"u"_s || topic.toLower() == u"unclassified"_s ||
-                 topic == codes::unclassifiedName())
-            found = 0;
-        else if (names)
-            found = names(topic, olympiad);
         if (!found)
             return Parsed::failure(u"“%1”：未知专题“%2”，应为 1 到 40 或%3题型的专题名称"_s.arg(
                 cellText, topic, codes::modeName(mode)));
@@ -107,6 +88,13 @@ QString write(const QList<PlanCell> &plan) {
     return cells.join(u',');
 }
 
+QString shortCellsText(int copy, int copies, const QStringList &cells, bool balanced) {
+    const QString which = copies > 1 ? u"第 %1 份："_s.arg(copy) : QString();
+    if (balanced)
+        return which + u"题库不够，专题和难度未能与第 1 份完全一样（%1）"_s.arg(cells.join(u'；'));
+    return which + u"细目表有格子不够：%1"_s.arg(cells.join(u'；'));
+}
+
 QString cellName(const PlanCell &cell, codes::QuestionMode mode) {
     const QStringList &names = codes::difficultyNames();
     const QString difficulty =
@@ -121,8 +109,7 @@ QList<PlanCell> makeUpOf(const DrawnSheet &sheet, codes::QuestionMode mode) {
     const bool olympiad = codes::usesOlympiadList(mode);
     for (const SheetItem &item : sheet.items) {
         const int slot = codes::slotOfTopicCode(item.topicCode, olympiad);
-        const double value = numberValue(item.difficulty);
-        const int difficulty = value == static_cast<int>(value) && value >= 0 && value <= 5 ? int(value) : 0;
+        const int difficulty = std::clamp(codes::difficultyLevel(item.difficulty).value_or(0), 0, 5);
         auto found = std::find_if(plan.begin(), plan.end(), [&](const PlanCell &c) {
             return c.slot == slot && c.difficultyFrom == difficulty;
         });

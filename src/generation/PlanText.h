@@ -18,6 +18,9 @@ Result<QList<PlanCell>> parse(const QString &text, codes::QuestionMode mode,
 QString write(const QList<PlanCell> &plan);
 // A difficulty or a range as the user writes it: "2", "1-3", "基础题", "★★-★★★".
 Result<std::pair<int, int>> difficultyRange(const QString &text);
+// The notice of the cells that fell short (no final stop): of the user's plan, or of the first copy's
+// make-up that a batch's copies follow.
+QString shortCellsText(int copy, int copies, const QStringList &cells, bool balanced);
 // "求和 ★★" or "求差 基础题至★", for the notices.
 QString cellName(const PlanCell &cell, codes::QuestionMode mode);
 // The make-up of a drawn sheet as a plan: per topic and difficulty, in the order first drawn.

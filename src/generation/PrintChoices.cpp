@@ -7,67 +7,62 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace printchoices {
 
+namespace {
+
+// A choice's names: the one the command line and tessaly.ini write, and the Chinese one it also takes.
+template <typename Choice> struct Named {
+    Choice value;
+    const char16_t *name;
+    const char16_t *chinese;
+};
+
+constexpr Named<SheetLayout::InfoLine> infoLines[] = {
+    {SheetLayout::InfoLine::Original, u"original", u"姓名座号情况"},
+    {SheetLayout::InfoLine::School, u"school", u"姓名班级学号得分"}};
+constexpr Named<SheetLayout::SealLine> sealLines[] = {{SheetLayout::SealLine::None, u"none", u"无"},
+                                                      {SheetLayout::SealLine::FirstPage, u"first", u"首页"},
+                                                      {SheetLayout::SealLine::OddPages, u"odd", u"奇数页"},
+                                                      {SheetLayout::SealLine::EveryPage, u"every", u"每页"}};
+constexpr Named<SheetLayout::WorkingSpace> workingSpaces[] = {
+    {SheetLayout::WorkingSpace::Blank, u"blank", u"空行"},
+    {SheetLayout::WorkingSpace::Ruled, u"ruled", u"横线"},
+    {SheetLayout::WorkingSpace::AnswerLine, u"answer", u"答句"}};
+
+template <typename Choice, std::size_t N> QString nameOf(const Named<Choice> (&names)[N], Choice value) {
+    for (const Named<Choice> &n : names)
+        if (n.value == value)
+            return QString::fromUtf16(n.name);
+    return QString::fromUtf16(names[0].name);
+}
+
+template <typename Choice, std::size_t N>
+std::optional<Choice> valueOf(const Named<Choice> (&names)[N], const QString &text) {
+    const QString t = text.trimmed().toLower();
+    for (const Named<Choice> &n : names)
+        if (t == QStringView(n.name) || t == QStringView(n.chinese))
+            return n.value;
+    return std::nullopt;
+}
+
+} // namespace
+
 QString infoLineName(SheetLayout::InfoLine line) {
-    return line == SheetLayout::InfoLine::School ? u"school"_s : u"original"_s;
+    return nameOf(infoLines, line);
 }
-
 QString sealLineName(SheetLayout::SealLine line) {
-    switch (line) {
-    case SheetLayout::SealLine::FirstPage:
-        return u"first"_s;
-    case SheetLayout::SealLine::OddPages:
-        return u"odd"_s;
-    case SheetLayout::SealLine::EveryPage:
-        return u"every"_s;
-    case SheetLayout::SealLine::None:
-        break;
-    }
-    return u"none"_s;
+    return nameOf(sealLines, line);
 }
-
 QString workingSpaceName(SheetLayout::WorkingSpace space) {
-    switch (space) {
-    case SheetLayout::WorkingSpace::Ruled:
-        return u"ruled"_s;
-    case SheetLayout::WorkingSpace::AnswerLine:
-        return u"answer"_s;
-    case SheetLayout::WorkingSpace::Blank:
-        break;
-    }
-    return u"blank"_s;
+    return nameOf(workingSpaces, space);
 }
-
 std::optional<SheetLayout::InfoLine> infoLineFrom(const QString &name) {
-    const QString n = name.trimmed().toLower();
-    if (n == u"original"_s || n == u"姓名座号情况"_s)
-        return SheetLayout::InfoLine::Original;
-    if (n == u"school"_s || n == u"姓名班级学号得分"_s)
-        return SheetLayout::InfoLine::School;
-    return std::nullopt;
+    return valueOf(infoLines, name);
 }
-
 std::optional<SheetLayout::SealLine> sealLineFrom(const QString &name) {
-    const QString n = name.trimmed().toLower();
-    if (n == u"none"_s || n == u"无"_s)
-        return SheetLayout::SealLine::None;
-    if (n == u"first"_s || n == u"首页"_s)
-        return SheetLayout::SealLine::FirstPage;
-    if (n == u"odd"_s || n == u"奇数页"_s)
-        return SheetLayout::SealLine::OddPages;
-    if (n == u"every"_s || n == u"每页"_s)
-        return SheetLayout::SealLine::EveryPage;
-    return std::nullopt;
+    return valueOf(sealLines, name);
 }
-
 std::optional<SheetLayout::WorkingSpace> workingSpaceFrom(const QString &name) {
-    const QString n = name.trimmed().toLower();
-    if (n == u"blank"_s || n == u"空行"_s)
-        return SheetLayout::WorkingSpace::Blank;
-    if (n == u"ruled"_s || n == u"横线"_s)
-        return SheetLayout::WorkingSpace::Ruled;
-    if (n == u"answer"_s || n == u"答句"_s)
-        return SheetLayout::WorkingSpace::AnswerLine;
-    return std::nullopt;
+    return valueOf(workingSpaces, name);
 }
 
 void load(const QString &settingsFile, SheetLayout &layout) {

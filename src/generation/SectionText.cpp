@@ -72,16 +72,7 @@ Result<SheetSection> parse(const QString &text, int grade, codes::QuestionMode m
         const bool olympiad = codes::usesOlympiadList(section.mode);
         for (const QString &raw : topics.split(u',', Qt::SkipEmptyParts)) {
             const QString item = raw.trimmed();
-            bool ok = false;
-            const int slot = item.toInt(&ok);
-            std::optional<int> found;
-            if (ok)
-                found = slot >= 1 && slot <= codes::TopicSlotCount ? std::optional<int>(slot) : std::nullopt;
-            else if (item == u"u"_s || item.toLower() == u"unclassified"_s ||
-                     item == codes::unclassifiedName())
-                found = 0;
-            else if (names)
-                found = names(item, olympiad);
+            const std::optional<int> found = topicSlot(item, olympiad, names);
             if (!found)
                 return Parsed::failure(
                     u"--section：未知专题“%1”，应为 1 到 40、%2题型的专题名称或 unclassified/未归类题"_s.arg(
@@ -92,6 +83,17 @@ Result<SheetSection> parse(const QString &text, int grade, codes::QuestionMode m
     if (!section.anyTopic())
         return Parsed::failure(u"--section：至少要给出一个专题"_s);
     return Parsed::success(section);
+}
+
+std::optional<int> topicSlot(const QString &text, bool olympiad, const TopicNames &names) {
+    const QString item = text.trimmed();
+    bool ok = false;
+    const int slot = item.toInt(&ok);
+    if (ok)
+        return slot >= 1 && slot <= codes::TopicSlotCount ? std::optional<int>(slot) : std::nullopt;
+    if (item == u"u"_s || item.toLower() == u"unclassified"_s || item == codes::unclassifiedName())
+        return 0;
+    return names ? names(item, olympiad) : std::nullopt;
 }
 
 QString write(const SheetSection &section) {

@@ -18,6 +18,8 @@ namespace sectiontext {
 using TopicNames = std::function<std::optional<int>(const QString &name, bool olympiad)>;
 Result<SheetSection> parse(const QString &text, int grade, codes::QuestionMode mode,
                            const TopicNames &names = {});
+// A topic's box: a number 1..40, u, unclassified or 未归类题 for 0, else a name through `names`.
+std::optional<int> topicSlot(const QString &text, bool olympiad, const TopicNames &names);
 // The text that parses back to the section (topics as box numbers, u for 未归类题).
 QString write(const SheetSection &section);
 

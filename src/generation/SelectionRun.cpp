@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/SelectionRun.h"
 
-#include "bank/NumberValue.h"
 #include "bank/TextNormal.h"
 #include "generation/SectionHost.h"
 #include "generation/TopicFilter.h"
@@ -27,10 +26,9 @@ SheetItem itemOf(const Candidate &candidate, int section) {
 bool SelectionRun::difficultyPasses(const QuestionRecord &record) const {
     if (difficultyFrom_ < 0)
         return true;
-    // By the loader's number rule, as the mark reads it: "3.0" is three stars, a text that is no number
-    // is 0 (基础题), a fraction passes no range.
-    const double value = numberValue(record.difficulty);
-    return value == static_cast<int>(value) && value >= difficultyFrom_ && value <= difficultyTo_;
+    // As the mark reads it: "3.0" is three stars, a text that is no number 基础题, a fraction no level.
+    const std::optional<int> level = codes::difficultyLevel(record.difficulty);
+    return level && *level >= difficultyFrom_ && *level <= difficultyTo_;
 }
 
 SelectionRun::SelectionRun(QString bankDir)

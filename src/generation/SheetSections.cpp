@@ -59,6 +59,14 @@ int pointsOf(const SheetRequest &request, const SheetItem &item) {
     return section.total > 0 ? 0 : std::max(0, section.points);
 }
 
+QList<qsizetype> countsBySection(const SheetRequest &request, const DrawnSheet &sheet) {
+    QList<qsizetype> counts(request.sections.size(), 0);
+    for (const SheetItem &item : sheet.items)
+        if (item.section >= 0 && item.section < counts.size())
+            ++counts[item.section];
+    return counts;
+}
+
 int fullScore(const SheetRequest &request, const DrawnSheet &sheet) {
     if (!request.plan.isEmpty()) {
         int total = 0;
@@ -68,10 +76,7 @@ int fullScore(const SheetRequest &request, const DrawnSheet &sheet) {
     }
     if (request.sections.isEmpty())
         return std::max(0, request.points) * static_cast<int>(sheet.items.size());
-    QList<qsizetype> counts(request.sections.size(), 0);
-    for (const SheetItem &item : sheet.items)
-        if (item.section >= 0 && item.section < counts.size())
-            ++counts[item.section];
+    const QList<qsizetype> counts = countsBySection(request, sheet);
     int total = 0;
     for (qsizetype s = 0; s < request.sections.size(); ++s)
         total += request.sections[s].sectionPoints(counts[s]);

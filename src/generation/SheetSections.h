@@ -21,6 +21,8 @@ QString pointsText(const SheetSection &section, qsizetype questions);
 QString heading(const SheetSection &section, int index, qsizetype questions);
 // The points of one question (0: none given).
 int pointsOf(const SheetRequest &request, const SheetItem &item);
+// How many of the drawn items stand in each section.
+QList<qsizetype> countsBySection(const SheetRequest &request, const DrawnSheet &sheet);
 // The points of the whole sheet (0: none given), by the questions drawn.
 int fullScore(const SheetRequest &request, const DrawnSheet &sheet);
 // 题号 一 二 … 总分 / 得分 / 评卷人.

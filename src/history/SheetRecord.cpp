@@ -5,6 +5,7 @@
 #include "generation/PlanText.h"
 #include "generation/PrintChoices.h"
 #include "generation/SectionText.h"
+#include "generation/SheetSections.h"
 
 #include <QMap>
 
@@ -60,11 +61,7 @@ RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, co
         for (const SheetSection &section : request.sections)
             extra.append(u"section="_s + sectiontext::write(section));
         QStringList counts;
-        QList<int> perSection(request.sections.size(), 0);
-        for (const SheetItem &item : drawn.items)
-            if (item.section >= 0 && item.section < perSection.size())
-                ++perSection[item.section];
-        for (const int n : perSection)
+        for (const qsizetype n : sheetsections::countsBySection(request, drawn))
             counts.append(QString::number(n));
         extra.append(u"sectionCounts="_s + counts.join(u','));
         extra.append(u"numberPerSection="_s + (request.numberPerSection ? u"1"_s : u"0"_s));

@@ -503,12 +503,7 @@ public:
         : notices_(notices)
         , freshDays_(freshDays) {}
     void planShort(int copy, int copies, const QStringList &cells, bool balanced) override {
-        const QString which = copies > 1 ? u"第 %1 份："_s.arg(copy) : QString();
-        if (balanced) {
-            say(which + u"题库不够，专题和难度未能与第 1 份完全一样（%1）。"_s.arg(cells.join(u'；')));
-            return;
-        }
-        say(which + u"细目表有格子不够：%1。"_s.arg(cells.join(u'；')));
+        say(plantext::shortCellsText(copy, copies, cells, balanced) + u"。"_s);
     }
     void shortSheet(qsizetype drawn, const SheetRequest &request) override {
         say(request.shortSheetText(drawn) + u"。"_s);
