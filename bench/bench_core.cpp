@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -136,6 +137,40 @@ int main(int argc, char **argv) {
         }
         std::printf("\n40 copies of 20 by a plan (100,000 lines): load %.2f ms, then the 40 draws %.2f ms\n",
                     median(loads), median(batches));
+    }
+
+    // 10,000 instances of the sample bank's kinds of templates (a condition, a remainder, a hidden
+    // product), each new to the run, as a batch of forty copies would ask of them.
+    {
+        const QList<QuestionTemplate> templates = {
+            QuestionTemplate::parse(u"小明有{a=2..99}元，又得{b=2..99}元，一共多少元？"_s,
+                                    u"{a}＋{b}＝{a+b}（元）"_s),
+            QuestionTemplate::parse(u"树上有{a=20..999}只鸟，飞走了{b=2..99}只。{?a-b>10}"_s,
+                                    u"{a}－{b}＝{a-b}（只）"_s),
+            QuestionTemplate::parse(u"{n=100..999}个桃，每盘{k=3..9}个。{?余(n,k)>0}"_s,
+                                    u"{n}÷{k}＝{商(n,k)}（盘）……{余(n,k)}（个）"_s),
+            QuestionTemplate::parse(u"{#x=2..99}{#y=2..99}{s=x*y}块糖分给{x}人，每人几块？"_s,
+                                    u"{s}÷{x}＝{y}（块）"_s),
+        };
+        std::vector<double> times;
+        for (int r = 0; r < repeats; ++r) {
+            std::mt19937_64 random(7);
+            QSet<quint64> seen;
+            const auto fresh = [&seen](const QString &q) {
+                return !seen.contains(SelectionRun::avoidKey(q));
+            };
+            QElapsedTimer clock;
+            clock.start();
+            for (int n = 0; n < 10000; ++n) {
+                const std::optional<QuestionTemplate::Instance> instance =
+                    templates[n % templates.size()].instantiate(random, fresh);
+                if (!instance)
+                    qFatal("instance %d not drawn", n);
+                seen.insert(SelectionRun::avoidKey(instance->question));
+            }
+            times.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        std::printf("\n10,000 template instances, each new: %.2f ms\n", median(times));
     }
     return 0;
 }

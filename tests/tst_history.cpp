@@ -35,6 +35,7 @@ private Q_SLOTS:
     void longSheetRecordedInBatchesWithEventsBetween();
     void historyOfTheEarlierFormatIsBroughtUpToDate();
     void sheetOfSectionsMadeAgainByItsCode();
+    void keyOfATemplateSheetKeepsItsNumbers();
 
 private:
     struct Run {
@@ -449,6 +450,35 @@ void TestHistory::historyOfTheEarlierFormatIsBroughtUpToDate() {
     QVERIFY(used.contains(textnormal::spacelessKey(u"早先的题"_s)));
     QVERIFY(used.contains(textnormal::spacelessKey(u"另一道题"_s)));
     QVERIFY(history.value()->find(u"ABCD-EF"_s).has_value());
+}
+
+void TestHistory::keyOfATemplateSheetKeepsItsNumbers() {
+    TempBank bank;
+    bank.writeLines(u"tk.txt"_s,
+                    {u"小明有{a=2..99}元，又得{b=2..99}元，一共多少元？|1|1|0|{a}＋{b}＝{a+b}（元）"_s});
+    const QString file = work_.filePath(u"templates.sqlite"_s);
+    const QString sheet = work_.filePath(u"templates.docx"_s), key = work_.filePath(u"templates-key.docx"_s);
+    const Result<GenerateOptions> options =
+        GenerateOptions::parse({u"--bank-dir"_s, bank.dir(), u"--grade"_s, u"1"_s, u"--count"_s, u"6"_s,
+                                u"--history"_s, file, u"--output"_s, sheet, u"--answer-key"_s, key},
+                               UserFiles::inFolder(bank.dir()));
+    QVERIFY(options.ok());
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    QCOMPARE(runGenerate(options.value(), o, e), 0);
+    const QString code = QRegularExpression(u"卷号 (\\S{4}-\\S{2})"_s).match(out).captured(1);
+    QVERIFY(sheetcode::parse(code));
+    const QStringList texts = read(key).texts();
+    QCOMPARE(std::count_if(texts.begin(), texts.end(),
+                           [](const QString &t) { return t.contains(u"又得"_s) && !t.contains(u'{'); }),
+             6);
+
+    // Drawn again, the template would give other numbers; the key of the code gives the sheet's own.
+    const QString later = work_.filePath(u"templates-key-later.docx"_s);
+    QCOMPARE(runKeyCommand({code, u"--history"_s, file, u"--bank-dir"_s, bank.dir(), u"--output"_s, later},
+                           UserFiles::inFolder(bank.dir()), true, o, e),
+             0);
+    QCOMPARE(read(later).texts(), texts);
 }
 
 QTEST_GUILESS_MAIN(TestHistory)

@@ -247,7 +247,7 @@ void TestMainWindow::startUpState() {
     QCOMPARE(timer2->interval(), 10);
     QCOMPARE(box(18)->objectName(), u"Check20"_s);
     // The design's descriptions, each followed by what the sample bank holds for it.
-    QCOMPARE(box(18)->toolTip(), u"算一件后算多件（题库中有 12 道题）"_s);
+    QCOMPARE(box(18)->toolTip(), u"算一件后算多件（题库中有 13 道题）"_s);
     QVERIFY(child<QCheckBox>(u"Check40"_s)
                 ->toolTip()
                 .startsWith(u"多边形（三角形、平行四边形、梯形、正多边形）面积（"_s));

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void difficultyChooses_data();
     void difficultyChooses();
     void sectionsDrawnInOrder();
+    void templatesGiveDistinctInstances_data();
+    void templatesGiveDistinctInstances();
     void emptyBank();
     void stopDuringLoading();
     void twoRunsInARow();
@@ -229,6 +231,47 @@ void TestSelection::difficultyChooses() {
     // The short sheet names the difficulty that made it short.
     if (from >= 0)
         QVERIFY(host.settings().shortSheetText(questions.size()).contains(u"难度（"_s));
+}
+
+void TestSelection::templatesGiveDistinctInstances_data() {
+    QTest::addColumn<QStringList>("bank");
+    QTest::addColumn<int>("quantity");
+    QTest::addColumn<bool>("repeats");
+    QTest::addColumn<int>("drawn");
+    const QString wide = u"{a=1..30}加{b=1..30}|1|1|0|{a}＋{b}＝{a+b}"_s;
+    const QString narrow = u"{a=1..3}个|1|1|0|{a}"_s;
+    // Every plain question once, then as many instances of the templates as the sheet wants.
+    QTest::newRow("one template fills the sheet")
+        << QStringList{wide, u"甲|1|1|0|1"_s, u"乙|1|1|0|2"_s} << 12 << false << 12;
+    // Three values are three questions: the sheet ends short rather than repeating one.
+    QTest::newRow("a template runs out") << QStringList{narrow, u"甲|1|1|0|1"_s} << 10 << false << 4;
+    QTest::newRow("a template that cannot draw gives nothing")
+        << QStringList{u"{a=1..3}{?a>5}|1|1|0|{a}"_s, u"甲|1|1|0|1"_s} << 5 << false << 1;
+    QTest::newRow("repeats") << QStringList{narrow} << 10 << true << 10;
+}
+
+void TestSelection::templatesGiveDistinctInstances() {
+    QFETCH(QStringList, bank);
+    QFETCH(int, quantity);
+    QFETCH(bool, repeats);
+    QFETCH(int, drawn);
+    TempBank files;
+    files.writeLines(u"tk.txt"_s, bank);
+    ScriptedHost host;
+    host.settings().grade = 1;
+    host.settings().quantity = quantity;
+    host.settings().repeats = repeats;
+    SelectionRun run(files.dir());
+    run.setSeed(42);
+    const DrawnSheet sheet = run.select(host);
+    QCOMPARE(sheet.items.size(), drawn);
+    const QStringList questions = questionsOf(sheet);
+    for (const QString &q : questions)
+        QVERIFY2(!q.contains(u'{'), qPrintable(q));
+    if (!repeats)
+        QCOMPARE(QSet<QString>(questions.begin(), questions.end()).size(), drawn);
+    // The same seed, the same instances.
+    QCOMPARE(questionsOf(run.select(host)), questions);
 }
 
 void TestSelection::sectionsDrawnInOrder() {

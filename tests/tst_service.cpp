@@ -7,9 +7,11 @@
 #include "support/ScriptedHost.h"
 #include "support/TempBank.h"
 
+#include "bank/ArithmeticCheck.h"
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
+
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void batch_data();
     void batch();
     void keyOfAPastSheetRepeatsIt();
+    void fortyEqualSheetsFromTemplates();
     void copiesOfABatchAreBalanced();
     void everyCopyFollowsThePlan();
 
@@ -321,6 +324,44 @@ void TestService::keyOfAPastSheetRepeatsIt() {
         if (!line.startsWith(u"　　（答案"_s))
             questions.append(line);
     QCOMPARE(questions, questionLines(outputs.sheets[0]));
+}
+
+void TestService::fortyEqualSheetsFromTemplates() {
+    // One template for each cell of the plan: a class of forty, ten questions each, all different.
+    bank_->writeLines(u"tk.txt"_s,
+                      {u"小明有{a=10..60}元，又得{b=10..39}元，一共多少元？|1|1|1|{a}＋{b}＝{a+b}（元）"_s,
+                       u"树上有{a=20..99}只鸟，飞走了{b=2..19}只，还剩几只？|1|2|1|{a}－{b}＝{a-b}（只）"_s,
+                       u"{n=20..99}个桃，每盘放{k=3..9}个，能放几盘，还剩几个？{?余(n,k)>0}|1|3|2|"
+                       u"{n}÷{k}＝{商(n,k)}（盘）……{余(n,k)}（个）"_s});
+    ScriptedHost host;
+    host.settings().grade = 1;
+    host.settings().copies = 40;
+    host.settings().plan = {PlanCell{1, 1, 1, 4, 0}, PlanCell{2, 1, 1, 3, 0}, PlanCell{3, 2, 2, 3, 0}};
+    RecordingListener listener;
+    const QList<RecordedSheet> sheets = madeBatch(host, 5, listener);
+    QCOMPARE(sheets.size(), 40);
+    QSet<QString> seen;
+    for (const RecordedSheet &sheet : sheets) {
+        const QMap<QString, int> counts = makeUp(sheet);
+        QCOMPARE(counts, (QMap<QString, int>{{u"1@1"_s, 4}, {u"2@1"_s, 3}, {u"3@2"_s, 3}}));
+        for (qsizetype i = 0; i < sheet.questions.size(); ++i) {
+            QVERIFY2(!seen.contains(sheet.questions[i]), qPrintable(sheet.questions[i]));
+            seen.insert(sheet.questions[i]);
+            QVERIFY(!sheet.answers[i].contains(u'{'));
+            QVERIFY2(arithmeticcheck::mistakes(sheet.answers[i]).isEmpty(), qPrintable(sheet.answers[i]));
+        }
+    }
+    QCOMPARE(seen.size(), 400);
+
+    // The same seed makes the same batch again: the instances come from the seed.
+    QTemporaryDir again;
+    Result<std::unique_ptr<SheetHistory>> opened = SheetHistory::open(again.filePath(u"again.sqlite"_s));
+    QVERIFY(opened.ok());
+    history_ = std::move(opened).value();
+    const QList<RecordedSheet> repeated = madeBatch(host, 5, listener);
+    QCOMPARE(repeated.size(), 40);
+    for (int k = 0; k < 40; ++k)
+        QCOMPARE(repeated[k].questions, sheets[k].questions);
 }
 
 QTEST_GUILESS_MAIN(TestService)

@@ -3,6 +3,7 @@
 
 #include "bank/CodeTables.h"
 #include "bank/NumberValue.h"
+#include "bank/QuestionTemplate.h"
 
 #include <cmath>
 
@@ -97,6 +98,9 @@ QStringList problems(const BankRecord &r) {
     numberField(r.record.difficulty, r.difficulty(), u"难度“%1”应为 0 到 5");
     if (r.record.answerText.isEmpty())
         found.append(u"答案为空"_s);
+    // A template's faults, and what a sample of its draws shows.
+    if (QuestionTemplate::defines(r.record.questionText))
+        found.append(QuestionTemplate::parse(r.record.questionText, r.record.answerText).problems());
     // A topic the window never offers at this grade: no worksheet can ever draw the question.
     const int grade = r.grade, code = r.topicCode;
     if (grade >= 1 && code >= 1 && code <= 2 * codes::TopicSlotCount) {

@@ -4,6 +4,7 @@
 #include "bank/BankLoader.h"
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
+#include "bank/QuestionTemplate.h"
 #include "bank/TextNormal.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -37,6 +38,11 @@ QString refusal(const NewQuestion &q) {
         return u"专题应为 1 到 40"_s;
     if (q.difficulty < 0 || q.difficulty >= codes::difficultyNames().size())
         return u"难度应为 0 到 5"_s;
+    // A template that cannot draw its numbers, or whose worked answer comes out wrong, is no question.
+    if (QuestionTemplate::defines(q.question))
+        if (const QStringList problems = QuestionTemplate::parse(q.question, q.steps).problems();
+            !problems.isEmpty())
+            return problems.front();
     return {};
 }
 

@@ -14,14 +14,57 @@ namespace {
 
 // Items keep no space: sheets recorded by earlier versions were made so, and the fresh-question key
 // must find their questions again.
-SheetItem itemOf(const Candidate &candidate, int section) {
+SheetItem itemOf(const Candidate &candidate, QStringView question, QStringView answer, int section) {
     const QuestionRecord &r = *candidate.record;
-    return SheetItem{textnormal::withoutSpaces(r.questionText), candidate.topicCode,
-                     textnormal::withoutSpaces(r.answerText), textnormal::withoutSpaces(r.difficulty),
-                     section};
+    return SheetItem{textnormal::withoutSpaces(question), candidate.topicCode,
+                     textnormal::withoutSpaces(answer), textnormal::withoutSpaces(r.difficulty), section};
 }
 
+// Draws of a template for one item before the item is given up.
+constexpr int InstanceAttempts = 400;
+
 } // namespace
+
+const QuestionTemplate *SelectionRun::templateOf(const QuestionRecord &record) {
+    const auto index = static_cast<std::size_t>(&record - bank_.records().data());
+    if (templateState_.size() != bank_.records().size())
+        templateState_.assign(bank_.records().size(), 0);
+    signed char &state = templateState_[index];
+    if (state == 0) {
+        state = 1;
+        if (QuestionTemplate::defines(record.questionText)) {
+            templates_.insert_or_assign(index,
+                                        QuestionTemplate::parse(record.questionText, record.answerText));
+            state = 2;
+        }
+    }
+    return state == 2 ? &templates_.at(index) : nullptr;
+}
+
+std::optional<SheetItem> SelectionRun::itemFor(const Candidate &candidate, int section, bool distinctOnly) {
+    const QuestionRecord &r = *candidate.record;
+    const QuestionTemplate *t = templateOf(r);
+    if (!t)
+        return itemOf(candidate, r.questionText, r.answerText, section);
+    // Each instance is a question of its own: none twice on a sheet, and a fresh one before one the
+    // class saw lately (the earlier copies of a batch are among those).
+    const auto notOnSheet = [this](const QString &question) {
+        return !sheetInstances_.contains(avoidKey(question));
+    };
+    const auto fresh = [this, &notOnSheet](const QString &question) {
+        return notOnSheet(question) && !avoid_.contains(avoidKey(question));
+    };
+    std::optional<QuestionTemplate::Instance> instance = t->instantiate(random_, fresh, InstanceAttempts);
+    if (!instance)
+        instance = t->instantiate(random_, notOnSheet, InstanceAttempts);
+    if (!instance && !distinctOnly)
+        instance = t->instantiate(random_, {}, InstanceAttempts);
+    if (!instance)
+        return std::nullopt;
+    SheetItem item = itemOf(candidate, instance->question, instance->answer, section);
+    sheetInstances_.insert(avoidKey(item.question));
+    return item;
+}
 
 bool SelectionRun::difficultyPasses(const QuestionRecord &record) const {
     if (difficultyFrom_ < 0)
@@ -107,6 +150,11 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
     drawnTexts.reserve(static_cast<qsizetype>(std::min<std::size_t>(count, 1u << 16)));
     const qsizetype before = sheet.items.size();
 
+    const auto wanted = [&] { return sheet.items.size() - before < host.quantity(); };
+    // A template that can give no instance gives nothing: a run of such draws ends the sheet rather
+    // than drawing for ever.
+    std::size_t failures = 0;
+    bool sawTemplate = false;
     for (;;) {
         host.yield();
         if (host.stopRequested())
@@ -115,23 +163,55 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
         if (host.repeatsAllowed()) {
             std::uniform_int_distribution<std::size_t> any(0, count - 1);
             const Candidate &picked = candidates_[any(random_)];
-            sheet.items.append(itemOf(picked, section));
-            drawnTexts.insert(picked.record->questionText);
+            if (std::optional<SheetItem> item = itemFor(picked, section, false)) {
+                sheet.items.append(std::move(*item));
+                drawnTexts.insert(picked.record->questionText);
+                failures = 0;
+            } else if (++failures > count + InstanceAttempts) {
+                break;
+            }
         } else {
             if (poolNext == count)
                 break;
             std::uniform_int_distribution<std::size_t> rest(poolNext, count - 1);
             std::swap(pool[poolNext], pool[rest(random_)]);
             const Candidate &picked = candidates_[pool[poolNext++]];
-            if (!drawnTexts.contains(picked.record->questionText)) {
+            if (templateOf(*picked.record)) {
+                // A template stays drawable: its instances are told apart, not its text.
+                sawTemplate = true;
+                if (std::optional<SheetItem> item = itemFor(picked, section, true))
+                    sheet.items.append(std::move(*item));
+            } else if (!drawnTexts.contains(picked.record->questionText)) {
                 drawnTexts.insert(picked.record->questionText);
-                sheet.items.append(itemOf(picked, section));
+                sheet.items.append(*itemFor(picked, section, true));
             }
             if (poolNext == count)
                 break;
         }
-        if (sheet.items.size() - before >= host.quantity())
+        if (!wanted())
             break;
+    }
+    if (!sawTemplate || host.repeatsAllowed() || host.stopRequested() || !wanted())
+        return;
+    // Every candidate has been drawn once and the sheet is still short: the templates give more
+    // instances, each new to the sheet, until none can.
+    std::vector<const Candidate *> templates;
+    for (const Candidate &c : candidates_)
+        if (templateOf(*c.record))
+            templates.push_back(&c);
+    while (!templates.empty() && wanted()) {
+        host.yield();
+        if (host.stopRequested())
+            break;
+        ++draws_;
+        std::uniform_int_distribution<std::size_t> any(0, templates.size() - 1);
+        const std::size_t k = any(random_);
+        if (std::optional<SheetItem> item = itemFor(*templates[k], section, true)) {
+            sheet.items.append(std::move(*item));
+        } else {
+            templates[k] = templates.back();
+            templates.pop_back();
+        }
     }
 }
 
@@ -139,6 +219,7 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
     draws_ = 0;
     freshness_ = Freshness{};
     drawnTexts_.clear();
+    sheetInstances_.clear();
     DrawnSheet sheet;
     // The copies of a batch draw from one load of the bank, as long as the grade stays.
     const int grade = host.gradePosition();
@@ -147,6 +228,8 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
         byTopicMade_ = false;
         keys_.clear();
         keyMade_.clear();
+        templateState_.clear();
+        templates_.clear();
         bankLoaded_ = !host.stopRequested();
         loadedGrade_ = grade;
     }
@@ -247,6 +330,9 @@ const std::vector<const QuestionRecord *> &SelectionRun::recordsOfTopic(int code
 void SelectionRun::release() {
     keys_ = {};
     keyMade_ = {};
+    templateState_ = {};
+    templates_.clear();
+    sheetInstances_.clear();
     byTopicMade_ = false;
     byTopic_.clear();
     bankLoaded_ = false;

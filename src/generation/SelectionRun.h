@@ -3,6 +3,7 @@
 
 #include "bank/BankLoader.h"
 #include "bank/QuestionBank.h"
+#include "bank/QuestionTemplate.h"
 #include "generation/CandidateList.h"
 #include "generation/SheetHost.h"
 #include "generation/SheetModel.h"
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <unordered_map>
 
 // The draw of one sheet: load the bank, filter by topic, draw (for a sheet of several sections, a
 // filter and a draw for each). It yields to the host at every line
@@ -69,6 +71,11 @@ private:
     // The record's avoidKey, made once a load.
     quint64 keyOf(const QuestionRecord &record);
     bool difficultyPasses(const QuestionRecord &record) const;
+    // The record's template, read once a load; none for a plain question.
+    const QuestionTemplate *templateOf(const QuestionRecord &record);
+    // The sheet's item for a candidate: a template's instance is one not on the sheet yet and, where it
+    // can be, not lately used (`distinctOnly`: none rather than one already on the sheet).
+    std::optional<SheetItem> itemFor(const Candidate &candidate, int section, bool distinctOnly);
     // Appends the host's quantity of items, marked as of this section.
     void draw(SheetHost &host, DrawnSheet &sheet, int section);
 
@@ -90,6 +97,9 @@ private:
     bool byTopicMade_ = false;
     std::vector<quint64> keys_; // by record index, where keyMade_ says so
     std::vector<char> keyMade_;
+    std::vector<signed char> templateState_; // by record index: 0 not read yet, 1 plain, 2 template
+    std::unordered_map<std::size_t, QuestionTemplate> templates_;
+    QSet<quint64> sheetInstances_; // the keys of the template instances on the sheet
     int loadedGrade_ = -1;
     int fillTo_ = 0;
     QList<std::pair<int, int>> shortCells_;

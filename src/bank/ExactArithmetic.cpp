@@ -1,0 +1,273 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "bank/ExactArithmetic.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace exactarithmetic {
+
+namespace {
+
+bool isNameStart(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_';
+}
+
+bool isNamePart(QChar c) {
+    return isNameStart(c) || (c.unicode() >= u'0' && c.unicode() <= u'9');
+}
+
+// Recursive descent over one side or expression. Anything it does not know makes the whole not
+// arithmetic; with names, a result the template refuses ends it as well, with the reason kept.
+class Parser {
+public:
+    Parser(QStringView text, const Names *names)
+        : t_(text)
+        , names_(names) {}
+
+    std::optional<mpq_class> whole() {
+        std::optional<mpq_class> v = expression();
+        if (!v || i_ != t_.size()) {
+            if (broken_ == Broken::None)
+                broken_ = Broken::NotArithmetic;
+            return std::nullopt;
+        }
+        if (names_ && !names_->negativeAllowed && *v < 0)
+            return fail(Broken::Negative);
+        return v;
+    }
+
+    Broken broken() const { return broken_; }
+
+private:
+    std::optional<mpq_class> fail(Broken why) {
+        if (broken_ == Broken::None)
+            broken_ = why;
+        return std::nullopt;
+    }
+
+    bool eat(QChar c) {
+        if (i_ < t_.size() && t_[i_] == c) {
+            ++i_;
+            return true;
+        }
+        return false;
+    }
+    bool eat(QStringView word) {
+        if (t_.sliced(i_).startsWith(word)) {
+            i_ += word.size();
+            return true;
+        }
+        return false;
+    }
+
+    std::optional<mpq_class> expression() {
+        std::optional<mpq_class> v = term();
+        while (v) {
+            if (eat(u'+')) {
+                const std::optional<mpq_class> r = term();
+                v = r ? std::optional<mpq_class>(*v + *r) : std::nullopt;
+            } else if (eat(u'-')) {
+                const std::optional<mpq_class> r = term();
+                if (!r)
+                    return std::nullopt;
+                v = *v - *r;
+                // A pupil's subtraction never goes below zero, unless the template says it may.
+                if (names_ && !names_->negativeAllowed && *v < 0)
+                    return fail(Broken::Negative);
+            } else {
+                break;
+            }
+        }
+        return v;
+    }
+
+    std::optional<mpq_class> term() {
+        std::optional<mpq_class> v = factor();
+        while (v) {
+            if (eat(u'*')) {
+                const std::optional<mpq_class> r = factor();
+                v = r ? std::optional<mpq_class>(*v * *r) : std::nullopt;
+            } else if (eat(u'/')) {
+                const std::optional<mpq_class> r = factor();
+                if (!r)
+                    return std::nullopt;
+                if (*r == 0)
+                    return fail(Broken::ByZero); // a division by zero is no step to judge
+                v = *v / *r;
+                if (names_ && !names_->fractionAllowed && v->get_den() != 1)
+                    return fail(Broken::Fraction);
+            } else {
+                break;
+            }
+        }
+        return v;
+    }
+
+    std::optional<mpq_class> factor() {
+        if (eat(u'-')) {
+            const std::optional<mpq_class> v = factor();
+            if (v && names_ && !names_->negativeAllowed && *v > 0)
+                return fail(Broken::Negative);
+            return v ? std::optional<mpq_class>(-*v) : std::nullopt;
+        }
+        if (eat(u'(')) {
+            std::optional<mpq_class> v = expression();
+            if (!v || !eat(u')'))
+                return std::nullopt;
+            return v;
+        }
+        if (names_) {
+            if (eat(u"商(") || eat(u"余(")) {
+                const bool quotient = t_[i_ - 2] == u'商';
+                return wholeDivision(quotient);
+            }
+            if (i_ < t_.size() && isNameStart(t_[i_]))
+                return name();
+        }
+        std::optional<mpq_class> v = number();
+        if (!v)
+            return std::nullopt;
+        if (eat(u"分之"_s)) { // 9分之4: four ninths
+            const std::optional<mpq_class> numerator = number();
+            if (!numerator)
+                return std::nullopt;
+            if (*v == 0)
+                return fail(Broken::ByZero);
+            return *numerator / *v;
+        }
+        if (eat(u'%'))
+            return *v / 100;
+        return v;
+    }
+
+    // 商(a,b) or 余(a,b), after its opening parenthesis: the division of whole numbers with a remainder.
+    std::optional<mpq_class> wholeDivision(bool quotient) {
+        const std::optional<mpq_class> a = expression();
+        if (!a || !eat(u','))
+            return std::nullopt;
+        const std::optional<mpq_class> b = expression();
+        if (!b || !eat(u')'))
+            return std::nullopt;
+        if (a->get_den() != 1 || b->get_den() != 1)
+            return fail(Broken::Fraction);
+        if (*b == 0)
+            return fail(Broken::ByZero);
+        mpz_class q, r;
+        mpz_fdiv_qr(q.get_mpz_t(), r.get_mpz_t(), a->get_num().get_mpz_t(), b->get_num().get_mpz_t());
+        return mpq_class(quotient ? q : r);
+    }
+
+    std::optional<mpq_class> name() {
+        const qsizetype start = i_;
+        while (i_ < t_.size() && isNamePart(t_[i_]))
+            ++i_;
+        const QStringView word = t_.sliced(start, i_ - start);
+        if (names_->values)
+            for (const auto &[known, value] : *names_->values)
+                if (known == word)
+                    return value;
+        return fail(Broken::NotArithmetic);
+    }
+
+    // Digits with an optional decimal part, exactly.
+    std::optional<mpq_class> number() {
+        const auto digitAt = [this](qsizetype k) {
+            return k < t_.size() && t_[k].unicode() >= u'0' && t_[k].unicode() <= u'9';
+        };
+        const qsizetype start = i_;
+        while (digitAt(i_))
+            ++i_;
+        if (i_ == start)
+            return std::nullopt;
+        qsizetype fraction = i_, end = i_;
+        if (i_ + 1 < t_.size() && t_[i_] == u'.' && digitAt(i_ + 1)) {
+            fraction = ++i_;
+            while (digitAt(i_))
+                ++i_;
+            end = i_;
+        }
+        const qsizetype places = end - fraction;
+        const qsizetype wholeDigits = (fraction == end ? i_ : fraction - 1) - start;
+        mpq_class value;
+        if (wholeDigits + places <= 18) {
+            // The usual number of a primary-school answer: read as a machine integer, no text between.
+            unsigned long numerator = 0, denominator = 1;
+            for (qsizetype k = start; k < start + wholeDigits; ++k)
+                numerator = numerator * 10 + (t_[k].unicode() - u'0');
+            for (qsizetype k = fraction; k < end; ++k) {
+                numerator = numerator * 10 + (t_[k].unicode() - u'0');
+                denominator *= 10;
+            }
+            mpq_set_ui(value.get_mpq_t(), numerator, denominator);
+        } else {
+            // Base 10 said outright: GMP's default base takes a leading 0 for octal, which would read
+            // 0.25 as 21/100 and throw on 0.8.
+            std::string digits = t_.sliced(start, wholeDigits).toString().toStdString();
+            mpz_class denominator = 1;
+            if (places > 0) {
+                digits += t_.sliced(fraction, places).toString().toStdString();
+                for (qsizetype k = 0; k < places; ++k)
+                    denominator *= 10;
+            }
+            value = mpq_class(mpz_class(digits, 10), denominator);
+        }
+        value.canonicalize();
+        return value;
+    }
+
+    QStringView t_;
+    const Names *names_;
+    qsizetype i_ = 0;
+    Broken broken_ = Broken::None;
+};
+
+} // namespace
+
+std::optional<mpq_class> evaluate(QStringView side) {
+    if (side.isEmpty())
+        return std::nullopt;
+    return Parser(side, nullptr).whole();
+}
+
+Outcome evaluate(QStringView expression, const Names &names) {
+    Parser parser(expression, &names);
+    const std::optional<mpq_class> value = expression.isEmpty() ? std::nullopt : parser.whole();
+    if (!value)
+        return Outcome{mpq_class(),
+                       parser.broken() == Broken::None ? Broken::NotArithmetic : parser.broken()};
+    return Outcome{*value, Broken::None};
+}
+
+QString shown(const mpq_class &value) {
+    mpq_class v = value;
+    v.canonicalize();
+    if (v.get_den() == 1)
+        return QString::fromStdString(v.get_num().get_str());
+    // A finite decimal when the denominator has no prime but 2 and 5.
+    mpz_class den = v.get_den();
+    int twos = 0, fives = 0;
+    while (den % 2 == 0) {
+        den /= 2;
+        ++twos;
+    }
+    while (den % 5 == 0) {
+        den /= 5;
+        ++fives;
+    }
+    if (den == 1) {
+        const int places = std::max(twos, fives);
+        mpz_class scale = 1;
+        for (int k = 0; k < places; ++k)
+            scale *= 10;
+        const mpz_class scaled = v.get_num() * scale / v.get_den();
+        mpz_class whole = abs(scaled) / scale, part = abs(scaled) % scale;
+        QString fraction = QString::fromStdString(part.get_str()).rightJustified(places, u'0');
+        return (scaled < 0 ? u"-"_s : QString()) + QString::fromStdString(whole.get_str()) + u'.' + fraction;
+    }
+    return QString::fromStdString(v.get_num().get_str()) + u'/' +
+           QString::fromStdString(v.get_den().get_str());
+}
+
+} // namespace exactarithmetic

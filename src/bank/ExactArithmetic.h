@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <gmpxx.h>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// Arithmetic in rational numbers over text in ASCII form (+ - * / and parentheses, whole numbers and
+// decimals, 9分之4 for four ninths, a percentage with %). The worked answers' check reads one side of a
+// step with it; a question template reads its expressions with it, where names stand for the values
+// drawn and 商(a,b) and 余(a,b) give a whole division's quotient and remainder.
+namespace exactarithmetic {
+
+// The value of a side, or none when anything in it is not arithmetic (or divides by zero).
+std::optional<mpq_class> evaluate(QStringView side);
+
+// The names a template's expression may use, with what it refuses of its results.
+struct Names {
+    const std::vector<std::pair<QString, mpq_class>> *values = nullptr;
+    bool negativeAllowed = false; // a difference or a result below zero
+    bool fractionAllowed = false; // a quotient that is no whole number
+};
+
+enum class Broken {
+    None,
+    NotArithmetic, // a sign or a name it does not know
+    Negative,
+    Fraction,
+    ByZero,
+};
+
+struct Outcome {
+    mpq_class value;
+    Broken broken = Broken::None;
+};
+
+Outcome evaluate(QStringView expression, const Names &names);
+
+// The value as a sheet prints it: a whole number, the shortest decimal, or else a fraction "4/9".
+QString shown(const mpq_class &value);
+
+} // namespace exactarithmetic
