@@ -666,6 +666,26 @@ def fresh(make, rng, grade, seen):
     raise RuntimeError(f"{make.__name__} gives no new question at grade {grade}")
 
 
+# Questions whose numbers are drawn when a sheet is made (templates): Tessaly works their answers out
+# and `tessaly check` checks them over a sample of values, so they are written as they stand.
+TEMPLATES = [
+    "小明有{a=2..9}个苹果，妈妈又给他{b=2..9}个，小明现在一共有多少个苹果？|1|1|1|{a}＋{b}＝{a＋b}（个）",
+    "停车场有{a=10..20}辆车，开走了{b=2..9}辆，还剩多少辆？|1|2|1|{a}－{b}＝{a－b}（辆）",
+    "有{n=10..50}个桃子，每盘放{k=3..9}个，可以放满几盘？还剩几个？{?余(n,k)>0}|2|7|2|{n}÷{k}＝{商(n,k)}（盘）……{余(n,k)}（个）",
+    "{#x=2..9}{#y=2..9}把{s=x*y}支铅笔平均分给{x}个同学，每个同学分到几支？|2|8|1|{s}÷{x}＝{y}（支）",
+    "一块长方形菜地长{a=5..30}米，宽{b=3..20}米，它的周长是多少米？{?a>b}|3|13|2|（{a}＋{b}）×2＝{(a＋b)×2}（米）",
+    "一个长方形长{a=3..12}厘米，宽{b=2..9}厘米，面积是多少平方厘米？{?a>b}|3|16|1|{a}×{b}＝{a×b}（平方厘米）",
+    "小红有{a=2..9}本书，小明的书是小红的{k=2..9}倍，小明有多少本书？|3|9|1|{a}×{k}＝{a×k}（本）",
+    "一辆汽车每小时行{v=40..90:5}千米，{t=2..6}小时行多少千米？|4|17|2|{v}×{t}＝{v×t}（千米）",
+    "{#p=2..20}买{n=3..9}支钢笔用了{s=n*p}元，买{m=2..12}支同样的钢笔要多少元？{?m!=n}|4|18|3|{s}÷{n}＝{p}（元）{p}×{m}＝{p×m}（元）",
+    "小明买一支笔用了{a=1.5..9.5:0.5}元，买一本书用了{b=5..20}元，一共用了多少元？|4|15|1|{a}＋{b}＝{a＋b}（元）",
+    "一个三角形的底是{a=4..30}厘米，高是{h=3..20}厘米，它的面积是多少平方厘米？{!小数}|5|25|2|{a}×{h}÷2＝{a×h÷2}（平方厘米）",
+    "一个长方体长{a=3..12}厘米，宽{b=2..9}厘米，高{c=2..9}厘米，它的体积是多少立方厘米？|5|32|2|{a}×{b}×{c}＝{a×b×c}（立方厘米）",
+    "一件衣服原价{p=100..400:20}元，打{k=6..9}折出售，现价多少元？|6|38|2|{p}×{k}0%＝{p×k÷10}（元）",
+    "一本书有{n=60..240:12}页，第一天看了全书的{d=3,4,6}分之1，第一天看了多少页？|6|34|2|{n}×{d}分之1＝{n÷d}（页）",
+]
+
+
 def main() -> None:
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "data" / "tk.txt"
     rng = random.Random(20161208)
@@ -694,6 +714,7 @@ def main() -> None:
         answer = separate_steps(answer)
         check(question, answer)
         lines.append(f"{question}|{grade}|{code}|{difficulty}|{answer}")
+    lines.extend(TEMPLATES)
     out.write_bytes(("\r\n".join(lines) + "\r\n").encode("gb18030"))
     print(f"{len(lines)} questions -> {out}")
 
