@@ -7,6 +7,7 @@
 #include "bank/BankLoader.h"
 #include "bank/BankRecord.h"
 #include "bank/BankText.h"
+#include "bank/QuestionTemplate.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -55,6 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const BankRecord parsed = bankrecord::parse(line);
         (void)bankrecord::problems(parsed);
         (void)arithmeticcheck::mistakes(parsed.record.answerText);
+        if (QuestionTemplate::defines(parsed.record.questionText)) {
+            std::mt19937_64 random(1);
+            const QuestionTemplate t =
+                QuestionTemplate::parse(parsed.record.questionText, parsed.record.answerText);
+            (void)t.instantiate(random, {}, 50);
+        }
     });
     return 0;
 }
