@@ -8,8 +8,13 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config clang-format
   # Qt 6: core, widgets, network, test, and the form compiler
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-  # the sheet history: Qt SQL's SQLite driver
-  libqt6sql6-sqlite
+  # the sheet history: Qt SQL's SQLite driver; a school's shared history on PostgreSQL (the server for
+  # its tests, started in a temporary folder)
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
+  # the QR code printed on a sheet, and reading it back from a photo or scan
+  libqrencode-dev libzxing-dev
+  # the class report's chart
+  qt6-charts-dev
   # Qt's own Chinese texts (Yes/No, context menus)
   qt6-translations-l10n
   # a real X server and its tools for the tests that need one (window titles, the tray)

@@ -125,6 +125,12 @@ public:
         for (const QString &warning : warnings)
             err_ << u"警告："_s << warning << Qt::endl;
     }
+    void reviewDue(const SheetPupil &pupil, qsizetype due) override {
+        if (due == 0)
+            err_ << u"提示：%1 没有到期的错题，这份只有本次选的题"_s.arg(pupil.name) << Qt::endl;
+        else
+            out_ << u"%1：%2 道错题到期，每道配一道同类题"_s.arg(pupil.name).arg(due) << Qt::endl;
+    }
     void delivered(const MadeSheet &made) override {
         const QString kind = made.key || answers_ ? u"答案版"_s : u"试卷"_s;
         out_ << kind << u"（"_s << made.count << u" 道题"_s
@@ -141,6 +147,27 @@ private:
 };
 
 } // namespace
+
+Result<QList<SheetPupil>> pupilsNamed(SheetHistory &history, const QString &who, bool pupilToo) {
+    using Found = Result<QList<SheetPupil>>;
+    if (const QList<SheetPupil> ofClass = history.pupils(who); !ofClass.isEmpty())
+        return Found::success(ofClass);
+    if (!pupilToo)
+        return Found::failure(u"出卷记录里没有班级“%1”的名单（先用 tessaly class import 导入）"_s.arg(who));
+    QList<SheetPupil> named;
+    for (const SheetPupil &p : history.pupils())
+        if (p.name == who || p.number == who)
+            named.append(p);
+    if (named.isEmpty())
+        return Found::failure(u"出卷记录里没有叫“%1”的学生或班级"_s.arg(who));
+    if (named.size() > 1) {
+        QStringList which;
+        for (const SheetPupil &p : named)
+            which.append(p.className + u' ' + p.name + u' ' + p.number);
+        return Found::failure(u"“%1”不止一个学生（%2）：请给出学号"_s.arg(who, which.join(u"；"_s)));
+    }
+    return Found::success(named);
+}
 
 int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &err) {
     if (!checkBank(options.bankDir, err))
@@ -171,6 +198,21 @@ int runGenerate(const GenerateOptions &options, QTextStream &out, QTextStream &e
     CommandLineHost host(options.settings, err);
     SheetService service(options.bankDir, history ? history.value().get() : nullptr);
     SheetOrder order;
+    if (!options.className.isEmpty() || !options.review.isEmpty()) {
+        if (!history) {
+            err << u"为学生出卷要用出卷记录里的班级名单"_s << Qt::endl;
+            return 1;
+        }
+        const Result<QList<SheetPupil>> pupils =
+            pupilsNamed(*history.value(), options.className.isEmpty() ? options.review : options.className,
+                        options.className.isEmpty());
+        if (!pupils) {
+            err << pupils.error() << Qt::endl;
+            return 1;
+        }
+        order.pupils = pupils.value();
+        order.review = !options.review.isEmpty();
+    }
     order.seed = options.seed;
     order.withKeys = !options.answerKey.isEmpty();
     order.output = options.output;

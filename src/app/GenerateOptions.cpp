@@ -63,6 +63,13 @@ const QList<QCommandLineOption> &allOptions() {
         option(u"fresh-days"_s, u"避开最近 N 天出过的题（不够时用用过最久的题补足）：1 到 3650"_s, u"N"_s),
         option(u"copies"_s, u"一次出 N 份互不重复的试卷（各有卷号，文件名加 -1、-2……）：1 到 100"_s, u"N"_s),
         option(u"one-file"_s, u"与 --copies 一起用：各份试卷写进同一个文件，每份另起一页"_s),
+        option(u"class"_s,
+               u"为这个班的每个学生各出一份（姓名印在信息栏，各有卷号；名单用 tessaly class import 导入）"_s,
+               u"CLASS"_s),
+        option(
+            u"review"_s,
+            u"错题重练：这个学生（姓名或学号）或这个班每个学生到期的错题（错后 1、2、4、8、16 天再练）各配一道同类题，作为第一道大题，后面是本次选的题"_s,
+            u"WHO"_s),
         option(u"duplex"_s,
                u"与 --one-file 一起用：每份试卷从奇数页起（双面打印时，一份试卷不会印在另一份的背面）"_s),
         option(u"section"_s,
@@ -387,6 +394,16 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         if (o.output.isEmpty() && o.headless)
             return Parsed::failure(u"--headless：不显示窗口时须用 --output 给出要导出的文件"_s);
     }
+    o.className = parser.value(u"class"_s).trimmed();
+    o.review = parser.value(u"review"_s).trimmed();
+    if (parser.isSet(u"class"_s) && o.className.isEmpty())
+        return Parsed::failure(u"--class：要给出班级，例如 三年级一班"_s);
+    if (parser.isSet(u"review"_s) && o.review.isEmpty())
+        return Parsed::failure(u"--review：要给出学生的姓名、学号或班级"_s);
+    if (!o.className.isEmpty() && !o.review.isEmpty())
+        return Parsed::failure(u"--class 与 --review 只能用一个（--review 也可以给班级）"_s);
+    if ((!o.className.isEmpty() || !o.review.isEmpty()) && copies.value())
+        return Parsed::failure(u"--copies：为学生出卷时每人一份，不能再给份数"_s);
     o.settings.oneFile = parser.isSet(u"one-file"_s);
     if (o.settings.oneFile && o.target != TargetSettings::Kind::Docx)
         return Parsed::failure(u"--one-file：只能用于写 .docx 文件（docx 目标）"_s);

@@ -22,7 +22,9 @@ struct GenerateOptions {
     // docx: write files; libreoffice: type into LibreOffice (and export by the output's extension).
     TargetSettings::Kind target = TargetSettings::Kind::Docx;
     bool headless = false;
-    QString history; // the history file; empty: SheetHistory::defaultPath
+    QString history;   // the history file; empty: SheetHistory::defaultPath
+    QString className; // one sheet for each pupil of this class
+    QString review;    // review sheets for this pupil (name or number) or class
 
     // Parses the arguments after "generate". A failure's message is one line naming the option and the
     // values it accepts.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AddCommand.h"
 #include "app/CheckCommand.h"
+#include "app/ClassCommands.h"
 #include "app/DownloadCommand.h"
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
@@ -51,9 +52,12 @@ QString usage(const UserFiles &files) {
            u"  tessaly add [选项]           把自己的题目加入本地题库（或用 --from 从 CSV 导入）\n"
            u"  tessaly check [选项]         检查题库并列出题量\n"
            u"  tessaly key 卷号 --output F  以前某份试卷的答案版（sheet：试卷本身；history：出卷记录）\n"
+           u"  tessaly class import 名单.csv 导入班级名单（list：列出）\n"
+           u"  tessaly mark 卷号 --wrong 3,7 记下批改（做错的题号）\n"
            u"  tessaly --help               显示本说明\n\n"_s +
            fileLocations(files) + GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s +
-           addHelpText() + u"\n"_s + checkHelpText() + u"\n"_s + historyHelpText();
+           addHelpText() + u"\n"_s + checkHelpText() + u"\n"_s + historyHelpText() + u"\n"_s +
+           classHelpText() + u"\n"_s + markHelpText();
 }
 
 // The window is a module of its own, so the commands never load the widgets, the desktop's bus or the
@@ -136,6 +140,15 @@ int main(int argc, char **argv) {
         if (args.first() == u"history"_s)
             return runHistoryCommand(rest, files, out, err);
         return runKeyCommand(rest, files, args.first() == u"key"_s, out, err);
+    }
+    if (args.first() == u"class"_s || args.first() == u"mark"_s) {
+        const QStringList rest = args.mid(1);
+        const bool isClass = args.first() == u"class"_s;
+        if (rest.contains(u"--help"_s)) {
+            out << (isClass ? classHelpText() : markHelpText());
+            return 0;
+        }
+        return isClass ? runClassCommand(rest, files, out, err) : runMarkCommand(rest, files, out, err);
     }
     if (args.first() == u"check"_s) {
         const QStringList rest = args.mid(1);

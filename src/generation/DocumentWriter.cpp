@@ -97,6 +97,19 @@ QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool
     return question;
 }
 
+QString DocumentWriter::pupilLine(const SheetPupil &pupil, SheetLayout::InfoLine line) {
+    // The pupil's own sheet: the name, class and number printed, the rest still to fill in.
+    const auto filled = [](const QString &text, int width) {
+        return text.isEmpty() ? QString(width, u'_') : text;
+    };
+    if (line == SheetLayout::InfoLine::School)
+        return u"姓名："_s + pupil.name + QString(3, u' ') + u"班级："_s + filled(pupil.className, 10) +
+               QString(3, u' ') + u"学号："_s + filled(pupil.number, 10) + QString(3, u' ') + u"得分："_s +
+               QString(8, u'_');
+    return u"姓名："_s + pupil.name + QString(3, u' ') + u"座号："_s + filled(pupil.number, 10) +
+           QString(4, u' ') + u"情况："_s + QString(11, u'_');
+}
+
 QString DocumentWriter::schoolInfoLine() {
     return u"姓名："_s + QString(11, u'_') + QString(3, u' ') + u"班级："_s + QString(10, u'_') +
            QString(3, u' ') + u"学号："_s + QString(10, u'_') + QString(3, u' ') + u"得分："_s +
@@ -217,7 +230,10 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
     target.setFontName(u"宋体"_s);
     target.setFontSize(12);
     if (!answerVersion)
-        target.typeText(layout.infoLine == SheetLayout::InfoLine::School ? schoolInfoLine() : nameLine());
+        target.typeText(
+            request.pupil.name.isEmpty()
+                ? (layout.infoLine == SheetLayout::InfoLine::School ? schoolInfoLine() : nameLine())
+                : pupilLine(request.pupil, layout.infoLine));
     target.setAlignment(DocumentTarget::Alignment::Center);
     target.endParagraph();
     if (layout.scoreTable && !answerVersion) {

@@ -21,6 +21,8 @@ public:
     static QString nameLine();
     // The information line of a school's test: 姓名/班级/学号/得分.
     static QString schoolInfoLine();
+    // Either line with a pupil's name, class and number printed in it.
+    static QString pupilLine(const SheetPupil &pupil, SheetLayout::InfoLine line);
     // The key as one page of 参考答案: each question's number, answer and points, under the sections'
     // headings.
     static void writeCompactKey(RunControl &control, DocumentTarget &target, const SheetRequest &request,

@@ -2,6 +2,7 @@
 #include "generation/SelectionRun.h"
 
 #include "bank/TextNormal.h"
+#include "generation/ReviewSections.h"
 #include "generation/SectionHost.h"
 #include "generation/TopicFilter.h"
 
@@ -89,7 +90,8 @@ void SelectionRun::filter(SheetHost &host, const std::vector<const QuestionRecor
             return false;
         // A question already on the sheet (an earlier section or cell) is no candidate for the rest.
         if (TopicFilter::passes(host, record.topic) && difficultyPasses(record) &&
-            (drawnTexts_.isEmpty() || !drawnTexts_.contains(record.questionText)))
+            (drawnTexts_.isEmpty() || !drawnTexts_.contains(record.questionText)) &&
+            (reviewKeys_.isEmpty() || !reviewKeys_.contains(keyOf(record))))
             candidates_.push_back(Candidate{&record, record.topic});
         return true;
     };
@@ -235,12 +237,16 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
     }
     random_.seed(seed_ ? *seed_ : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()));
     const SheetRequest request = host.request();
-    const QList<SheetSection> &sections = request.sections;
+    const QList<SheetSection> sections =
+        review_.isEmpty() ? request.sections : reviewsections::of(request, review_.size());
+    reviewKeys_.clear();
+    for (const SheetItem &item : std::as_const(review_))
+        reviewKeys_.insert(avoidKey(item.question));
     difficultyFrom_ = request.byDifficulty() ? request.difficultyFrom : -1;
     difficultyTo_ = request.difficultyTo;
     shortCells_.clear();
     const QList<PlanCell> &plan = planOverride_.isEmpty() ? request.plan : planOverride_;
-    if (!plan.isEmpty()) {
+    if (!plan.isEmpty() && review_.isEmpty()) {
         // A plan: each cell its topic, difficulty and count, in order. A balanced copy (one filled up
         // to its count) takes no lately used question into a cell: a question of another cell that is
         // new to the batch does better than one the class has seen.
@@ -294,11 +300,49 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
     // A sheet of several parts: one load, then each section's own filter and draw, in order.
     host.startProgress();
     for (int s = 0; s < sections.size() && !host.stopRequested(); ++s) {
+        if (s == 0 && !review_.isEmpty()) {
+            drawReview(host, sheet, request);
+            continue;
+        }
         SectionHost section(host, sections[s]);
         filter(section);
         draw(section, sheet, s);
     }
     return sheet;
+}
+
+void SelectionRun::drawReview(SheetHost &host, DrawnSheet &sheet, const SheetRequest &request) {
+    for (const SheetItem &again : std::as_const(review_)) {
+        if (host.stopRequested())
+            break;
+        SheetItem item = again;
+        item.section = 0;
+        item.cell = -1;
+        sheet.items.append(item);
+        // One like it: the same topic at the same difficulty (a template of it gives a new instance).
+        const auto [mode, slot] = reviewsections::topicBox(again.topicCode, request.mode);
+        SheetSection like;
+        like.mode = mode;
+        like.topics.fill(false);
+        like.topics[static_cast<size_t>(slot)] = true;
+        like.quantity = 1;
+        const std::optional<int> level = codes::difficultyLevel(again.difficulty);
+        difficultyFrom_ = level.value_or(-1);
+        difficultyTo_ = level.value_or(-1);
+        SectionHost likeHost(host, like);
+        const qsizetype before = sheet.items.size();
+        filter(likeHost, &recordsOfTopic(again.topicCode));
+        draw(likeHost, sheet, 0);
+        // A small bank may have no other question of that difficulty: one of the topic at another does
+        // better than none.
+        if (sheet.items.size() == before && level && !host.stopRequested()) {
+            difficultyFrom_ = -1;
+            filter(likeHost, &recordsOfTopic(again.topicCode));
+            draw(likeHost, sheet, 0);
+        }
+    }
+    difficultyFrom_ = request.byDifficulty() ? request.difficultyFrom : -1;
+    difficultyTo_ = request.difficultyTo;
 }
 
 quint64 SelectionRun::keyOf(const QuestionRecord &record) {
@@ -337,6 +381,8 @@ void SelectionRun::release() {
     byTopic_.clear();
     bankLoaded_ = false;
     drawnTexts_.clear();
+    review_.clear();
+    reviewKeys_.clear();
     bank_ = QuestionBank();
     candidates_ = CandidateList();
 }

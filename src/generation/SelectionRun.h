@@ -36,6 +36,9 @@ public:
         planOverride_ = std::move(plan);
         fillTo_ = fillTo;
     }
+    // The questions of a review sheet (the pupil's wrong ones that are due), printed again in a first
+    // section, each followed by one like it; the request's own choice follows. Empty: none.
+    void setReview(QList<SheetItem> review) { review_ = std::move(review); }
     // The cells of the last sheet's plan that fell short: each cell's index and how many it lacked.
     const QList<std::pair<int, int>> &shortCells() const { return shortCells_; }
 
@@ -78,6 +81,8 @@ private:
     std::optional<SheetItem> itemFor(const Candidate &candidate, int section, bool distinctOnly);
     // Appends the host's quantity of items, marked as of this section.
     void draw(SheetHost &host, DrawnSheet &sheet, int section);
+    // The review section: each question again, then one of its topic and difficulty.
+    void drawReview(SheetHost &host, DrawnSheet &sheet, const SheetRequest &request);
 
     QString bankDir_;
     std::optional<std::uint64_t> seed_;
@@ -100,6 +105,8 @@ private:
     std::vector<signed char> templateState_; // by record index: 0 not read yet, 1 plain, 2 template
     std::unordered_map<std::size_t, QuestionTemplate> templates_;
     QSet<quint64> sheetInstances_; // the keys of the template instances on the sheet
+    QList<SheetItem> review_;
+    QSet<quint64> reviewKeys_; // the review's questions: none of them is drawn as one like it
     int loadedGrade_ = -1;
     int fillTo_ = 0;
     QList<std::pair<int, int>> shortCells_;

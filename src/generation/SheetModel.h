@@ -69,6 +69,13 @@ struct PlanCell {
     bool operator==(const PlanCell &) const = default;
 };
 
+// A pupil of a class list, as a sheet made for the pupil prints it.
+struct SheetPupil {
+    qint64 id = 0; // in the history; 0: none
+    QString className, name, number;
+    bool operator==(const SheetPupil &) const = default;
+};
+
 // What the user asked for: which questions, how many, how they print, and how many sheets.
 struct SheetRequest {
     using TopicSlots = ::TopicSlots;
@@ -98,6 +105,8 @@ struct SheetRequest {
     // A plan the sheet follows cell by cell, in order (the topics and the quantity above then do not
     // count); empty: none.
     QList<PlanCell> plan;
+    // The pupil the sheet is for (the information line prints the name); none: a blank line to fill in.
+    SheetPupil pupil;
     // "★★", "基础题至★" for the notices; empty when the draw takes every difficulty.
     QString difficultyText() const;
     // The sentence for a sheet shorter than asked (no final stop): names the difficulty where the draw

@@ -15,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
 
 using namespace Qt::Literals::StringLiterals;
@@ -39,8 +40,14 @@ bool runForRows(QSqlQuery &query, std::initializer_list<QVariantList> columns) {
 
 QString SheetHistory::defaultPath(const UserFiles &files) {
     const QSettings ini(files.settingsFile, QSettings::IniFormat);
+    if (const QString url = ini.value(u"history/url"_s).toString().trimmed(); !url.isEmpty())
+        return url;
     const QString configured = ini.value(u"history/file"_s).toString();
     return configured.isEmpty() ? files.dataDir + u"/history.sqlite"_s : configured;
+}
+
+bool SheetHistory::isServerAddress(const QString &location) {
+    return location.startsWith(u"postgresql://"_s) || location.startsWith(u"postgres://"_s);
 }
 
 QString bankStamp(const QString &bankDir) {
@@ -54,8 +61,23 @@ QString bankStamp(const QString &bankDir) {
     return stamp;
 }
 
-SheetHistory::SheetHistory(QString connection)
-    : connection_(std::move(connection)) {}
+SheetHistory::SheetHistory(QString connection, Dialect dialect)
+    : connection_(std::move(connection))
+    , dialect_(dialect) {}
+
+QString SheetHistory::sql(QString statement) const {
+    // The one statement text for both databases: an id that numbers itself, 64-bit whole numbers, and
+    // the larger of two values.
+    const bool server = dialect_ == Dialect::Postgres;
+    statement.replace(u"%ID%"_s, server ? u"BIGSERIAL PRIMARY KEY"_s : u"INTEGER PRIMARY KEY"_s);
+    statement.replace(u"%BIG%"_s, server ? u"BIGINT"_s : u"INTEGER"_s);
+    statement.replace(u"%MAX%"_s, server ? u"GREATEST"_s : u"MAX"_s);
+    return statement;
+}
+
+QString SheetHistory::beginWrite() const {
+    return dialect_ == Dialect::Postgres ? u"BEGIN"_s : u"BEGIN IMMEDIATE"_s;
+}
 
 SheetHistory::~SheetHistory() {
     {
@@ -65,16 +87,51 @@ SheetHistory::~SheetHistory() {
     QSqlDatabase::removeDatabase(connection_);
 }
 
-Result<std::unique_ptr<SheetHistory>> SheetHistory::open(const QString &path) {
+namespace {
+
+// The address without its password, for messages.
+QString shownAddress(const QUrl &url) {
+    return url.toDisplayString(QUrl::RemovePassword);
+}
+
+} // namespace
+
+Result<std::unique_ptr<SheetHistory>> SheetHistory::open(const QString &location) {
     using Opened = Result<std::unique_ptr<SheetHistory>>;
+    static QAtomicInt serial;
+    const QString connection = u"tessaly-history-%1"_s.arg(serial.fetchAndAddRelaxed(1));
+    if (isServerAddress(location)) {
+        if (!QSqlDatabase::isDriverAvailable(u"QPSQL"_s))
+            return Opened::failure(u"缺少 Qt 的 PostgreSQL 驱动（libqt6sql6-psql）"_s);
+        const QUrl url(location);
+        const QString database = url.path().mid(1);
+        if (!url.isValid() || url.host().isEmpty() || database.isEmpty())
+            return Opened::failure(
+                u"出卷记录的地址“%1”不对，应为 postgresql://用户:密码@服务器:端口/数据库"_s.arg(
+                    shownAddress(url)));
+        std::unique_ptr<SheetHistory> history(new SheetHistory(connection, Dialect::Postgres));
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, connection);
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setDatabaseName(database);
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+        // A server that does not answer is given up on in seconds, not waited for without end.
+        db.setConnectOptions(u"connect_timeout=5"_s);
+        if (!db.open())
+            return Opened::failure(
+                u"无法连接出卷记录的服务器 %1：%2"_s.arg(shownAddress(url), describe(db.lastError())));
+        if (const Status migrated = history->migrateOnServer(); !migrated)
+            return Opened::failure(u"出卷记录 %1 无法使用：%2"_s.arg(shownAddress(url), migrated.error()));
+        return Opened::success(std::move(history));
+    }
+    const QString &path = location;
     if (!QSqlDatabase::isDriverAvailable(u"QSQLITE"_s))
         return Opened::failure(u"缺少 Qt 的 SQLite 驱动（libqt6sql6-sqlite）"_s);
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
         return Opened::failure(u"无法创建文件夹 %1"_s.arg(QDir::toNativeSeparators(info.absolutePath())));
-    static QAtomicInt serial;
-    const QString connection = u"tessaly-history-%1"_s.arg(serial.fetchAndAddRelaxed(1));
-    std::unique_ptr<SheetHistory> history(new SheetHistory(connection));
+    std::unique_ptr<SheetHistory> history(new SheetHistory(connection, Dialect::Sqlite));
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
     db.setDatabaseName(path);
     // Another program writing at the same moment is waited for, not failed on.
@@ -95,6 +152,90 @@ Result<std::unique_ptr<SheetHistory>> SheetHistory::open(const QString &path) {
     return Opened::success(std::move(history));
 }
 
+namespace {
+
+// The tables of a new history, at version 2.
+const QStringList &firstSchema() {
+    static const QStringList schema = {
+        u"CREATE TABLE IF NOT EXISTS sheets (id %ID%, code TEXT NOT NULL UNIQUE, "
+        u"created TEXT NOT NULL, grade INTEGER NOT NULL, mode TEXT NOT NULL, topics TEXT NOT NULL, "
+        u"quantity INTEGER NOT NULL, repeats INTEGER NOT NULL, settings TEXT NOT NULL, bank_stamp TEXT NOT NULL)"_s,
+        u"CREATE TABLE IF NOT EXISTS items (sheet_id %BIG% NOT NULL REFERENCES sheets(id), "
+        u"position INTEGER NOT NULL, question TEXT NOT NULL, topic_code TEXT NOT NULL, answer TEXT NOT NULL, "
+        u"difficulty TEXT NOT NULL, question_key %BIG% NOT NULL DEFAULT 0, PRIMARY KEY (sheet_id, position))"_s,
+        u"CREATE INDEX IF NOT EXISTS sheets_created ON sheets(created)"_s};
+    return schema;
+}
+
+// The latest use of each question (by key, in milliseconds since the epoch): what the fresh look-up
+// reads, one row a question however many sheets printed it. Version 2.
+const QStringList &questionUseSchema() {
+    static const QStringList schema = {
+        u"CREATE TABLE IF NOT EXISTS question_use (question_key %BIG% PRIMARY KEY, last_used %BIG% NOT NULL)"_s,
+        u"CREATE INDEX IF NOT EXISTS question_use_last ON question_use(last_used)"_s};
+    return schema;
+}
+
+// Version 3: the classes' pupils, the pupil a sheet was made for, and the marks of its questions.
+const QStringList &pupilSchema() {
+    static const QStringList schema = {
+        u"CREATE TABLE IF NOT EXISTS pupils (id %ID%, class_name TEXT NOT NULL, name TEXT NOT NULL, "
+        u"number TEXT NOT NULL, UNIQUE (class_name, name, number))"_s,
+        u"ALTER TABLE sheets ADD COLUMN pupil_id %BIG%"_s,
+        u"CREATE INDEX IF NOT EXISTS sheets_pupil ON sheets(pupil_id)"_s,
+        u"CREATE TABLE IF NOT EXISTS marks (sheet_id %BIG% NOT NULL REFERENCES sheets(id), "
+        u"position INTEGER NOT NULL, correct INTEGER NOT NULL, marked TEXT NOT NULL, "
+        u"PRIMARY KEY (sheet_id, position))"_s};
+    return schema;
+}
+
+} // namespace
+
+Status SheetHistory::migrateOnServer() {
+    QSqlDatabase db = QSqlDatabase::database(connection_);
+    QSqlQuery q(db);
+    const auto fail = [&q](const QSqlQuery &failed) {
+        const QString why = describe(failed.lastError());
+        q.exec(u"ROLLBACK"_s);
+        return Status::failure(why);
+    };
+    // One program at a time brings the schema up to date: the others wait for its lock, then find
+    // the version it left.
+    if (!q.exec(u"BEGIN"_s))
+        return Status::failure(describe(q.lastError()));
+    if (!q.exec(u"SELECT pg_advisory_xact_lock(72615309)"_s))
+        return fail(q);
+    if (!q.exec(u"SELECT to_regclass('tessaly_schema') IS NOT NULL"_s) || !q.next())
+        return fail(q);
+    int version = 0;
+    if (q.value(0).toBool()) {
+        if (!q.exec(u"SELECT version FROM tessaly_schema"_s))
+            return fail(q);
+        version = q.next() ? q.value(0).toInt() : 0;
+    } else if (!q.exec(u"CREATE TABLE tessaly_schema (version INTEGER NOT NULL)"_s)) {
+        return fail(q);
+    }
+    if (version > SchemaVersion) {
+        q.exec(u"ROLLBACK"_s);
+        return Status::failure(u"记录来自更新的 Tessaly（格式 %1）"_s.arg(version));
+    }
+    QStringList schema;
+    if (version < 2)
+        schema = firstSchema() + questionUseSchema();
+    if (version < 3)
+        schema += pupilSchema();
+    for (const QString &statement : std::as_const(schema))
+        if (!q.exec(sql(statement)))
+            return fail(q);
+    if (version != SchemaVersion &&
+        !q.exec(version == 0 ? u"INSERT INTO tessaly_schema (version) VALUES (%1)"_s.arg(SchemaVersion)
+                             : u"UPDATE tessaly_schema SET version = %1"_s.arg(SchemaVersion)))
+        return fail(q);
+    if (!q.exec(u"COMMIT"_s))
+        return fail(q);
+    return succeeded();
+}
+
 Status SheetHistory::migrate() {
     QSqlDatabase db = QSqlDatabase::database(connection_);
     QSqlQuery q(db);
@@ -111,7 +252,7 @@ Status SheetHistory::migrate() {
         return Status::failure(describe(q.lastError()));
     if (version == SchemaVersion)
         return succeeded();
-    // Version 0 (a new file) or 1 to 2. The write lock is taken at the start (IMMEDIATE), so two
+    // Version 0 (a new file), 1 or 2 to 3. The write lock is taken at the start (IMMEDIATE), so two
     // programs opening a new file at once wait for each other rather than both failing on the upgrade.
     if (!q.exec(u"BEGIN IMMEDIATE"_s))
         return Status::failure(describe(q.lastError()));
@@ -127,25 +268,15 @@ Status SheetHistory::migrate() {
         return q.exec(u"COMMIT"_s) ? succeeded() : Status::failure(describe(q.lastError()));
     QStringList schema;
     if (now == 0)
-        schema = {
-            u"CREATE TABLE IF NOT EXISTS sheets (id INTEGER PRIMARY KEY, code TEXT NOT NULL UNIQUE, "
-            u"created TEXT NOT NULL, grade INTEGER NOT NULL, mode TEXT NOT NULL, topics TEXT NOT NULL, "
-            u"quantity INTEGER NOT NULL, repeats INTEGER NOT NULL, settings TEXT NOT NULL, bank_stamp TEXT NOT NULL)"_s,
-            u"CREATE TABLE IF NOT EXISTS items (sheet_id INTEGER NOT NULL REFERENCES sheets(id), "
-            u"position INTEGER NOT NULL, question TEXT NOT NULL, topic_code TEXT NOT NULL, answer TEXT NOT "
-            u"NULL, "
-            u"difficulty TEXT NOT NULL, question_key INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (sheet_id, position))"_s,
-            u"CREATE INDEX IF NOT EXISTS sheets_created ON sheets(created)"_s};
-    else
+        schema = firstSchema();
+    else if (now == 1)
         // Version 1 kept no key: the column, then a key for every item already recorded.
         schema = {u"ALTER TABLE items ADD COLUMN question_key INTEGER NOT NULL DEFAULT 0"_s};
-    // The latest use of each question (by key, in milliseconds since the epoch): what the fresh look-up
-    // reads, one row a question however many sheets printed it.
-    schema += {u"CREATE TABLE IF NOT EXISTS question_use (question_key INTEGER PRIMARY KEY, "
-               u"last_used INTEGER NOT NULL)"_s,
-               u"CREATE INDEX IF NOT EXISTS question_use_last ON question_use(last_used)"_s};
-    for (const QString &statement : schema)
-        if (!q.exec(statement))
+    if (now < 2)
+        schema += questionUseSchema();
+    schema += pupilSchema();
+    for (const QString &statement : std::as_const(schema))
+        if (!q.exec(sql(statement)))
             return fail(q);
     if (now == 1) {
         QSqlQuery rows(db);
@@ -205,7 +336,7 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
     QSqlQuery control(db);
     // IMMEDIATE: the write lock up front, waited for under the busy timeout, never a deadlock between
     // two programs that both read first.
-    if (!control.exec(u"BEGIN IMMEDIATE"_s))
+    if (!control.exec(beginWrite()))
         return Result<QString>::failure(describe(control.lastError()));
     const auto fail = [&control](const QSqlQuery &q) {
         const QString why = describe(q.lastError());
@@ -213,9 +344,8 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
         return Result<QString>::failure(why);
     };
     QSqlQuery insert(db);
-    insert.prepare(
-        u"INSERT INTO sheets (code, created, grade, mode, topics, quantity, repeats, settings, bank_stamp) "
-        u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+    insert.prepare(u"INSERT INTO sheets (code, created, grade, mode, topics, quantity, repeats, settings, "
+                   u"bank_stamp, pupil_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
     // A code already taken (one in a billion) is drawn again, unless the sheet printed its code already:
     // then the record fails rather than name another sheet's code.
     const bool printed = !sheet.code.isEmpty();
@@ -230,11 +360,20 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
                                    sheet.quantity,
                                    sheet.repeats ? 1 : 0,
                                    sheet.settings,
-                                   sheet.bankStamp};
-        for (int i = 0; i < 9; ++i)
+                                   sheet.bankStamp,
+                                   sheet.pupilId > 0 ? QVariant(sheet.pupilId)
+                                                     : QVariant(QMetaType(QMetaType::LongLong))};
+        for (int i = 0; i < 10; ++i)
             insert.bindValue(i, values[i]);
         if (insert.exec())
             break;
+        // On the server a failed statement ends the transaction: start it again before the next try.
+        if (dialect_ == Dialect::Postgres) {
+            control.exec(u"ROLLBACK"_s);
+            if (printed || attempt > 5 || !control.exec(beginWrite()))
+                return Result<QString>::failure(describe(insert.lastError()));
+            continue;
+        }
         QSqlQuery taken(db);
         taken.prepare(u"SELECT 1 FROM sheets WHERE code = ?"_s);
         taken.addBindValue(sheet.code);
@@ -247,8 +386,8 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
                  u"question_key) VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
     QSqlQuery use(db);
     use.prepare(
-        u"INSERT INTO question_use (question_key, last_used) VALUES (?, ?) ON CONFLICT (question_key) "
-        u"DO UPDATE SET last_used = MAX(last_used, excluded.last_used)"_s);
+        sql(u"INSERT INTO question_use (question_key, last_used) VALUES (?, ?) ON CONFLICT (question_key) "
+            u"DO UPDATE SET last_used = %MAX%(question_use.last_used, excluded.last_used)"_s));
     const qint64 used = sheet.created.toMSecsSinceEpoch();
     // In batches, with the caller's events between them: a sheet of 100,000 questions is recorded
     // without the window pausing for it.
@@ -292,10 +431,12 @@ RecordedSheet summary(const QSqlQuery &q) {
     s.repeats = q.value(6).toInt() != 0;
     s.settings = q.value(7).toString();
     s.bankStamp = q.value(8).toString();
+    s.pupilId = q.value(10).toLongLong();
     return s;
 }
 
-const QString Columns = u"code, created, grade, mode, topics, quantity, repeats, settings, bank_stamp, id"_s;
+const QString Columns =
+    u"code, created, grade, mode, topics, quantity, repeats, settings, bank_stamp, id, pupil_id"_s;
 
 } // namespace
 
@@ -347,4 +488,129 @@ QHash<quint64, qint64> SheetHistory::usedSince(const QDateTime &since) {
     while (q.next())
         used.insert(static_cast<quint64>(q.value(0).toLongLong()), q.value(1).toLongLong());
     return used;
+}
+
+Result<int> SheetHistory::addPupils(const QList<SheetPupil> &pupils) {
+    QSqlDatabase db = QSqlDatabase::database(connection_);
+    QSqlQuery control(db);
+    if (!control.exec(beginWrite()))
+        return Result<int>::failure(describe(control.lastError()));
+    QSqlQuery add(db);
+    add.prepare(u"INSERT INTO pupils (class_name, name, number) VALUES (?, ?, ?) "
+                u"ON CONFLICT (class_name, name, number) DO NOTHING"_s);
+    int added = 0;
+    for (const SheetPupil &p : pupils) {
+        add.bindValue(0, p.className);
+        add.bindValue(1, p.name);
+        add.bindValue(2, p.number.isNull() ? u""_s : p.number);
+        if (!add.exec()) {
+            const QString why = describe(add.lastError());
+            control.exec(u"ROLLBACK"_s);
+            return Result<int>::failure(why);
+        }
+        added += add.numRowsAffected() > 0 ? 1 : 0;
+    }
+    if (!control.exec(u"COMMIT"_s)) {
+        const QString why = describe(control.lastError());
+        control.exec(u"ROLLBACK"_s);
+        return Result<int>::failure(why);
+    }
+    return Result<int>::success(added);
+}
+
+QList<SheetPupil> SheetHistory::pupils(const QString &className) {
+    QSqlQuery q(QSqlDatabase::database(connection_));
+    // Numbers as the class list writes them ("3", "12", "2023015"): shorter ones first, so 3 comes
+    // before 12.
+    const QString order = u" ORDER BY class_name, LENGTH(number), number, name"_s;
+    if (className.isEmpty()) {
+        q.prepare(u"SELECT id, class_name, name, number FROM pupils"_s + order);
+    } else {
+        q.prepare(u"SELECT id, class_name, name, number FROM pupils WHERE class_name = ?"_s + order);
+        q.addBindValue(className);
+    }
+    QList<SheetPupil> found;
+    if (q.exec())
+        while (q.next())
+            found.append(SheetPupil{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                                    q.value(3).toString()});
+    return found;
+}
+
+QStringList SheetHistory::classes() {
+    QSqlQuery q(QSqlDatabase::database(connection_));
+    QStringList found;
+    if (q.exec(u"SELECT DISTINCT class_name FROM pupils ORDER BY class_name"_s))
+        while (q.next())
+            found.append(q.value(0).toString());
+    return found;
+}
+
+Status SheetHistory::mark(const QString &code, const QList<std::pair<int, bool>> &marks,
+                          const QDateTime &when) {
+    QSqlDatabase db = QSqlDatabase::database(connection_);
+    QSqlQuery control(db);
+    if (!control.exec(beginWrite()))
+        return Status::failure(describe(control.lastError()));
+    const auto fail = [&control](const QString &why) {
+        control.exec(u"ROLLBACK"_s);
+        return Status::failure(why);
+    };
+    QSqlQuery sheet(db);
+    sheet.prepare(
+        u"SELECT id, (SELECT COUNT(*) FROM items WHERE sheet_id = sheets.id) FROM sheets WHERE code = ?"_s);
+    sheet.addBindValue(code);
+    if (!sheet.exec())
+        return fail(describe(sheet.lastError()));
+    if (!sheet.next())
+        return fail(u"出卷记录里没有卷号为 %1 的试卷"_s.arg(code));
+    const qlonglong id = sheet.value(0).toLongLong();
+    const int count = sheet.value(1).toInt();
+    QVariantList ids, positions, corrects, times;
+    for (const auto &[position, correct] : marks) {
+        if (position < 0 || position >= count)
+            return fail(u"试卷 %1 只有 %2 道题，没有第 %3 题"_s.arg(code).arg(count).arg(position + 1));
+        ids << id;
+        positions << position;
+        corrects << (correct ? 1 : 0);
+        times << when.toUTC().toString(Qt::ISODateWithMs);
+    }
+    QSqlQuery put(db);
+    put.prepare(
+        u"INSERT INTO marks (sheet_id, position, correct, marked) VALUES (?, ?, ?, ?) "
+        u"ON CONFLICT (sheet_id, position) DO UPDATE SET correct = excluded.correct, marked = excluded.marked"_s);
+    if (!runForRows(put, {ids, positions, corrects, times}))
+        return fail(describe(put.lastError()));
+    if (!control.exec(u"COMMIT"_s))
+        return fail(describe(control.lastError()));
+    return succeeded();
+}
+
+QList<MarkedItem> SheetHistory::marksOf(const QList<qint64> &pupilIds) {
+    QList<MarkedItem> found;
+    if (pupilIds.isEmpty())
+        return found;
+    QStringList marks;
+    for (qsizetype i = 0; i < pupilIds.size(); ++i)
+        marks.append(u"?"_s);
+    QSqlQuery q(QSqlDatabase::database(connection_));
+    q.setForwardOnly(true);
+    q.prepare(
+        u"SELECT sheets.pupil_id, sheets.code, marks.position, marks.correct, marks.marked, sheets.grade, "
+        u"items.question, items.topic_code, items.answer, items.difficulty, items.question_key "
+        u"FROM marks JOIN sheets ON sheets.id = marks.sheet_id "
+        u"JOIN items ON items.sheet_id = marks.sheet_id AND items.position = marks.position "
+        u"WHERE sheets.pupil_id IN ("_s +
+        marks.join(u',') + u") ORDER BY marks.marked, sheets.code, marks.position"_s);
+    for (const qint64 id : pupilIds)
+        q.addBindValue(id);
+    if (!q.exec())
+        return found;
+    while (q.next())
+        found.append(MarkedItem{
+            q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt(), q.value(3).toInt() != 0,
+            QDateTime::fromString(q.value(4).toString(), Qt::ISODateWithMs).toLocalTime(), q.value(5).toInt(),
+            q.value(6).toString(), q.value(7).toString(), q.value(8).toString(), q.value(9).toString(),
+            static_cast<quint64>(q.value(10).toLongLong())});
+    return found;
 }

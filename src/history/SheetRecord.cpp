@@ -77,6 +77,15 @@ RecordedSheet fromSheet(const DrawnSheet &drawn, const SheetRequest &request, co
     }
     if (request.byDifficulty())
         extra.append(u"difficulty=%1-%2"_s.arg(request.difficultyFrom).arg(request.difficultyTo));
+    // The pupil the sheet printed, so the sheet made again prints the same name (line breaks cannot
+    // be in a class list's field, but are taken out all the same: they would end the line).
+    if (!request.pupil.name.isEmpty()) {
+        const auto field = [](QString text) { return text.replace(u'\n', u' '); };
+        extra.append(u"pupilClass="_s + field(request.pupil.className));
+        extra.append(u"pupilName="_s + field(request.pupil.name));
+        extra.append(u"pupilNumber="_s + field(request.pupil.number));
+    }
+    sheet.pupilId = request.pupil.id;
     if (!extra.isEmpty())
         sheet.settings += u'\n' + extra.join(u'\n');
     sheet.bankStamp = bankStamp(bankDir);
@@ -132,6 +141,9 @@ SheetRequest requestOf(const RecordedSheet &sheet) {
         if (section)
             r.sections.append(section.value());
     }
+    if (values.contains(u"pupilName"_s))
+        r.pupil = SheetPupil{sheet.pupilId, values.value(u"pupilClass"_s), values.value(u"pupilName"_s),
+                             values.value(u"pupilNumber"_s)};
     return r;
 }
 

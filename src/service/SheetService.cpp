@@ -3,6 +3,8 @@
 
 #include "generation/DocumentWriter.h"
 #include "generation/PlanText.h"
+#include "generation/ReviewSections.h"
+#include "history/ReviewSchedule.h"
 #include "history/SheetRecord.h"
 
 #include <QDateTime>
@@ -80,7 +82,8 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         outcome.end = SheetOutcome::End::NoTopic;
         return outcome;
     }
-    const int copies = std::max(1, asked.copies);
+    const int copies =
+        order.pupils.isEmpty() ? std::max(1, asked.copies) : static_cast<int>(order.pupils.size());
     const int files = asked.oneFile ? 1 : copies;
 
     // Fresh questions: those of the sheets of the last days are left out where the bank allows.
@@ -97,12 +100,14 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
     // Copies of a batch are balanced: without a plan of their own, every copy after the first follows
     // the first one's make-up (topics × difficulties), filled up from the whole choice where the bank
     // runs short of a cell.
-    const bool balanced = copies > 1 && asked.plan.isEmpty() && asked.sections.isEmpty();
+    const bool balanced = copies > 1 && asked.plan.isEmpty() && asked.sections.isEmpty() && !order.review;
     QList<PlanCell> firstMakeUp;
     const auto unbalance = qScopeGuard([this] {
         run_.setPlan({}, 0);
+        run_.setReview({});
         run_.keepBankBetweenSheets(false);
     });
+    const QDateTime reviewAt = order.reviewAt.isValid() ? order.reviewAt : QDateTime::currentDateTime();
     run_.keepBankBetweenSheets(copies > 1);
 
     for (int copy = 1; copy <= copies; ++copy) {
@@ -113,6 +118,15 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
                          ? std::optional<std::uint64_t>(*order.seed + static_cast<std::uint64_t>(copy - 1))
                          : std::nullopt);
         run_.setAvoid(avoid);
+        const SheetPupil pupil = order.pupils.value(copy - 1);
+        qsizetype due = 0;
+        if (order.review && history_ && pupil.id > 0) {
+            const QList<SheetItem> again =
+                reviewschedule::itemsOf(reviewschedule::due(history_->marksOf({pupil.id}), reviewAt));
+            due = again.size();
+            run_.setReview(again);
+            listener.reviewDue(pupil, due);
+        }
         DrawnSheet sheet = run_.select(host);
         if (!run_.loadReport().unreadable.isEmpty() &&
             !listener.bankUnreadable(run_.loadReport().unreadable)) {
@@ -126,6 +140,9 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         const bool stopped = host.stopRequested();
         // What the writer and the record take: the choices as they stand once the draw is done.
         SheetRequest request = host.request();
+        request.pupil = pupil;
+        if (due > 0)
+            request.sections = reviewsections::of(request, due);
         if (balanced && copy == 1)
             firstMakeUp = plantext::makeUpOf(sheet, request.mode);
         if (balanced && copy > 1)

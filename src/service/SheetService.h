@@ -7,6 +7,7 @@
 #include "generation/SheetModel.h"
 #include "history/SheetHistory.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -41,6 +42,8 @@ public:
     // What a document had to change in the text.
     virtual void documentWarnings(const QStringList & /*warnings*/) {}
     virtual void delivered(const MadeSheet & /*made*/) {}
+    // A review sheet's pupil and how many of the pupil's wrong questions are due again on it.
+    virtual void reviewDue(const SheetPupil & /*pupil*/, qsizetype /*due*/) {}
 };
 
 // One request of the user: the sheet (copies and one file included), and where the command line wants
@@ -50,6 +53,14 @@ struct SheetOrder {
     bool withKeys = false;             // a key beside each sheet
     QString output;
     QString keyOutput;
+    // One sheet for each pupil, in order, the pupil's name printed on it (the copies of the request
+    // then do not count); empty: none.
+    QList<SheetPupil> pupils;
+    // Each pupil's sheet begins with the pupil's wrong questions that are due again (see
+    // reviewschedule), each with one like it.
+    bool review = false;
+    // When the review's schedule is read; invalid: now.
+    QDateTime reviewAt;
 };
 
 struct SheetOutcome {
