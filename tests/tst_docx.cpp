@@ -29,6 +29,7 @@ private Q_SLOTS:
     void aCopyKeepsWhatItWasGiven();
     void sheetsOnOddPages_data();
     void sheetsOnOddPages();
+    void everySheetCarriesItsQrCode();
     void documentsFolderSaveLetsTheWindowRun();
     void missingFolderLeavesNothing();
     void failedWriteKeepsWhatWasThere();
@@ -212,6 +213,42 @@ void TestDocx::sheetsOnOddPages() {
     QCOMPARE(xml.count("w:val=\"oddPage\""), odd ? 2 : 0);
     if (odd) // not before the first sheet's questions
         QVERIFY(xml.indexOf("oddPage") > xml.indexOf("填一填"));
+}
+
+void TestDocx::everySheetCarriesItsQrCode() {
+    // A batch in one file: each coded sheet its own picture, the key and an uncoded sheet none.
+    ScriptedHost host;
+    DocxTarget target;
+    DrawnSheet sheet = sampleSheet();
+    const QStringList codes{u"K7Q2-9F"_s, QString(), u"ABCD-EF"_s};
+    for (qsizetype k = 0; k < codes.size(); ++k) {
+        if (k > 0)
+            target.nextSheet();
+        sheet.code = codes[k];
+        DocumentWriter::write(host, target, host.settings(), sheet, u"2026/12/9"_s);
+    }
+    target.nextSheet();
+    SheetRequest key = host.settings();
+    key.answers = true;
+    DocumentWriter::write(host, target, key, sheet, u"2026/12/9"_s);
+    const Result<QByteArray> package = target.package();
+    QVERIFY(package.ok());
+    const QStringList names = docxreader::partNames(package.value()).value_or(QStringList());
+    QVERIFY(names.contains(u"word/media/qr1.png"_s) && names.contains(u"word/media/qr2.png"_s));
+    QVERIFY(!names.contains(u"word/media/qr3.png"_s));
+    QVERIFY(
+        docxreader::part(package.value(), u"word/media/qr1.png"_s).value().startsWith("\x89PNG\r\n\x1a\n"));
+    const QByteArray xml = target.documentXml();
+    QCOMPARE(xml.count("<wp:anchor"), 2);
+    QVERIFY(xml.indexOf("rIdQr2") > xml.indexOf("rIdQr1"));
+    const QByteArray rels = docxreader::part(package.value(), u"word/_rels/document.xml.rels"_s).value();
+    QVERIFY(rels.contains("Id=\"rIdQr2\"") && rels.contains("Target=\"media/qr2.png\""));
+    QVERIFY(docxreader::part(package.value(), u"[Content_Types].xml"_s).value().contains("image/png"));
+    // Asked for none: none.
+    DocxTarget plain;
+    host.settings().layout.qrCode = false;
+    DocumentWriter::write(host, plain, host.settings(), sheet, u"2026/12/9"_s);
+    QVERIFY(!plain.documentXml().contains("<wp:anchor"));
 }
 
 // A delivery works on a copy aside while the writer may go on: the two never see each other's changes.

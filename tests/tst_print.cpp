@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/office/OfficeConnection.h"
+#include "pictures/SheetScan.h"
 #include "support/PdfPages.h"
 
 #include <QFile>
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void cleanupTestCase();
     void printedSheetHasNoLayoutFault_data();
     void printedSheetHasNoLayoutFault();
+    void qrCodeReadBackFromThePrintedSheet();
 
 private:
     QTemporaryDir work_;
@@ -443,6 +445,48 @@ void TestPrint::printedSheetHasNoLayoutFault() {
     }
     QVERIFY2(faults.isEmpty(), qPrintable(u"%1 pages (%2): "_s.arg(pages.size()).arg(options.join(u' ')) +
                                           faults.join(u"; "_s)));
+}
+
+void TestPrint::qrCodeReadBackFromThePrintedSheet() {
+    // A pupil's sheet printed by LibreOffice to PDF, the page rendered as a scanner would give it: the
+    // QR code in its corner reads back as the code printed on the sheet.
+    const QString pdf = work_.filePath(u"scan.pdf"_s);
+    QFile::remove(pdf);
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TESSALY_OFFICE_PIPE"_s, pipe_);
+    program.setProcessEnvironment(env);
+    const QString history = work_.filePath(u"scan.sqlite"_s);
+    program.start(QStringLiteral(TESSALY_PROGRAM),
+                  {u"generate"_s, u"--bank-dir"_s, sampleBank_, u"--grade"_s, u"2"_s, u"--count"_s, u"8"_s,
+                   u"--history"_s, history, u"--target"_s, u"libreoffice"_s, u"--headless"_s, u"--output"_s,
+                   pdf});
+    QVERIFY(program.waitForFinished(120000));
+    QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+    const QString code = QRegularExpression(u"卷号 (\\S{4}-\\S{2})"_s)
+                             .match(QString::fromUtf8(program.readAllStandardOutput()))
+                             .captured(1);
+    QVERIFY(!code.isEmpty());
+    for (const int dpi : {150, 300}) {
+        const QString prefix = work_.filePath(u"scan-%1"_s.arg(dpi));
+        QProcess render;
+        render.start(u"pdftoppm"_s, {u"-r"_s, QString::number(dpi), u"-f"_s, u"1"_s, u"-l"_s, u"1"_s,
+                                     u"-png"_s, u"-singlefile"_s, pdf, prefix});
+        QVERIFY(render.waitForFinished(60000) && render.exitCode() == 0);
+        const Result<QStringList> texts = sheetscan::scan(prefix + u".png"_s);
+        QVERIFY2(texts.ok(), qPrintable(texts.error()));
+        QCOMPARE(texts.value(), QStringList{u"TESSALY:"_s + code});
+        // Photographed the wrong way round, it reads all the same.
+        const QImage turned = QImage(prefix + u".png"_s).transformed(QTransform().rotate(90));
+        QCOMPARE(sheetscan::codesIn(turned), QStringList{u"TESSALY:"_s + code});
+    }
+    // `tessaly mark --scan` finds the sheet in the history by it.
+    QProcess mark;
+    mark.start(QStringLiteral(TESSALY_PROGRAM), {u"mark"_s, u"--scan"_s, work_.filePath(u"scan-150.png"_s),
+                                                 u"--wrong"_s, u"2"_s, u"--history"_s, history});
+    QVERIFY(mark.waitForFinished(60000));
+    QVERIFY2(mark.exitCode() == 0, mark.readAllStandardError().constData());
+    QVERIFY(QString::fromUtf8(mark.readAllStandardOutput()).contains(code + u"：8 道题，错 1 道"_s));
 }
 
 QTEST_GUILESS_MAIN(TestPrint)

@@ -4,8 +4,10 @@
 #include "app/GenerateOptions.h"
 #include "editor/CsvRows.h"
 #include "editor/PupilList.h"
+#include "generation/DocumentWriter.h"
 #include "history/SheetCode.h"
 #include "history/SheetHistory.h"
+#include "pictures/PicturesModule.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -32,6 +34,10 @@ QList<QCommandLineOption> markOptions() {
             QCommandLineOption(u"right"_s, u"做对的题号（其余的题算做错）"_s, u"LIST"_s),
             QCommandLineOption(u"from"_s, u"从 CSV 导入多份试卷的批改（表头：卷号、错题，可选 对题）"_s,
                                u"FILE"_s),
+            QCommandLineOption(
+                u"scan"_s,
+                u"从试卷的照片或扫描件读出右上角二维码里的卷号（不给 --wrong、--right 时只说是哪份试卷）"_s,
+                u"PHOTO"_s),
             historyOption()};
 }
 
@@ -78,6 +84,22 @@ Result<QString> markSheet(SheetHistory &history, const QString &written, const Q
 }
 
 } // namespace
+
+Result<QString> codeFromPicture(const QString &path) {
+    QString why;
+    const PicturesEntry *pictures = picturesmodule::entry(&why);
+    if (!pictures)
+        return Result<QString>::failure(why);
+    const Result<QStringList> texts = pictures->scan(path);
+    if (!texts)
+        return Result<QString>::failure(texts.error());
+    for (const QString &text : texts.value())
+        if (const std::optional<QString> code = DocumentWriter::codeInCornerText(text))
+            return Result<QString>::success(*code);
+    return Result<QString>::failure(texts.value().isEmpty()
+                                        ? u"照片上没有找到二维码（拍清楚试卷右上角再试，或直接给出卷号）"_s
+                                        : u"照片上的二维码不是 Tessaly 试卷的卷号"_s);
+}
 
 Result<QList<int>> questionNumbers(const QString &text) {
     QList<int> numbers;
@@ -156,6 +178,7 @@ int runClassCommand(const QStringList &arguments, const UserFiles &files, QTextS
 
 QString markHelpText() {
     return u"用法：tessaly mark 卷号 --wrong 3,7,12     记下一份试卷的批改（--right：做对的题号）\n"
+           u"      tessaly mark --scan 照片.jpg [--wrong …] 从照片上的二维码找到试卷\n"
            u"      tessaly mark --from 批改.csv         导入多份试卷的批改\n\n选项：\n"_s +
            optionHelpLines(markOptions());
 }
@@ -231,8 +254,38 @@ int runMarkCommand(const QStringList &arguments, const UserFiles &files, QTextSt
         }
         return failures == 0 ? 0 : 1;
     }
-    if (rest.size() != 1)
+    QString code = rest.value(0);
+    if (parser.isSet(u"scan"_s)) {
+        if (!rest.isEmpty())
+            return bad(u"--scan 与卷号只能给一个"_s);
+        const Result<QString> scanned = codeFromPicture(parser.value(u"scan"_s));
+        if (!scanned) {
+            err << scanned.error() << Qt::endl;
+            return 1;
+        }
+        code = scanned.value();
+        if (!parser.isSet(u"wrong"_s) && !parser.isSet(u"right"_s)) {
+            const std::unique_ptr<SheetHistory> history = openHistory(parser, files, err);
+            if (!history)
+                return 1;
+            const std::optional<RecordedSheet> sheet = history->find(code);
+            if (!sheet) {
+                err << u"照片上的卷号 %1 不在出卷记录里"_s.arg(code) << Qt::endl;
+                return 1;
+            }
+            QString who;
+            for (const SheetPupil &p : history->pupils())
+                if (p.id == sheet->pupilId)
+                    who = u"，"_s + p.className + u' ' + p.name;
+            out << u"%1：%2 道题%3，%4"_s.arg(code)
+                       .arg(sheet->questions.size())
+                       .arg(who, sheet->created.toString(u"yyyy-MM-dd HH:mm"_s))
+                << Qt::endl;
+            return 0;
+        }
+    } else if (rest.size() != 1) {
         return bad(u"要给出一个卷号，例如 K7Q2-9F"_s);
+    }
     if (parser.isSet(u"wrong"_s) == parser.isSet(u"right"_s))
         return bad(u"要给出 --wrong 或 --right 之一（全对：--wrong \"\"）"_s);
     const bool byWrong = parser.isSet(u"wrong"_s);
@@ -242,7 +295,7 @@ int runMarkCommand(const QStringList &arguments, const UserFiles &files, QTextSt
     const std::unique_ptr<SheetHistory> history = openHistory(parser, files, err);
     if (!history)
         return 1;
-    const Result<QString> kept = markSheet(*history, rest.first(), numbers.value(), !byWrong);
+    const Result<QString> kept = markSheet(*history, code, numbers.value(), !byWrong);
     if (!kept) {
         err << kept.error() << Qt::endl;
         return 1;

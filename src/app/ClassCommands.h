@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/Result.h"
 #include "common/UserFiles.h"
 
 #include <QStringList>
@@ -13,5 +14,7 @@ int runClassCommand(const QStringList &arguments, const UserFiles &files, QTextS
 QString markHelpText();
 int runMarkCommand(const QStringList &arguments, const UserFiles &files, QTextStream &out, QTextStream &err);
 
+// The code of the sheet in a photo or scan, through the pictures module.
+Result<QString> codeFromPicture(const QString &path);
 // "3,7,12", "3 7 12", "3、7、12", "2-5": the question numbers (from 1), or why they do not read.
 Result<QList<int>> questionNumbers(const QString &text);

@@ -94,6 +94,7 @@ const QList<QCommandLineOption> &allOptions() {
         option(u"seal-line"_s, u"左边的密封线：none、first（首页）、odd（奇数页）或 every（每页）"_s,
                u"PAGES"_s),
         option(u"score-table"_s, u"标题下印得分栏（题号、得分、评卷人）"_s),
+        option(u"no-qr"_s, u"不在右上角印卷号的二维码（默认有卷号的试卷都印，tessaly mark --scan 读它）"_s),
         option(u"working-space"_s,
                u"每题后的答题处：blank（空行）、ruled（横线）或 answer（空行后“答：____”）"_s, u"KIND"_s),
         option(u"history"_s, u"出卷记录文件（默认在用户数据文件夹；tessaly.ini 的 history/file）"_s,
@@ -294,6 +295,8 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     }
     if (parser.isSet(u"score-table"_s))
         o.settings.layout.scoreTable = true;
+    if (parser.isSet(u"no-qr"_s))
+        o.settings.layout.qrCode = false;
     if (parser.isSet(u"working-space"_s)) {
         const auto space = printchoices::workingSpaceFrom(parser.value(u"working-space"_s));
         if (!space)

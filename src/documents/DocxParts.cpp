@@ -53,6 +53,8 @@ QByteArray contentTypes(const Needs &needs) {
         part("header2.xml", "header");
     if (needs.evenAndOddHeaders)
         part("settings.xml", "settings");
+    if (needs.pictures > 0)
+        out += "<Default Extension=\"png\" ContentType=\"image/png\"/>";
     return out + "</Types>";
 }
 
@@ -75,7 +77,43 @@ QByteArray documentRelationships(const Needs &needs) {
         out += relationship(EmptyHeaderId, "header", "header2.xml");
     if (needs.evenAndOddHeaders)
         out += relationship("rIdSettings", "settings", "settings.xml");
+    for (int k = 1; k <= needs.pictures; ++k) {
+        const QByteArray target = QByteArray("media/qr") + QByteArray::number(k) + ".png";
+        out += relationship(pictureId(k).constData(), "image", target.constData());
+    }
     return out + "</Relationships>";
+}
+
+QByteArray pictureId(int k) {
+    return "rIdQr" + QByteArray::number(k);
+}
+
+QByteArray cornerPicture(int k, int sideEmu, int topEmu) {
+    const QByteArray side = QByteArray::number(sideEmu), name = "qr" + QByteArray::number(k) + ".png";
+    // Anchored to the page, right-aligned with the margin and a little below the paper's top edge, in
+    // front of the text without moving it: the heading stays where it always was.
+    return "<w:r><w:drawing><wp:anchor distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\" simplePos=\"0\" "
+           "relativeHeight=\"251659264\" behindDoc=\"0\" locked=\"0\" layoutInCell=\"1\" allowOverlap=\"1\">"
+           "<wp:simplePos x=\"0\" y=\"0\"/>"
+           "<wp:positionH relativeFrom=\"margin\"><wp:align>right</wp:align></wp:positionH>"
+           "<wp:positionV relativeFrom=\"page\"><wp:posOffset>" +
+           QByteArray::number(topEmu) +
+           "</wp:posOffset></wp:positionV>"
+           "<wp:extent cx=\"" +
+           side + "\" cy=\"" + side +
+           "\"/><wp:effectExtent l=\"0\" t=\"0\" r=\"0\" b=\"0\"/><wp:wrapNone/>"
+           "<wp:docPr id=\"" +
+           QByteArray::number(1000 + k) +
+           "\" name=\"卷号二维码\"/><wp:cNvGraphicFramePr><a:graphicFrameLocks noChangeAspect=\"1\"/>"
+           "</wp:cNvGraphicFramePr><a:graphic><a:graphicData "
+           "uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\"><pic:pic><pic:nvPicPr>"
+           "<pic:cNvPr id=\"0\" name=\"" +
+           name + "\"/><pic:cNvPicPr/></pic:nvPicPr><pic:blipFill><a:blip r:embed=\"" + pictureId(k) +
+           "\"/><a:stretch><a:fillRect/></a:stretch></pic:blipFill><pic:spPr><a:xfrm><a:off x=\"0\" "
+           "y=\"0\"/><a:ext cx=\"" +
+           side + "\" cy=\"" + side +
+           "\"/></a:xfrm><a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom></pic:spPr></pic:pic>"
+           "</a:graphicData></a:graphic></wp:anchor></w:drawing></w:r>";
 }
 
 QByteArray footer(bool withTotal) {

@@ -20,9 +20,15 @@ struct Needs {
     bool sealHeader = false;
     bool emptyHeader = false; // for the pages without the seal line
     bool evenAndOddHeaders = false;
+    int pictures = 0; // the sheets' QR codes, word/media/qr1.png on
     // Whether the document part refers to any other part.
-    bool any() const { return footer || sealHeader || emptyHeader || evenAndOddHeaders; }
+    bool any() const { return footer || sealHeader || emptyHeader || evenAndOddHeaders || pictures > 0; }
 };
+
+// The relationship id of the k-th picture (from 1).
+QByteArray pictureId(int k);
+// A picture of `sideEmu` square in the page's top right corner, in front of the text, as a run.
+QByteArray cornerPicture(int k, int sideEmu, int topEmu);
 
 QByteArray contentTypes(const Needs &needs);
 QByteArray packageRelationships();

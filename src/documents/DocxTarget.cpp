@@ -3,6 +3,7 @@
 
 #include "documents/DocxPackage.h"
 #include "documents/DocxParts.h"
+#include "documents/QrPicture.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -252,6 +253,8 @@ docxparts::Needs DocxTarget::partsNeeded() const {
             needs.emptyHeader = true;
         if (sheet.seal == SealPages::Odd)
             needs.evenAndOddHeaders = true;
+        if (!sheet.cornerCode.isEmpty())
+            ++needs.pictures;
     };
     for (const Sheet &sheet : c.finished)
         look(sheet);
@@ -293,9 +296,15 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
 
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
            "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
-    if (partsNeeded().any())
+    const docxparts::Needs needs = partsNeeded();
+    if (needs.any())
         out += " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+    if (needs.pictures > 0)
+        out += " xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\""
+               " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
+               " xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\"";
     out += "><w:body>";
+    int picture = 0;
 
     // A run's properties repeat all over a sheet: each distinct set is made once.
     std::vector<std::pair<Format, QByteArray>> made;
@@ -438,6 +447,14 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
             out += p.alignment == Alignment::Center ? "<w:jc w:val=\"center\"/>" : "<w:jc w:val=\"left\"/>";
             out += properties(mark);
             out += "</w:pPr>";
+            if (i == 0 && !sheet.cornerCode.isEmpty()) {
+                // Within the top margin: as large as it leaves room for, at most 1.6 cm.
+                constexpr int EmuPerPoint = 12700;
+                const int top = 4 * EmuPerPoint;
+                const int side = std::clamp(sheet.marginPoints * EmuPerPoint - 2 * top, 18 * EmuPerPoint,
+                                            45 * EmuPerPoint);
+                out += docxparts::cornerPicture(++picture, side, top);
+            }
             for (const Run &run : p.runs) {
                 out += "<w:r>";
                 out += properties(run.format);
@@ -549,6 +566,22 @@ Result<QByteArray> DocxTarget::package() const {
         parts.append({u"word/header2.xml"_s, docxparts::emptyHeader()});
     if (needs.evenAndOddHeaders)
         parts.append({u"word/settings.xml"_s, docxparts::settings(needs)});
+    // Each QR code's picture, in the order of the sheets that carry one.
+    int picture = 0;
+    const auto pictureOf = [&](const Sheet &sheet) -> bool {
+        if (sheet.cornerCode.isEmpty())
+            return true;
+        const std::optional<QByteArray> png = qrpicture::png(sheet.cornerCode);
+        if (!png)
+            return false;
+        parts.append({u"word/media/qr%1.png"_s.arg(++picture), *png});
+        return true;
+    };
+    for (const Sheet &sheet : content_->finished)
+        if (!pictureOf(sheet))
+            return Result<QByteArray>::failure(u"卷号的二维码无法生成"_s);
+    if (!pictureOf(content_->current))
+        return Result<QByteArray>::failure(u"卷号的二维码无法生成"_s);
     return docxpackage::zip(parts);
 }
 

@@ -44,6 +44,7 @@ public:
     void setPageNumbers(bool on) override { edit().current.pageNumbers = on; }
     void setSealLine(SealPages pages) override { edit().current.seal = pages; }
     void setEvenColumns(bool even) override { edit().current.evenColumns = even; }
+    void setCornerCode(const QString &text) override { edit().current.cornerCode = text; }
     void insertTable(const QList<QStringList> &rows) override;
     void ruleToLineEnd() override;
 
@@ -99,6 +100,7 @@ private:
         bool pageNumbers = false;
         SealPages seal = SealPages::None;
         bool evenColumns = false;
+        QString cornerCode; // the QR code's text; empty: none
     };
     // What the sheet holds, shared by copies until one of them changes it: a delivery copies a finished
     // document of 100,000 questions to work on it aside, and that copy costs nothing.

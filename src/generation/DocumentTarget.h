@@ -56,6 +56,8 @@ public:
     // the seal line (密封线) down the left edge, with 学校/班级/姓名/学号 outside it.
     enum class SealPages { None, First, Odd, Every };
     virtual void setSealLine(SealPages /*pages*/) {}
+    // The sheet's code as a QR code in the top right corner of its first page (see cornerCodeText).
+    virtual void setCornerCode(const QString & /*text*/) {}
     // The columns of the last page evened out rather than filled one after the other: for a sheet of
     // short lines such as the one-page key (a word processor may then part a paragraph kept whole).
     virtual void setEvenColumns(bool /*even*/) {}

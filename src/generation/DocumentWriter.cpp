@@ -97,6 +97,18 @@ QString DocumentWriter::preparedQuestion(QString question, bool estimation, bool
     return question;
 }
 
+QString DocumentWriter::cornerCodeText(const QString &code, const QString &pupilNumber) {
+    return u"TESSALY:"_s + code + (pupilNumber.isEmpty() ? QString() : u':' + pupilNumber);
+}
+
+std::optional<QString> DocumentWriter::codeInCornerText(const QString &scanned) {
+    static const QRegularExpression pattern(u"^TESSALY:([2-9A-HJ-NP-Z]{4}-[2-9A-HJ-NP-Z]{2})(:|$)"_s);
+    const QRegularExpressionMatch m = pattern.match(scanned.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m.captured(1);
+}
+
 QString DocumentWriter::pupilLine(const SheetPupil &pupil, SheetLayout::InfoLine line) {
     // The pupil's own sheet: the name, class and number printed, the rest still to fill in.
     const auto filled = [](const QString &text, int width) {
@@ -144,6 +156,8 @@ void writeHeading(DocumentTarget &target, const SheetRequest &request, const Dra
         target.setPageNumbers(true);
     if (layout.sealLine != SheetLayout::SealLine::None && !request.answers)
         target.setSealLine(sealPages(layout.sealLine));
+    if (layout.qrCode && !request.answers && !sheet.code.isEmpty())
+        target.setCornerCode(DocumentWriter::cornerCodeText(sheet.code, request.pupil.number));
 
     if (!layout.titleLine.trimmed().isEmpty()) {
         target.setFontName(u"宋体"_s);

@@ -21,6 +21,10 @@ public:
     static QString nameLine();
     // The information line of a school's test: 姓名/班级/学号/得分.
     static QString schoolInfoLine();
+    // The text of the QR code in the sheet's corner: "TESSALY:K7Q2-9F", with ":学号" on a pupil's
+    // sheet; and the code in a scanned text (none: the text is no sheet's).
+    static QString cornerCodeText(const QString &code, const QString &pupilNumber);
+    static std::optional<QString> codeInCornerText(const QString &scanned);
     // Either line with a pupil's name, class and number printed in it.
     static QString pupilLine(const SheetPupil &pupil, SheetLayout::InfoLine line);
     // The key as one page of 参考答案: each question's number, answer and points, under the sections'

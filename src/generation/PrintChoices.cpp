@@ -74,6 +74,7 @@ void load(const QString &settingsFile, SheetLayout &layout) {
     layout.pageNumbers = ini.value(u"page/pageNumbers"_s, layout.pageNumbers).toBool();
     layout.sealLine = sealLineFrom(ini.value(u"page/sealLine"_s).toString()).value_or(layout.sealLine);
     layout.scoreTable = ini.value(u"page/scoreTable"_s, layout.scoreTable).toBool();
+    layout.qrCode = ini.value(u"page/qrCode"_s, layout.qrCode).toBool();
     layout.workingSpace =
         workingSpaceFrom(ini.value(u"page/workingSpace"_s).toString()).value_or(layout.workingSpace);
 }
@@ -84,6 +85,7 @@ QList<std::pair<QString, QVariant>> values(const SheetLayout &layout) {
             {u"page/pageNumbers"_s, layout.pageNumbers},
             {u"page/sealLine"_s, sealLineName(layout.sealLine)},
             {u"page/scoreTable"_s, layout.scoreTable},
+            {u"page/qrCode"_s, layout.qrCode},
             {u"page/workingSpace"_s, workingSpaceName(layout.workingSpace)}};
 }
 

@@ -33,6 +33,7 @@ struct SheetLayout {
     enum class SealLine { None, FirstPage, OddPages, EveryPage };
     SealLine sealLine = SealLine::None;
     bool scoreTable = false; // 题号 一 二 … 总分 / 得分 / 评卷人 under the heading
+    bool qrCode = true;      // a sheet with a code carries it as a QR code in its top right corner
 
     PageLayout pageLayout() const;
     // The size field's text as the word processor takes it: a positive number, else 0 (none set).

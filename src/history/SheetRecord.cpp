@@ -126,6 +126,7 @@ SheetRequest requestOf(const RecordedSheet &sheet) {
     l.pageNumbers = values.value(u"pageNumbers"_s) == u"true"_s;
     l.sealLine = printchoices::sealLineFrom(values.value(u"sealLine"_s)).value_or(l.sealLine);
     l.scoreTable = values.value(u"scoreTable"_s) == u"true"_s;
+    l.qrCode = values.value(u"qrCode"_s, u"true"_s) == u"true"_s;
     l.workingSpace = printchoices::workingSpaceFrom(values.value(u"workingSpace"_s)).value_or(l.workingSpace);
     r.points = values.value(u"points"_s).toInt();
     if (const QStringList range = values.value(u"difficulty"_s).split(u'-'); range.size() == 2) {
