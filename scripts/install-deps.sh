@@ -14,7 +14,7 @@ packages=(
   # the QR code printed on a sheet, and reading it back from a photo or scan
   libqrencode-dev libzxing-dev
   # the class report's chart
-  qt6-charts-dev
+  qt6-charts-dev libqt6opengl6-dev
   # Qt's own Chinese texts (Yes/No, context menus)
   qt6-translations-l10n
   # a real X server and its tools for the tests that need one (window titles, the tray)

@@ -2,6 +2,7 @@
 #include "app/ClassCommands.h"
 #include "app/GenerateCommand.h"
 #include "editor/PupilList.h"
+#include "history/ClassReport.h"
 #include "history/ReviewSchedule.h"
 #include "history/SheetHistory.h"
 #include "service/SheetService.h"
@@ -10,6 +11,8 @@
 #include "support/ScriptedHost.h"
 #include "support/TempBank.h"
 
+#include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -28,6 +31,8 @@ private Q_SLOTS:
     void scheduleOverDays();
     void classSetMarkedAndReviewed();
     void marksFromACsvAllOrNothing();
+    void reportFigures();
+    void reportDrawnToFiles();
 
 private:
     struct Run {
@@ -295,6 +300,106 @@ void TestPupils::marksFromACsvAllOrNothing() {
     run = command(true, {u"--from"_s, csv});
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QVERIFY(run.out.contains(u"3 道题，错 1 道"_s));
+}
+
+void TestPupils::reportFigures() {
+    const QList<SheetPupil> pupils{SheetPupil{1, u"一班"_s, u"张三"_s, u"1"_s},
+                                   SheetPupil{2, u"一班"_s, u"李四"_s, u"2"_s},
+                                   SheetPupil{3, u"一班"_s, u"王五"_s, u"3"_s}};
+    const QDateTime day(QDate(2026, 5, 4), QTime(9, 0));
+    QList<MarkedItem> marks;
+    // pupil, sheet, position, correct, topic, difficulty, minutes after nine
+    const auto add = [&](qint64 pupil, const QString &code, int position, bool correct, int topic,
+                         int difficulty, int minutes) {
+        MarkedItem m;
+        m.pupilId = pupil;
+        m.code = code;
+        m.position = position;
+        m.correct = correct;
+        m.topicCode = QString::number(topic);
+        m.difficulty = QString::number(difficulty);
+        m.marked = day.addSecs(minutes * 60);
+        marks.append(m);
+    };
+    // 张三: 求和 ★ three wrong of four; 求差 基础题 right.
+    add(1, u"AAAA-AA"_s, 0, false, 1, 1, 0);
+    add(1, u"AAAA-AA"_s, 1, false, 1, 1, 0);
+    add(1, u"AAAA-AA"_s, 2, false, 1, 1, 0);
+    add(1, u"AAAA-AA"_s, 3, true, 1, 1, 0);
+    add(1, u"AAAA-AA"_s, 4, true, 2, 0, 0);
+    // 李四: one 求和 ★ wrong, then the same question's mark corrected to right: it counts once, right.
+    add(2, u"BBBB-BB"_s, 0, false, 1, 1, 0);
+    add(2, u"BBBB-BB"_s, 0, true, 1, 1, 5);
+    add(2, u"BBBB-BB"_s, 1, false, 45, 3, 0); // an olympiad topic
+    const ClassReport report = classreport::make(u"一班"_s, pupils, marks);
+    QCOMPARE(report.asked, 7);
+    QCOMPARE(report.wrong, 4);
+    QCOMPARE(report.cells.size(), 3);
+    const ClassReport::Cell &sums = report.cells[0];
+    QCOMPARE(sums.topic, u"求和"_s);
+    QCOMPARE(sums.difficulty, 1);
+    QCOMPARE(sums.asked, 5);
+    QCOMPARE(sums.wrong, 3);
+    QCOMPARE(report.cells[2].topic, u"奥数·周期"_s);
+    QCOMPARE(report.byTopic().first().topic, u"奥数·周期"_s); // the worst topic first
+    QCOMPARE(report.pupils.size(), 3);
+    QCOMPARE(report.pupils[0].practise, QStringList{u"求和"_s});
+    QVERIFY(report.pupils[1].practise.isEmpty()); // one wrong is not yet a topic to practise
+    QCOMPARE(report.pupils[2].asked, 0);
+    QVERIFY(classreport::text(report).contains(u"求和\t★\t5\t3\t60%"_s));
+}
+
+void TestPupils::reportDrawnToFiles() {
+    history_ = work_.filePath(u"report.sqlite"_s);
+    {
+        Result<std::unique_ptr<SheetHistory>> opened = SheetHistory::open(history_);
+        QVERIFY(opened.ok());
+        QVERIFY(opened.value()->addPupils({SheetPupil{0, u"二班"_s, u"赵六"_s, u"1"_s}}).ok());
+        RecordedSheet sheet;
+        sheet.created = QDateTime::currentDateTime();
+        sheet.mode = u"列式计算"_s;
+        sheet.settings = u"stars=1"_s;
+        sheet.pupilId = opened.value()->pupils(u"二班"_s).first().id;
+        for (int i = 0; i < 4; ++i) {
+            sheet.questions.append(u"第%1题"_s.arg(i));
+            sheet.topicCodes.append(u"9"_s);
+            sheet.answers.append(u"答"_s);
+            sheet.difficulties.append(u"2"_s);
+        }
+        const Result<QString> code = opened.value()->record(sheet);
+        QVERIFY(code.ok());
+        QVERIFY(opened.value()
+                    ->mark(code.value(), {{0, false}, {1, false}, {2, true}, {3, true}}, sheet.created)
+                    .ok());
+    }
+    for (const QString &name : {u"report.pdf"_s, u"report.png"_s}) {
+        QProcess report;
+        report.start(QStringLiteral(TESSALY_PROGRAM),
+                     {u"report"_s, u"二班"_s, u"--history"_s, history_, u"--output"_s, work_.filePath(name)});
+        QVERIFY(report.waitForFinished(60000));
+        const QString out = QString::fromUtf8(report.readAllStandardOutput());
+        QVERIFY2(report.exitCode() == 0, report.readAllStandardError().constData());
+        QVERIFY2(out.contains(u"倍数\t★★\t4\t2\t50%"_s), qPrintable(out));
+        QVERIFY(out.contains(u"赵六\t4\t2\t倍数"_s));
+    }
+    QCOMPARE(QImage(work_.filePath(u"report.png"_s)).size(), QSize(1240, 1754));
+    QProcess text;
+    text.start(u"pdftotext"_s, {work_.filePath(u"report.pdf"_s), u"-"_s});
+    QVERIFY(text.waitForFinished(30000));
+    // Qt's PDF maps some glyphs of the CJK face back to their Kangxi radicals (二 as ⼆): compared as
+    // a reader sees them.
+    const QString pdfText =
+        QString::fromUtf8(text.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    QVERIFY2(pdfText.contains(u"二班：共批改 4 道题，错 2 道"_s), qPrintable(pdfText));
+    QVERIFY(pdfText.contains(u"赵六"_s));
+    // A class that has no list: said, and no file.
+    QProcess none;
+    none.start(QStringLiteral(TESSALY_PROGRAM), {u"report"_s, u"九班"_s, u"--history"_s, history_,
+                                                 u"--output"_s, work_.filePath(u"none.pdf"_s)});
+    QVERIFY(none.waitForFinished(60000));
+    QCOMPARE(none.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(none.readAllStandardError()).contains(u"没有班级“九班”的名单"_s));
+    QVERIFY(!QFile::exists(work_.filePath(u"none.pdf"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestPupils)

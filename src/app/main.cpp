@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QLibrary>
 #include <QTextStream>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -54,6 +55,7 @@ QString usage(const UserFiles &files) {
            u"  tessaly key 卷号 --output F  以前某份试卷的答案版（sheet：试卷本身；history：出卷记录）\n"
            u"  tessaly class import 名单.csv 导入班级名单（list：列出）\n"
            u"  tessaly mark 卷号 --wrong 3,7 记下批改（做错的题号）\n"
+           u"  tessaly report 班级 --output F 班级的错题报告（PDF 或 PNG）\n"
            u"  tessaly --help               显示本说明\n\n"_s +
            fileLocations(files) + GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s +
            addHelpText() + u"\n"_s + checkHelpText() + u"\n"_s + historyHelpText() + u"\n"_s +
@@ -62,23 +64,28 @@ QString usage(const UserFiles &files) {
 
 // The window is a module of its own, so the commands never load the widgets, the desktop's bus or the
 // office: they start in a few milliseconds.
-int openMainWindow(int argc, char **argv) {
-    const QString path = modulefolders::find(u"libtessaly-window.so"_s);
+// A module's main, which makes the application object itself: the window, or the report's drawing.
+int runModuleMain(const QString &module, const char *function, const QString &what, int argc, char **argv) {
+    const QString path = modulefolders::find(module);
     QTextStream err(stderr);
     if (path.isEmpty()) {
-        err << u"找不到本程序的窗口模块 libtessaly-window.so（在 %1 中）"_s.arg(
-                   modulefolders::candidates().join(u"、"_s))
+        err << u"找不到本程序的%1 %2（在 %3 中）"_s.arg(what, module,
+                                                        modulefolders::candidates().join(u"、"_s))
             << Qt::endl;
         return 1;
     }
-    QLibrary window(path);
-    using WindowMain = int (*)(int, char **);
-    const auto run = reinterpret_cast<WindowMain>(window.resolve("tessaly_window_main"));
+    QLibrary library(path);
+    using ModuleMain = int (*)(int, char **);
+    const auto run = reinterpret_cast<ModuleMain>(library.resolve(function));
     if (!run) {
-        err << u"无法载入窗口模块：%1"_s.arg(window.errorString()) << Qt::endl;
+        err << u"无法载入%1：%2"_s.arg(what, library.errorString()) << Qt::endl;
         return 1;
     }
     return run(argc, argv);
+}
+
+int openMainWindow(int argc, char **argv) {
+    return runModuleMain(u"libtessaly-window.so"_s, "tessaly_window_main", u"窗口模块"_s, argc, argv);
 }
 
 } // namespace
@@ -86,6 +93,9 @@ int openMainWindow(int argc, char **argv) {
 int main(int argc, char **argv) {
     if (argc <= 1)
         return openMainWindow(argc, argv);
+    // The report draws a chart, a graphics widget: its module makes a QApplication in place of ours.
+    if (std::strcmp(argv[1], "report") == 0)
+        return runModuleMain(u"libtessaly-pictures.so"_s, "tessaly_report_main", u"图片模块"_s, argc, argv);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"Tessaly"_s);

@@ -352,15 +352,17 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
     for (int attempt = 0;; ++attempt) {
         if (!printed)
             sheet.code = sheetcode::make();
+        // The text columns hold no NULL: a text never set is stored empty.
+        const auto text = [](const QString &s) { return QVariant(s.isNull() ? u""_s : s); };
         const QVariant values[] = {sheet.code,
                                    sheet.created.toUTC().toString(Qt::ISODateWithMs),
                                    sheet.grade,
-                                   sheet.mode,
-                                   sheet.topics,
+                                   text(sheet.mode),
+                                   text(sheet.topics),
                                    sheet.quantity,
                                    sheet.repeats ? 1 : 0,
-                                   sheet.settings,
-                                   sheet.bankStamp,
+                                   text(sheet.settings),
+                                   text(sheet.bankStamp),
                                    sheet.pupilId > 0 ? QVariant(sheet.pupilId)
                                                      : QVariant(QMetaType(QMetaType::LongLong))};
         for (int i = 0; i < 10; ++i)
