@@ -2,9 +2,12 @@
 #include "bank/CodeTables.h"
 #include "generation/DocumentWriter.h"
 #include "history/SheetCode.h"
+#include "history/SheetHistory.h"
 #include "mainwindow/Form1.h"
+#include "mainwindow/MarkDialog.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/NoticePanel.h"
+#include "mainwindow/ReportDialog.h"
 #include "mainwindow/SectionsDialog.h"
 #include "mainwindow/Translations.h"
 #include "support/Controls.h"
@@ -122,6 +125,7 @@ private Q_SLOTS:
     void printChoicesInTheDialogAreKept();
     void sectionsFromTheWindowsChoices();
     void planSavedFromASheetAndLoaded();
+    void classSetMarkedAndReported();
     void topicTipsCountTheBank();
     void shortSheetIsSaid();
     void sheetsAreRecordedAndTheirKeysHadByCode();
@@ -147,7 +151,8 @@ private:
     RecordingTarget *target_ = nullptr;
     QStringList titles_; // the first line of every document delivered
     std::unique_ptr<Form1> form_;
-    QString planFile_; // what the plan's file dialog answers
+    QString planFile_;               // what the plan's file dialog answers
+    QString chosenFile_, className_; // what the other file dialogs and the class question answer
 };
 
 void TestMainWindow::init() {
@@ -185,6 +190,8 @@ void TestMainWindow::makeForm(std::optional<DownloadSettings> download, const QS
     services.download = std::move(download);
     services.historyFile = historyFile;
     services.choosePlanFile = [this](bool) { return planFile_; };
+    services.chooseFile = [this](const QString &, const QString &, bool) { return chosenFile_; };
+    services.askClassName = [this] { return className_; };
     form_ = std::make_unique<Form1>(services);
 }
 
@@ -1079,6 +1086,71 @@ void TestMainWindow::planSavedFromASheetAndLoaded() {
     form_->loadPlan();
     QVERIFY2(notices_.texts.last().startsWith(u"细目表没有载入：第2行"_s), qPrintable(notices_.texts.last()));
     form_->clearPlan();
+    QVERIFY(child<QLabel>(u"LabelSections"_s)->text().isEmpty());
+}
+
+void TestMainWindow::classSetMarkedAndReported() {
+    QTemporaryDir dir;
+    chosenFile_ = dir.filePath(u"名单.csv"_s);
+    QFile list(chosenFile_);
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("姓名,学号\n张三,1\n李四,2\n");
+    list.close();
+    // A list without its class: the window asks for it.
+    className_ = u"一年级一班"_s;
+    form_->importClassList();
+    QVERIFY2(notices_.texts.last().startsWith(u"名单已导入（新加 2 名）：一年级一班 共 2 名"_s),
+             qPrintable(notices_.texts.last()));
+    form_->chooseClass(u"一年级一班"_s, false);
+    QCOMPARE(child<QLabel>(u"LabelSections"_s)->text(), u"全班：一年级一班"_s);
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
+    child<QLineEdit>(u"Text1"_s)->setText(u"4"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(titles_.size(), 4); // each pupil's sheet and its key
+
+    Result<std::unique_ptr<SheetHistory>> opened =
+        SheetHistory::open(SheetHistory::defaultPath(UserFiles::inFolder(bank_->dir())));
+    QVERIFY(opened.ok());
+    const QList<SheetPupil> pupils = opened.value()->pupils(u"一年级一班"_s);
+    QList<RecordedSheet> sheets = opened.value()->list();
+    QCOMPARE(sheets.size(), 2);
+    const QString code = sheets.last().code; // the first made: 张三's
+    QCOMPARE(opened.value()->find(code)->pupilId, pupils.first().id);
+
+    // Marking a pile: the code, the wrong numbers typed, Enter; then the next code has the focus.
+    form_->openMarking();
+    MarkDialog *marking = form_->markDialog();
+    QVERIFY(marking);
+    QVERIFY(!marking->openSheet(u"ABCD-E"_s));
+    QVERIFY(marking->openSheet(code.toLower()));
+    QCOMPARE(marking->ticks().size(), 4);
+    auto *wrong = marking->findChild<QLineEdit *>(u"TextWrong"_s);
+    QTest::keyClicks(wrong, u"2,4"_s);
+    QVERIFY(marking->ticks()[1]->isChecked() && marking->ticks()[3]->isChecked());
+    marking->ticks()[3]->setChecked(false); // a tick taken off changes the numbers
+    QCOMPARE(wrong->text(), u"2"_s);
+    QTest::keyClick(wrong, Qt::Key_Return);
+    QVERIFY(marking->findChild<QLabel *>(u"LabelSaved"_s)->text().contains(u"错 1 道"_s));
+    QVERIFY(marking->findChild<QLineEdit *>(u"TextCode"_s)->text().isEmpty());
+    const QList<MarkedItem> marks = opened.value()->marksOf({pupils.first().id});
+    QCOMPARE(marks.size(), 4);
+    QCOMPARE(std::count_if(marks.begin(), marks.end(), [](const MarkedItem &m) { return !m.correct; }), 1);
+
+    // The report of the class: the mark in its figures, exported as a picture.
+    form_->openReport();
+    ReportDialog *report = form_->reportDialog();
+    QVERIFY(report);
+    QCOMPARE(report->report().asked, 4);
+    QCOMPARE(report->report().wrong, 1);
+    QCOMPARE(report->findChild<QTableWidget *>(u"TablePupils"_s)->rowCount(), 2);
+    const QString png = dir.filePath(u"report.png"_s);
+    QVERIFY(report->exportTo(png).ok());
+    QVERIFY(QFile::exists(png));
+
+    // Review sheets for the class: 张三's one wrong question is not due yet, the sheets are the usual.
+    form_->chooseClass(u"一年级一班"_s, true);
+    QCOMPARE(child<QLabel>(u"LabelSections"_s)->text(), u"错题重练：一年级一班"_s);
+    form_->chooseClass(QString(), false);
     QVERIFY(child<QLabel>(u"LabelSections"_s)->text().isEmpty());
 }
 

@@ -3,6 +3,7 @@
 #include "app/GenerateCommand.h"
 #include "editor/PupilList.h"
 #include "history/ClassReport.h"
+#include "history/MarkNumbers.h"
 #include "history/ReviewSchedule.h"
 #include "history/SheetHistory.h"
 #include "service/SheetService.h"

@@ -5,6 +5,7 @@
 #include "editor/CsvRows.h"
 #include "editor/PupilList.h"
 #include "generation/DocumentWriter.h"
+#include "history/MarkNumbers.h"
 #include "history/SheetCode.h"
 #include "history/SheetHistory.h"
 #include "pictures/PicturesModule.h"
@@ -93,30 +94,7 @@ Result<QString> codeFromPicture(const QString &path) {
     const Result<QStringList> texts = pictures->scan(path);
     if (!texts)
         return Result<QString>::failure(texts.error());
-    for (const QString &text : texts.value())
-        if (const std::optional<QString> code = DocumentWriter::codeInCornerText(text))
-            return Result<QString>::success(*code);
-    return Result<QString>::failure(texts.value().isEmpty()
-                                        ? u"照片上没有找到二维码（拍清楚试卷右上角再试，或直接给出卷号）"_s
-                                        : u"照片上的二维码不是 Tessaly 试卷的卷号"_s);
-}
-
-Result<QList<int>> questionNumbers(const QString &text) {
-    QList<int> numbers;
-    static const QRegularExpression separators(u"[,，、;；\\s]+"_s);
-    for (const QString &part : text.split(separators, Qt::SkipEmptyParts)) {
-        const QStringList ends = part.split(u'-');
-        bool ok = ends.size() <= 2;
-        const int from = ok ? ends.first().toInt(&ok) : 0;
-        bool okTo = true;
-        const int to = ends.size() == 2 ? ends.last().toInt(&okTo) : from;
-        if (!ok || !okTo || from < 1 || to < from || to - from > 100000)
-            return Result<QList<int>>::failure(u"题号“%1”读不出，应为 3,7,12 或 2-5"_s.arg(part));
-        for (int n = from; n <= to; ++n)
-            if (!numbers.contains(n))
-                numbers.append(n);
-    }
-    return Result<QList<int>>::success(numbers);
+    return DocumentWriter::codeInScan(texts.value());
 }
 
 QString classHelpText() {

@@ -16,5 +16,3 @@ int runMarkCommand(const QStringList &arguments, const UserFiles &files, QTextSt
 
 // The code of the sheet in a photo or scan, through the pictures module.
 Result<QString> codeFromPicture(const QString &path);
-// "3,7,12", "3 7 12", "3、7、12", "2-5": the question numbers (from 1), or why they do not read.
-Result<QList<int>> questionNumbers(const QString &text);

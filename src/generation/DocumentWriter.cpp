@@ -109,6 +109,15 @@ std::optional<QString> DocumentWriter::codeInCornerText(const QString &scanned) 
     return m.captured(1);
 }
 
+Result<QString> DocumentWriter::codeInScan(const QStringList &texts) {
+    for (const QString &text : texts)
+        if (const std::optional<QString> code = codeInCornerText(text))
+            return Result<QString>::success(*code);
+    return Result<QString>::failure(texts.isEmpty()
+                                        ? u"照片上没有找到二维码（拍清楚试卷右上角再试，或直接给出卷号）"_s
+                                        : u"照片上的二维码不是 Tessaly 试卷的卷号"_s);
+}
+
 QString DocumentWriter::pupilLine(const SheetPupil &pupil, SheetLayout::InfoLine line) {
     // The pupil's own sheet: the name, class and number printed, the rest still to fill in.
     const auto filled = [](const QString &text, int width) {

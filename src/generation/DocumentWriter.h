@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bank/CodeTables.h"
+#include "common/Result.h"
 #include "common/RunControl.h"
 #include "generation/DocumentTarget.h"
 #include "generation/SheetModel.h"
@@ -25,6 +26,8 @@ public:
     // sheet; and the code in a scanned text (none: the text is no sheet's).
     static QString cornerCodeText(const QString &code, const QString &pupilNumber);
     static std::optional<QString> codeInCornerText(const QString &scanned);
+    // The sheet's code among the texts of a picture's QR codes, or what to tell the user.
+    static Result<QString> codeInScan(const QStringList &texts);
     // Either line with a pupil's name, class and number printed in it.
     static QString pupilLine(const SheetPupil &pupil, SheetLayout::InfoLine line);
     // The key as one page of 参考答案: each question's number, answer and points, under the sections'

@@ -75,8 +75,18 @@ QString SheetHistory::sql(QString statement) const {
     return statement;
 }
 
-QString SheetHistory::beginWrite() const {
-    return dialect_ == Dialect::Postgres ? u"BEGIN"_s : u"BEGIN IMMEDIATE"_s;
+bool SheetHistory::beginWrite(QSqlQuery &q) const {
+    if (dialect_ == Dialect::Sqlite)
+        return q.exec(u"BEGIN IMMEDIATE"_s);
+    // On the server two programs' sheets would lock the rows of the questions they share in their own
+    // orders and deadlock: one writer at a time, as the file has it, waiting for the other's commit.
+    if (!q.exec(u"BEGIN"_s))
+        return false;
+    if (q.exec(u"SELECT pg_advisory_xact_lock(72615310)"_s))
+        return true;
+    // Ended on a query of its own, so the caller still reads why the lock failed.
+    QSqlQuery(QSqlDatabase::database(connection_)).exec(u"ROLLBACK"_s);
+    return false;
 }
 
 SheetHistory::~SheetHistory() {
@@ -336,7 +346,7 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
     QSqlQuery control(db);
     // IMMEDIATE: the write lock up front, waited for under the busy timeout, never a deadlock between
     // two programs that both read first.
-    if (!control.exec(beginWrite()))
+    if (!beginWrite(control))
         return Result<QString>::failure(describe(control.lastError()));
     const auto fail = [&control](const QSqlQuery &q) {
         const QString why = describe(q.lastError());
@@ -372,7 +382,7 @@ Result<QString> SheetHistory::record(RecordedSheet &sheet, const std::function<v
         // On the server a failed statement ends the transaction: start it again before the next try.
         if (dialect_ == Dialect::Postgres) {
             control.exec(u"ROLLBACK"_s);
-            if (printed || attempt > 5 || !control.exec(beginWrite()))
+            if (printed || attempt > 5 || !beginWrite(control))
                 return Result<QString>::failure(describe(insert.lastError()));
             continue;
         }
@@ -495,7 +505,7 @@ QHash<quint64, qint64> SheetHistory::usedSince(const QDateTime &since) {
 Result<int> SheetHistory::addPupils(const QList<SheetPupil> &pupils) {
     QSqlDatabase db = QSqlDatabase::database(connection_);
     QSqlQuery control(db);
-    if (!control.exec(beginWrite()))
+    if (!beginWrite(control))
         return Result<int>::failure(describe(control.lastError()));
     QSqlQuery add(db);
     add.prepare(u"INSERT INTO pupils (class_name, name, number) VALUES (?, ?, ?) "
@@ -552,7 +562,7 @@ Status SheetHistory::mark(const QString &code, const QList<std::pair<int, bool>>
                           const QDateTime &when) {
     QSqlDatabase db = QSqlDatabase::database(connection_);
     QSqlQuery control(db);
-    if (!control.exec(beginWrite()))
+    if (!beginWrite(control))
         return Status::failure(describe(control.lastError()));
     const auto fail = [&control](const QString &why) {
         control.exec(u"ROLLBACK"_s);

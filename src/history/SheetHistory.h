@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -91,8 +92,8 @@ private:
     Status migrate();
     Status migrateOnServer();
     QString sql(QString statement) const;
-    // BEGIN that takes the write lock at once where the database has one to take.
-    QString beginWrite() const;
+    // Begins a transaction that holds the write lock from the start.
+    bool beginWrite(QSqlQuery &query) const;
 
     QString connection_;
     Dialect dialect_;

@@ -9,14 +9,17 @@
 #include "common/SettingsWrite.h"
 #include "documents/DeliveryChoice.h"
 #include "editor/PlanFile.h"
+#include "editor/PupilList.h"
 #include "editor/TopicGrid.h"
 #include "generation/PlanText.h"
 #include "generation/PrintChoices.h"
 #include "history/SheetCode.h"
 #include "history/SheetRecord.h"
+#include "mainwindow/MarkDialog.h"
 #include "mainwindow/Module3.h"
 #include "mainwindow/PageDialog.h"
 #include "mainwindow/ProgressTick.h"
+#include "mainwindow/ReportDialog.h"
 #include "mainwindow/SectionsDialog.h"
 
 #include <QApplication>
@@ -183,6 +186,17 @@ Form1::Form1(Form1Services services, QWidget *parent)
     connect(ui_->Command8, &QPushButton::clicked, this, &Form1::restoreLastBank);
     connect(ui_->Command9, &QPushButton::clicked, this, &Form1::editSections);
     connect(ui_->Command10, &QPushButton::clicked, this, &Form1::planMenu);
+    connect(ui_->Command11, &QPushButton::clicked, this, &Form1::classMenu);
+    if (!services_.chooseFile)
+        services_.chooseFile = [this](const QString &caption, const QString &filter, bool save) {
+            return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
+                        : QFileDialog::getOpenFileName(this, caption, QString(), filter);
+        };
+    if (!services_.askClassName)
+        services_.askClassName = [this] {
+            return QInputDialog::getText(this, u"导入班级名单"_s, u"名单里没有 班级 一列。这些学生的班级："_s)
+                .trimmed();
+        };
     if (!services_.choosePlanFile)
         services_.choosePlanFile = [this](bool save) {
             const QString filter = u"细目表 (*.csv)"_s;
@@ -558,8 +572,13 @@ void Form1::runFromButton() {
         std::unique_ptr<SheetOutputs> outputs = services_.makeOutputs(*notices_);
         WindowListener listener(*notices_, asked.freshDays);
         SheetOrder order;
+        // A sheet for each pupil of the class chosen in 班级…, the names printed, review sheets if asked.
+        if (!classChoice_.isEmpty() && history()) {
+            order.pupils = history()->pupils(classChoice_);
+            order.review = reviewChoice_;
+        }
         // A batch comes with the key of every copy, as the command line's does.
-        order.withKeys = asked.copies > 1;
+        order.withKeys = asked.copies > 1 || order.pupils.size() > 1;
         SheetOutcome outcome = service_.make(*this, order, *outputs, listener);
         if (outcome.end == SheetOutcome::End::Failed)
             notices_->ShowNotice(u"试卷没有做成：%1"_s.arg(outcome.error), noticeTitle(), 1);
@@ -822,12 +841,127 @@ void Form1::clearPlan() {
     showSections();
 }
 
+void Form1::classMenu() {
+    QMenu menu(this);
+    menu.addAction(u"导入班级名单…"_s, this, &Form1::importClassList);
+    SheetHistory *kept = history();
+    const QStringList classes = kept ? kept->classes() : QStringList();
+    QMenu *each = menu.addMenu(u"为全班每人出一份"_s);
+    each->setEnabled(!classes.isEmpty());
+    for (const QString &c : classes) {
+        QAction *a = each->addAction(c, this, [this, c] { chooseClass(c, false); });
+        a->setCheckable(true);
+        a->setChecked(c == classChoice_ && !reviewChoice_);
+    }
+    QMenu *review = menu.addMenu(u"错题重练（全班每人一份）"_s);
+    review->setEnabled(!classes.isEmpty());
+    for (const QString &c : classes) {
+        QAction *a = review->addAction(c, this, [this, c] { chooseClass(c, true); });
+        a->setCheckable(true);
+        a->setChecked(c == classChoice_ && reviewChoice_);
+    }
+    QAction *none = menu.addAction(u"不为班级出卷"_s, this, [this] { chooseClass(QString(), false); });
+    none->setEnabled(!classChoice_.isEmpty());
+    menu.addSeparator();
+    menu.addAction(u"批改试卷…"_s, this, &Form1::openMarking)->setEnabled(kept != nullptr);
+    menu.addAction(u"班级报告…"_s, this, &Form1::openReport)->setEnabled(!classes.isEmpty());
+    menu.exec(ui_->Command11->mapToGlobal(QPoint(0, ui_->Command11->height())));
+}
+
+void Form1::importClassList() {
+    const QString path = services_.chooseFile(u"导入班级名单"_s, u"班级名单 (*.csv)"_s, false);
+    if (path.isEmpty())
+        return;
+    Result<QList<SheetPupil>> pupils = pupillist::read(path, QString());
+    if (!pupils && pupils.error().contains(u"班级 一列"_s)) {
+        const QString className = services_.askClassName();
+        if (className.isEmpty())
+            return;
+        pupils = pupillist::read(path, className);
+    }
+    SheetHistory *kept = history();
+    const Result<int> added = !pupils ? Result<int>::failure(pupils.error())
+                              : kept  ? kept->addPupils(pupils.value())
+                                      : Result<int>::failure(u"出卷记录打不开"_s);
+    if (!added) {
+        notices_->ShowNotice(u"名单没有导入：%1"_s.arg(added.error()), noticeTitle(), 1);
+        return;
+    }
+    QStringList classes;
+    for (const SheetPupil &p : pupils.value())
+        if (!classes.contains(p.className))
+            classes.append(p.className);
+    QStringList counts;
+    for (const QString &c : std::as_const(classes))
+        counts.append(u"%1 共 %2 名"_s.arg(c).arg(kept->pupils(c).size()));
+    notices_->ShowNotice(u"名单已导入（新加 %1 名）：%2"_s.arg(added.value()).arg(counts.join(u"；"_s)),
+                         noticeTitle(), 1);
+}
+
+void Form1::chooseClass(const QString &className, bool review) {
+    classChoice_ = className;
+    reviewChoice_ = review && !className.isEmpty();
+    showSections();
+}
+
+MarkDialog *Form1::markDialog() const {
+    return markDialog_;
+}
+
+ReportDialog *Form1::reportDialog() const {
+    return reportDialog_;
+}
+
+void Form1::openMarking() {
+    if (!markDialog_) {
+        markDialog_ = new MarkDialog([this] { return history(); },
+                                     [this] {
+                                         return services_.chooseFile(
+                                             u"试卷的照片或扫描件"_s,
+                                             u"图片 (*.jpg *.jpeg *.png *.bmp *.tif *.tiff)"_s, false);
+                                     },
+                                     this);
+        markDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        markDialog_->setWindowFlag(Qt::Window);
+    }
+    markDialog_->show();
+    markDialog_->raise();
+    markDialog_->activateWindow();
+}
+
+void Form1::openReport() {
+    SheetHistory *kept = history();
+    if (!kept)
+        return;
+    if (!reportDialog_) {
+        reportDialog_ = new ReportDialog(
+            *kept, classChoice_,
+            [this] {
+                return services_.chooseFile(u"导出班级报告"_s, u"PDF (*.pdf);;PNG 图片 (*.png)"_s, true);
+            },
+            this);
+        reportDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        reportDialog_->setWindowFlag(Qt::Window);
+    }
+    reportDialog_->show();
+    reportDialog_->raise();
+    reportDialog_->activateWindow();
+}
+
 void Form1::showSections() {
+    // The class a run makes its sheets for comes first: it changes what the run makes most.
+    const QString forClass = classChoice_.isEmpty()
+                                 ? QString()
+                                 : (reviewChoice_ ? u"错题重练：%1；"_s : u"全班：%1；"_s).arg(classChoice_);
+    if (!forClass.isEmpty() && plan_.isEmpty() && sections_.isEmpty()) {
+        ui_->LabelSections->setText(forClass.chopped(1));
+        return;
+    }
     if (!plan_.isEmpty()) {
         int questions = 0;
         for (const PlanCell &c : plan_)
             questions += c.count;
-        ui_->LabelSections->setText(u"按细目表：%1 格，%2 题"_s.arg(plan_.size()).arg(questions));
+        ui_->LabelSections->setText(forClass + u"按细目表：%1 格，%2 题"_s.arg(plan_.size()).arg(questions));
         return;
     }
     if (sections_.isEmpty()) {
@@ -839,7 +973,7 @@ void Form1::showSections() {
         questions += s.quantity;
         points += s.sectionPoints(s.quantity);
     }
-    QString text = u"%1 道大题，%2 题"_s.arg(sections_.size()).arg(questions);
+    QString text = forClass + u"%1 道大题，%2 题"_s.arg(sections_.size()).arg(questions);
     if (points > 0)
         text += u"，%1 分"_s.arg(points);
     ui_->LabelSections->setText(text);

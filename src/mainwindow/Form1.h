@@ -30,6 +30,8 @@ class QLineEdit;
 class QNetworkAccessManager;
 class QTimer;
 class Module3;
+class MarkDialog;
+class ReportDialog;
 class SectionsDialog;
 
 namespace Ui {
@@ -48,6 +50,11 @@ struct Form1Services {
     // The file to load (save: false) or save a plan in; empty when the user cancelled. Default: a
     // file dialog.
     std::function<QString(bool save)> choosePlanFile;
+    // A file to open (save: false) or to save to, with the dialog's caption and filter; empty when the
+    // user cancelled. Default: a file dialog.
+    std::function<QString(const QString &caption, const QString &filter, bool save)> chooseFile;
+    // The class of a list without a 班级 column; empty: cancelled. Default: an input dialog.
+    std::function<QString()> askClassName;
 };
 
 // The main window: every setting of a worksheet, the topic boxes by grade and mode, the progress display
@@ -81,7 +88,17 @@ public:
     void loadPlan();
     void saveLastSheetsPlan();
     void clearPlan();
-    void showSections();    // LabelSections: what the sections make
+    void showSections(); // LabelSections: what the sections make
+    void classMenu();    // Command11 "班级…": lists, a sheet for each pupil, marking, review, report
+    void importClassList();
+    // The class whose pupils each get a sheet of the next runs (empty: none), and whether those are
+    // review sheets.
+    void chooseClass(const QString &className, bool review);
+    QString chosenClass() const { return classChoice_; }
+    void openMarking();
+    void openReport();
+    MarkDialog *markDialog() const;
+    ReportDialog *reportDialog() const;
     void answerKeyByCode(); // Command7 "按卷号…"
     void restoreLastBank(); // Command8 "恢复上次题库"
     // The settings of the controls, as a sheet's record keeps them.
@@ -188,4 +205,8 @@ private:
     QList<PlanCell> plan_;     // the 细目表 every sheet follows; empty: none
     int difficultyBefore_ = 0; // the control's last step, to snap in the direction of a move
     QPointer<SectionsDialog> sectionsDialog_;
+    QString classChoice_;
+    bool reviewChoice_ = false;
+    QPointer<MarkDialog> markDialog_;
+    QPointer<ReportDialog> reportDialog_;
 };
