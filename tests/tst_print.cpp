@@ -406,7 +406,11 @@ void TestPrint::printedSheetHasNoLayoutFault() {
                               u"libreoffice"_s, u"--headless"_s, u"--output"_s, pdf} +
                       options);
     QVERIFY(program.waitForFinished(120000));
-    QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+    QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
+             qPrintable(u"exit %1 (%2): %3 %4"_s.arg(program.exitCode())
+                            .arg(program.exitStatus() == QProcess::NormalExit ? u"normal"_s : u"crashed"_s)
+                            .arg(QString::fromUtf8(program.readAllStandardError()),
+                                 QString::fromUtf8(program.readAllStandardOutput()))));
 
     Layout layout;
     const auto value = [&options](const QString &name, double fallback) {
