@@ -13,6 +13,9 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql postgresql
   # the QR code printed on a sheet, and reading it back from a photo or scan
   libqrencode-dev libzxing-dev
+  # the sources tools/make_pinyin_data.py makes data/pinyin.txt and data/char-frequency.txt from (the
+  # pinyin test makes them again and compares)
+  rime-data-pinyin-simp rime-data-terra-pinyin rime-essay unicode-data
   # the class report's chart
   qt6-charts-dev libqt6opengl6-dev
   # Qt's own Chinese texts (Yes/No, context menus)

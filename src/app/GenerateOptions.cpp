@@ -94,6 +94,8 @@ const QList<QCommandLineOption> &allOptions() {
         option(u"seal-line"_s, u"左边的密封线：none、first（首页）、odd（奇数页）或 every（每页）"_s,
                u"PAGES"_s),
         option(u"score-table"_s, u"标题下印得分栏（题号、得分、评卷人）"_s),
+        option(u"pinyin"_s, u"题目的汉字上注拼音：none（默认）、all（全部）或 hard（只注该年级还没学的字）"_s,
+               u"KIND"_s),
         option(u"no-qr"_s, u"不在右上角印卷号的二维码（默认有卷号的试卷都印，tessaly mark --scan 读它）"_s),
         option(u"working-space"_s,
                u"每题后的答题处：blank（空行）、ruled（横线）或 answer（空行后“答：____”）"_s, u"KIND"_s),
@@ -297,6 +299,13 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
         o.settings.layout.scoreTable = true;
     if (parser.isSet(u"no-qr"_s))
         o.settings.layout.qrCode = false;
+    if (parser.isSet(u"pinyin"_s)) {
+        const auto pinyin = printchoices::pinyinFrom(parser.value(u"pinyin"_s));
+        if (!pinyin)
+            return Parsed::failure(
+                u"--pinyin：“%1”无效，应为 none、all 或 hard"_s.arg(parser.value(u"pinyin"_s)));
+        o.settings.layout.pinyin = *pinyin;
+    }
     if (parser.isSet(u"working-space"_s)) {
         const auto space = printchoices::workingSpaceFrom(parser.value(u"working-space"_s));
         if (!space)

@@ -71,7 +71,7 @@ void DocxTarget::insertTable(const QList<QStringList> &rows) {
 void DocxTarget::ruleToLineEnd() {
     Sheet &sheet = edit().current;
     sheet.paragraphs.back().ruled = true;
-    sheet.paragraphs.back().runs.push_back(Run{sheet.format, QString(), Run::Kind::Tab});
+    sheet.paragraphs.back().runs.push_back(Run{sheet.format, QString(), Run::Kind::Tab, QString()});
 }
 
 QString DocxTarget::xmlSafe(const QString &text, QStringList *changes) {
@@ -110,7 +110,16 @@ void DocxTarget::typeText(const QString &input) {
     if (!runs.empty() && runs.back().kind == Run::Kind::Text && runs.back().format == sheet.format)
         runs.back().text += text;
     else
-        runs.push_back(Run{sheet.format, text});
+        runs.push_back(Run{sheet.format, text, Run::Kind::Text, QString()});
+}
+
+void DocxTarget::typeRuby(const QString &base, const QString &ruby) {
+    QStringList changes;
+    const QString text = xmlSafe(base, &changes), over = xmlSafe(ruby, &changes);
+    if (text.isEmpty())
+        return;
+    Sheet &sheet = edit().current;
+    sheet.paragraphs.back().runs.push_back(Run{sheet.format, text, Run::Kind::Ruby, over});
 }
 
 void DocxTarget::typeWriteInBlank(const QString &open, const QString &close) {
@@ -128,7 +137,7 @@ void DocxTarget::typeWithRoomAfter(const QString &character, int twips) {
 
 void DocxTarget::lineBreak() {
     Sheet &sheet = edit().current;
-    sheet.paragraphs.back().runs.push_back(Run{sheet.format, QString(), Run::Kind::Break});
+    sheet.paragraphs.back().runs.push_back(Run{sheet.format, QString(), Run::Kind::Break, QString()});
 }
 
 void DocxTarget::endParagraph() {
@@ -464,6 +473,30 @@ bool DocxTarget::writeDocumentXml(QByteArray *xml) const {
                 }
                 if (run.kind == Run::Kind::Tab) {
                     out += "<w:tab/></w:r>";
+                    continue;
+                }
+                if (run.kind == Run::Kind::Ruby) {
+                    // The pinyin at half the character's size, raised by the character's size: a
+                    // textbook's line of pinyin over each character.
+                    const int overHalfPoints = std::max(2, run.format.halfPoints * 3 / 5);
+                    const QByteArray base = QByteArray::number(run.format.halfPoints);
+                    const QByteArray small = QByteArray::number(overHalfPoints);
+                    Format over = run.format;
+                    over.halfPoints = overHalfPoints;
+                    over.spacingTwips = 0;
+                    // The word processor widens a character to its pinyin; a no-break space on either
+                    // side of the syllable keeps the syllables of a word apart.
+                    out += "<w:ruby><w:rubyPr><w:rubyAlign w:val=\"center\"/><w:hps w:val=\"" + small +
+                           "\"/><w:hpsRaise w:val=\"" + base + "\"/><w:hpsBaseText w:val=\"" + base +
+                           "\"/><w:lid w:val=\"zh-CN\"/></w:rubyPr><w:rt><w:r>";
+                    out += properties(over);
+                    out += "<w:t xml:space=\"preserve\">";
+                    appendEscaped(out, QString(u"\u00A0"_s + run.ruby + u"\u00A0"_s), false);
+                    out += "</w:t></w:r></w:rt><w:rubyBase><w:r>";
+                    out += properties(run.format);
+                    out += "<w:t xml:space=\"preserve\">";
+                    appendEscaped(out, run.text, false);
+                    out += "</w:t></w:r></w:rubyBase></w:ruby></w:r>";
                     continue;
                 }
                 out += "<w:t xml:space=\"preserve\">";

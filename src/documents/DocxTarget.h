@@ -37,6 +37,7 @@ public:
     void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
     void typeWriteInBlank(const QString &open, const QString &close) override;
+    void typeRuby(const QString &base, const QString &ruby) override;
     void lineBreak() override;
     void endParagraph() override;
     void nextSheet() override;
@@ -69,10 +70,11 @@ private:
         bool operator==(const Format &) const = default;
     };
     struct Run {
-        enum class Kind : std::uint8_t { Text, Break, Tab };
+        enum class Kind : std::uint8_t { Text, Break, Tab, Ruby };
         Format format;
         QString text;
         Kind kind = Kind::Text; // a break or a tab stands in place of text
+        QString ruby;           // the pinyin over the text of a Ruby run
     };
     struct Paragraph {
         Alignment alignment = Alignment::Left;

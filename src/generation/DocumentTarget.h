@@ -56,6 +56,11 @@ public:
     // the seal line (密封线) down the left edge, with 学校/班级/姓名/学号 outside it.
     enum class SealPages { None, First, Odd, Every };
     virtual void setSealLine(SealPages /*pages*/) {}
+    // A character with its pinyin over it (ruby), at the current format; without ruby, the character.
+    virtual void typeRuby(const QString &base, const QString &ruby) {
+        Q_UNUSED(ruby)
+        typeText(base);
+    }
     // The sheet's code as a QR code in the top right corner of its first page (see cornerCodeText).
     virtual void setCornerCode(const QString & /*text*/) {}
     // The columns of the last page evened out rather than filled one after the other: for a sheet of
@@ -74,6 +79,8 @@ public:
     bool failed() const { return !firstFailure_.isEmpty(); }
     // The first failure, for the user.
     const QString &failure() const { return firstFailure_; }
+    // What the writer could not do as asked, said beside the document's own warnings.
+    void addWarning(const QString &message) { recordWarning(message); }
 
 protected:
     void recordWarning(const QString &message) { warnings_.append(message); }

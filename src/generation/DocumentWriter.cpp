@@ -2,6 +2,7 @@
 #include "generation/DocumentWriter.h"
 
 #include "bank/TextNormal.h"
+#include "generation/PinyinText.h"
 #include "generation/SheetSections.h"
 
 #include <QRegularExpression>
@@ -43,16 +44,45 @@ double printedWidth(const QString &text, double size) {
 }
 
 // The question's text with each write-in blank typed as one, so the word processor keeps it whole.
-void typeQuestion(DocumentTarget &target, const QString &question) {
+// The pinyin a sheet asks for: the dictionary (null: none), and the grade whose 生字 alone carry it
+// (-1: every character).
+struct PinyinChoice {
+    const pinyintext::Dictionary *dictionary = nullptr;
+    int grade = -1;
+};
+
+void typeWithPinyin(DocumentTarget &target, const QString &text, const PinyinChoice &pinyin) {
+    if (!pinyin.dictionary) {
+        target.typeText(text);
+        return;
+    }
+    for (const pinyintext::Piece &piece : pinyin.grade < 0
+                                              ? pinyin.dictionary->annotate(text)
+                                              : pinyin.dictionary->annotateHard(text, pinyin.grade)) {
+        if (piece.pinyin.isEmpty())
+            target.typeText(piece.text);
+        else
+            target.typeRuby(piece.text, piece.pinyin);
+    }
+}
+
+void typeQuestion(DocumentTarget &target, const QString &question, const PinyinChoice &pinyin) {
     static const QRegularExpression blank(u"([(（])\u00A0+([)）])"_s);
     qsizetype from = 0;
     for (auto m = blank.globalMatch(question); m.hasNext();) {
         const QRegularExpressionMatch found = m.next();
-        target.typeText(question.sliced(from, found.capturedStart() - from));
+        typeWithPinyin(target, question.sliced(from, found.capturedStart() - from), pinyin);
         target.typeWriteInBlank(found.captured(1), found.captured(2));
         from = found.capturedEnd();
     }
-    target.typeText(question.sliced(from));
+    typeWithPinyin(target, question.sliced(from), pinyin);
+}
+
+// The pinyin dictionary, read once for the program's run.
+const Result<std::shared_ptr<const pinyintext::Dictionary>> &pinyinDictionary() {
+    static const Result<std::shared_ptr<const pinyintext::Dictionary>> loaded =
+        pinyintext::Dictionary::load();
+    return loaded;
 }
 
 } // namespace
@@ -277,6 +307,16 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
         return control.stopRequested();
     };
 
+    // Pinyin over the questions, for the pupils' sheet (a key is the teacher's).
+    PinyinChoice pinyin;
+    if (layout.pinyin != SheetLayout::Pinyin::None && !answerVersion) {
+        if (const auto &loaded = pinyinDictionary(); loaded) {
+            pinyin.dictionary = loaded.value().get();
+            pinyin.grade = layout.pinyin == SheetLayout::Pinyin::Hard ? std::max(1, request.grade) : -1;
+        } else {
+            target.addWarning(u"题目没有注拼音：%1"_s.arg(loaded.error()));
+        }
+    }
     const qsizetype count = sheet.items.size();
     const int blanks = std::max(0, layout.blankLines);
     Numbering numbering(request, sheet);
@@ -290,9 +330,11 @@ void DocumentWriter::write(RunControl &control, DocumentTarget &target, const Sh
         // A question and its working space are one paragraph whose lines stay together: they never
         // part at a page or a column, and no page begins with the blank lines of the one before.
         target.setKeep(false, true);
-        typeQuestion(target, mark + QString::number(number) + u"、"_s +
-                                 preparedQuestion(item.question, mode == codes::QuestionMode::Estimation,
-                                                  mode == codes::QuestionMode::Equation));
+        typeQuestion(target,
+                     mark + QString::number(number) + u"、"_s +
+                         preparedQuestion(item.question, mode == codes::QuestionMode::Estimation,
+                                          mode == codes::QuestionMode::Equation),
+                     pinyin);
         if (answerVersion && !item.answer.isEmpty()) {
             target.typeText(u"　　（答案："_s + item.answer + u"）"_s);
             if (const int points = sheetsections::pointsOf(request, item); points > 0)

@@ -27,6 +27,9 @@ constexpr Named<SheetLayout::WorkingSpace> workingSpaces[] = {
     {SheetLayout::WorkingSpace::Blank, u"blank", u"空行"},
     {SheetLayout::WorkingSpace::Ruled, u"ruled", u"横线"},
     {SheetLayout::WorkingSpace::AnswerLine, u"answer", u"答句"}};
+constexpr Named<SheetLayout::Pinyin> pinyins[] = {{SheetLayout::Pinyin::None, u"none", u"无"},
+                                                  {SheetLayout::Pinyin::All, u"all", u"全部"},
+                                                  {SheetLayout::Pinyin::Hard, u"hard", u"生字"}};
 
 template <typename Choice, std::size_t N> QString nameOf(const Named<Choice> (&names)[N], Choice value) {
     for (const Named<Choice> &n : names)
@@ -75,6 +78,7 @@ void load(const QString &settingsFile, SheetLayout &layout) {
     layout.sealLine = sealLineFrom(ini.value(u"page/sealLine"_s).toString()).value_or(layout.sealLine);
     layout.scoreTable = ini.value(u"page/scoreTable"_s, layout.scoreTable).toBool();
     layout.qrCode = ini.value(u"page/qrCode"_s, layout.qrCode).toBool();
+    layout.pinyin = pinyinFrom(ini.value(u"page/pinyin"_s).toString()).value_or(layout.pinyin);
     layout.workingSpace =
         workingSpaceFrom(ini.value(u"page/workingSpace"_s).toString()).value_or(layout.workingSpace);
 }
@@ -86,7 +90,23 @@ QList<std::pair<QString, QVariant>> values(const SheetLayout &layout) {
             {u"page/sealLine"_s, sealLineName(layout.sealLine)},
             {u"page/scoreTable"_s, layout.scoreTable},
             {u"page/qrCode"_s, layout.qrCode},
+            {u"page/pinyin"_s, pinyinName(layout.pinyin)},
             {u"page/workingSpace"_s, workingSpaceName(layout.workingSpace)}};
+}
+
+QString pinyinName(SheetLayout::Pinyin pinyin) {
+    return nameOf(pinyins, pinyin);
+}
+
+QString pinyinChineseName(SheetLayout::Pinyin pinyin) {
+    for (const Named<SheetLayout::Pinyin> &n : pinyins)
+        if (n.value == pinyin)
+            return QString::fromUtf16(n.chinese);
+    return QString::fromUtf16(pinyins[0].chinese);
+}
+
+std::optional<SheetLayout::Pinyin> pinyinFrom(const QString &name) {
+    return valueOf(pinyins, name);
 }
 
 } // namespace printchoices

@@ -23,8 +23,12 @@ QList<std::pair<QString, QVariant>> values(const SheetLayout &layout);
 QString infoLineName(SheetLayout::InfoLine line);          // original, school
 QString sealLineName(SheetLayout::SealLine line);          // none, first, odd, every
 QString workingSpaceName(SheetLayout::WorkingSpace space); // blank, ruled, answer
+QString pinyinName(SheetLayout::Pinyin pinyin);            // none, all, hard
+// The Chinese names the window shows: 无, 全部, 生字.
+QString pinyinChineseName(SheetLayout::Pinyin pinyin);
 std::optional<SheetLayout::InfoLine> infoLineFrom(const QString &name);
 std::optional<SheetLayout::SealLine> sealLineFrom(const QString &name);
 std::optional<SheetLayout::WorkingSpace> workingSpaceFrom(const QString &name);
+std::optional<SheetLayout::Pinyin> pinyinFrom(const QString &name);
 
 } // namespace printchoices

@@ -34,6 +34,10 @@ struct SheetLayout {
     SealLine sealLine = SealLine::None;
     bool scoreTable = false; // 题号 一 二 … 总分 / 得分 / 评卷人 under the heading
     bool qrCode = true;      // a sheet with a code carries it as a QR code in its top right corner
+    // Pinyin over the questions' Chinese characters: none, all of them, or only those the grade has
+    // not learnt yet (生字).
+    enum class Pinyin { None, All, Hard };
+    Pinyin pinyin = Pinyin::None;
 
     PageLayout pageLayout() const;
     // The size field's text as the word processor takes it: a positive number, else 0 (none set).

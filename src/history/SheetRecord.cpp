@@ -127,6 +127,7 @@ SheetRequest requestOf(const RecordedSheet &sheet) {
     l.sealLine = printchoices::sealLineFrom(values.value(u"sealLine"_s)).value_or(l.sealLine);
     l.scoreTable = values.value(u"scoreTable"_s) == u"true"_s;
     l.qrCode = values.value(u"qrCode"_s, u"true"_s) == u"true"_s;
+    l.pinyin = printchoices::pinyinFrom(values.value(u"pinyin"_s)).value_or(l.pinyin);
     l.workingSpace = printchoices::workingSpaceFrom(values.value(u"workingSpace"_s)).value_or(l.workingSpace);
     r.points = values.value(u"points"_s).toInt();
     if (const QStringList range = values.value(u"difficulty"_s).split(u'-'); range.size() == 2) {
