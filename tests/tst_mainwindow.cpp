@@ -26,6 +26,7 @@
 #include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStringEncoder>
 #include <QTableWidget>
@@ -996,6 +997,8 @@ void TestMainWindow::printChoicesInTheDialogAreKept() {
         dialog->findChild<QCheckBox *>(u"scoreTableBox"_s)->setChecked(true);
         dialog->findChild<QComboBox *>(u"infoLineBox"_s)->setCurrentIndex(1);
         dialog->findChild<QComboBox *>(u"workingSpaceBox"_s)->setCurrentIndex(1);
+        dialog->findChild<QComboBox *>(u"pinyinBox"_s)->setCurrentIndex(1);
+        dialog->findChild<QCheckBox *>(u"qrCodeBox"_s)->setChecked(false);
         dialog->accept();
     });
     QTest::mouseClick(child<QPushButton>(u"Command6"_s), Qt::LeftButton);
@@ -1008,6 +1011,11 @@ void TestMainWindow::printChoicesInTheDialogAreKept() {
     QVERIFY(ops.contains(u"table 题号|总分 / 得分| / 评卷人|"_s));
     QVERIFY(ops.contains(u"type "_s + DocumentWriter::schoolInfoLine()));
     QVERIFY(ops.contains(u"rule"_s)); // the ruled working space
+    // Pinyin over every Chinese character of the questions.
+    QVERIFY(std::any_of(ops.begin(), ops.end(), [](const QString &op) { return op.startsWith(u"ruby "_s); }));
+    const QSettings ini(UserFiles::inFolder(bank_->dir()).settingsFile, QSettings::IniFormat);
+    QCOMPARE(ini.value(u"page/pinyin"_s).toString(), u"all"_s);
+    QCOMPARE(ini.value(u"page/qrCode"_s).toBool(), false);
 }
 
 void TestMainWindow::sectionsFromTheWindowsChoices() {

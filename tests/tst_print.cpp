@@ -3,6 +3,7 @@
 #include "pictures/SheetScan.h"
 #include "support/PdfPages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void printedSheetHasNoLayoutFault_data();
     void printedSheetHasNoLayoutFault();
     void qrCodeReadBackFromThePrintedSheet();
+    void pinyinReadBackFromThePrintedSheet();
 
 private:
     QTemporaryDir work_;
@@ -76,6 +78,7 @@ struct Layout {
     double size = 11;
     int blankLines = 2;
     double leftMargin = MarginPoints; // wider with the seal line
+    bool pinyin = false;              // lines of pinyin over the text, not read as text
 };
 
 // Text beside the page's text area: the footer below the bottom margin, the seal line left of the
@@ -114,6 +117,12 @@ struct Line {
     QRectF box;
 };
 
+// A syllable of the pinyin over the text: lowercase Latin letters, tone marks and ü only.
+bool isPinyin(const QString &word) {
+    static const QRegularExpression syllable(u"^[a-zāáǎàēéěèīíǐìōóǒòūúǔùüǖǘǚǜ]+$"_s);
+    return syllable.match(word).hasMatch();
+}
+
 // The printed lines in reading order (page, column, top to bottom): the words of a column whose
 // middles lie within half a line of each other, left to right.
 std::vector<Line> printedLines(const QList<PdfPage> &pages, const Layout &layout) {
@@ -121,7 +130,8 @@ std::vector<Line> printedLines(const QList<PdfPage> &pages, const Layout &layout
     for (int p = 0; p < pages.size(); ++p) {
         QList<PdfWord> words;
         for (const PdfWord &w : pages[p].words)
-            if (!inFooter(w.box, pages[p].size) && !inSealStrip(w.box, layout))
+            if (!inFooter(w.box, pages[p].size) && !inSealStrip(w.box, layout) &&
+                !(layout.pinyin && isPinyin(w.text)))
                 words.append(w);
         std::sort(words.begin(), words.end(), [&](const PdfWord &a, const PdfWord &b) {
             const int ca = columnOf(a.box, pages[p].size, layout),
@@ -353,6 +363,13 @@ void TestPrint::printedSheetHasNoLayoutFault_data() {
          {u"--seed"_s, u"17"_s, u"--paper"_s, u"16K"_s, u"--section"_s, u"topics=1,2;count=12;points=2"_s,
           u"--section"_s, u"topics=3;count=12;points=3"_s, u"--number-per-section"_s, u"--working-space"_s,
           u"answer"_s, u"--page-numbers"_s}},
+        {"pinyin over every character of grade 1, two columns",
+         false,
+         {u"--seed"_s, u"18"_s, u"--grade"_s, u"1"_s, u"--pinyin"_s, u"all"_s, u"--count"_s, u"30"_s}},
+        {"long questions, pinyin over the 生字 of grade 2, size 14, line spacing 20",
+         true,
+         {u"--seed"_s, u"19"_s, u"--pinyin"_s, u"hard"_s, u"--size"_s, u"14"_s, u"--line-spacing"_s, u"20"_s,
+          u"--count"_s, u"20"_s}},
         {"long questions, one column, size 28",
          true,
          {u"--seed"_s, u"14"_s, u"--columns"_s, u"1"_s, u"--size"_s, u"28"_s, u"--line-spacing"_s, u"20"_s,
@@ -426,6 +443,7 @@ void TestPrint::printedSheetHasNoLayoutFault() {
     const QString sealPages = seal < 0 || options.contains(u"--answers"_s) ? u"none"_s : options.at(seal + 1);
     if (sealPages != u"none"_s)
         layout.leftMargin = MarginPoints + 30; // the gutter the seal line takes
+    layout.pinyin = options.contains(u"--pinyin"_s);
     QString error;
     const QList<PdfPage> pages = readPdfPages(pdf, &error);
     QVERIFY2(!pages.isEmpty(), qPrintable(error));
@@ -491,6 +509,50 @@ void TestPrint::qrCodeReadBackFromThePrintedSheet() {
     QVERIFY(mark.waitForFinished(60000));
     QVERIFY2(mark.exitCode() == 0, mark.readAllStandardError().constData());
     QVERIFY(QString::fromUtf8(mark.readAllStandardOutput()).contains(code + u"：8 道题，错 1 道"_s));
+}
+
+void TestPrint::pinyinReadBackFromThePrintedSheet() {
+    // One question, printed by LibreOffice with pinyin over it: the PDF holds each syllable above its
+    // character, in the order of the text.
+    const QString bank = work_.filePath(u"pinyin-bank"_s);
+    QVERIFY(QDir().mkpath(bank));
+    QFile file(bank + u"/tk.txt"_s);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(u"小明有7元，又得2元，一共多少元？|1|1|0|7＋2＝9（元）\r\n"_s.toUtf8());
+    file.close();
+    const QString pdf = work_.filePath(u"pinyin.pdf"_s);
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TESSALY_OFFICE_PIPE"_s, pipe_);
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TESSALY_PROGRAM),
+                  {u"generate"_s, u"--bank-dir"_s, bank, u"--grade"_s, u"1"_s, u"--count"_s, u"1"_s,
+                   u"--pinyin"_s, u"all"_s, u"--history"_s, work_.filePath(u"pinyin.sqlite"_s), u"--target"_s,
+                   u"libreoffice"_s, u"--headless"_s, u"--output"_s, pdf});
+    QVERIFY(program.waitForFinished(120000));
+    QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+    QString error;
+    const QList<PdfPage> pages = readPdfPages(pdf, &error);
+    QVERIFY2(!pages.isEmpty(), qPrintable(error));
+    QList<PdfWord> syllables, characters;
+    for (const PdfWord &w : pages.first().words) {
+        if (isPinyin(w.text))
+            syllables.append(w);
+        else if (w.text.contains(u"小"_s) || w.text.contains(u"共"_s))
+            characters.append(w);
+    }
+    std::sort(syllables.begin(), syllables.end(), [](const PdfWord &a, const PdfWord &b) {
+        return qAbs(a.box.top() - b.box.top()) > a.box.height() / 2 ? a.box.top() < b.box.top()
+                                                                    : a.box.left() < b.box.left();
+    });
+    QStringList read;
+    for (const PdfWord &w : syllables)
+        read.append(w.text);
+    QCOMPARE(read.join(u' '), u"xiǎo míng yǒu yuán yòu dé yuán yí gòng duō shǎo yuán"_s);
+    // Over the text, not beside it: every syllable above the line of the characters.
+    QVERIFY(!characters.isEmpty());
+    for (const PdfWord &w : syllables)
+        QVERIFY(w.box.center().y() < characters.first().box.top());
 }
 
 QTEST_GUILESS_MAIN(TestPrint)

@@ -17,6 +17,8 @@ PageDialog::PageDialog(const SheetLayout &layout, bool compactKey, QWidget *pare
     ui_->sealLineBox->setCurrentIndex(static_cast<int>(layout.sealLine));
     ui_->pageNumbersBox->setChecked(layout.pageNumbers);
     ui_->scoreTableBox->setChecked(layout.scoreTable);
+    ui_->pinyinBox->setCurrentIndex(static_cast<int>(layout.pinyin));
+    ui_->qrCodeBox->setChecked(layout.qrCode);
     ui_->compactKeyBox->setChecked(compactKey);
 }
 
@@ -31,6 +33,8 @@ SheetLayout PageDialog::chosen(SheetLayout layout) const {
     layout.sealLine = static_cast<SheetLayout::SealLine>(ui_->sealLineBox->currentIndex());
     layout.pageNumbers = ui_->pageNumbersBox->isChecked();
     layout.scoreTable = ui_->scoreTableBox->isChecked();
+    layout.pinyin = static_cast<SheetLayout::Pinyin>(ui_->pinyinBox->currentIndex());
+    layout.qrCode = ui_->qrCodeBox->isChecked();
     return layout;
 }
 

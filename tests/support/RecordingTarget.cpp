@@ -24,6 +24,10 @@ void RecordingTarget::typeText(const QString &text) {
     ops_.append(u"type "_s + text);
 }
 
+void RecordingTarget::typeRuby(const QString &base, const QString &ruby) {
+    ops_.append(u"ruby "_s + base + u' ' + ruby);
+}
+
 void RecordingTarget::typeWriteInBlank(const QString &open, const QString &close) {
     ops_.append(u"blank "_s + open + close);
 }
@@ -49,6 +53,8 @@ QStringList RecordingTarget::paragraphs() const {
     for (const QString &op : ops_) {
         if (op.startsWith(u"type "_s))
             result.last() += op.sliced(5);
+        else if (op.startsWith(u"ruby "_s))
+            result.last() += op.sliced(5).section(u' ', 0, 0); // the character; its pinyin stands over it
         else if (op.startsWith(u"blank "_s))
             result.last() += op.sliced(6); // as the document's text reads: the room is no character
         else if (op == u"rule"_s)

@@ -24,6 +24,7 @@ public:
     void setKeep(bool withNext, bool together) override;
     void typeText(const QString &text) override;
     void typeWriteInBlank(const QString &open, const QString &close) override;
+    void typeRuby(const QString &base, const QString &ruby) override;
     void endParagraph() override { ops_.append(QStringLiteral("para")); }
     void lineBreak() override { ops_.append(QStringLiteral("br")); }
     void setPageNumbers(bool on) override;
