@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -534,12 +535,13 @@ void TestPrint::pinyinReadBackFromThePrintedSheet() {
     QString error;
     const QList<PdfPage> pages = readPdfPages(pdf, &error);
     QVERIFY2(!pages.isEmpty(), qPrintable(error));
-    QList<PdfWord> syllables, characters;
+    QList<PdfWord> syllables;
+    QHash<QString, QRectF> characters;
     for (const PdfWord &w : pages.first().words) {
         if (isPinyin(w.text))
             syllables.append(w);
-        else if (w.text.contains(u"小"_s) || w.text.contains(u"共"_s))
-            characters.append(w);
+        else if (w.text == u"小"_s || w.text == u"共"_s)
+            characters.insert(w.text, w.box);
     }
     std::sort(syllables.begin(), syllables.end(), [](const PdfWord &a, const PdfWord &b) {
         return qAbs(a.box.top() - b.box.top()) > a.box.height() / 2 ? a.box.top() < b.box.top()
@@ -549,10 +551,16 @@ void TestPrint::pinyinReadBackFromThePrintedSheet() {
     for (const PdfWord &w : syllables)
         read.append(w.text);
     QCOMPARE(read.join(u' '), u"xiǎo míng yǒu yuán yòu dé yuán yí gòng duō shǎo yuán"_s);
-    // Over the text, not beside it: every syllable above the line of the characters.
-    QVERIFY(!characters.isEmpty());
-    for (const PdfWord &w : syllables)
-        QVERIFY(w.box.center().y() < characters.first().box.top());
+    // Over its own character: 小's syllable just above it, and 共's on the next line above 共.
+    QVERIFY(characters.contains(u"小"_s) && characters.contains(u"共"_s));
+    for (const auto &[syllable, character] : {std::pair{u"xiǎo"_s, u"小"_s}, std::pair{u"gòng"_s, u"共"_s}}) {
+        const auto over = std::find_if(syllables.begin(), syllables.end(),
+                                       [&](const PdfWord &w) { return w.text == syllable; });
+        QVERIFY(over != syllables.end());
+        const QRectF base = characters.value(character);
+        QVERIFY(over->box.bottom() <= base.top() + 1 && base.top() - over->box.bottom() < base.height());
+        QVERIFY(qAbs(over->box.center().x() - base.center().x()) < base.width());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPrint)
