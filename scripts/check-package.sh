@@ -31,5 +31,9 @@ exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/org.tessaly.Tessaly.des
 xvfb-run -a sh -c "$exec_line & pid=\$!; for i in \$(seq 50); do
     xwininfo -root -tree | grep -q '\"Tessaly V' && { kill \$pid; exit 0; }; sleep 0.2; done; kill \$pid; exit 1"
 cd /
+# The window ends the office it started for its warm-up as it closes; the office may take a moment to
+# go, writing its profile in the home folder until then.
+for i in $(seq 50); do pgrep -f "$home" >/dev/null || break; sleep 0.2; done
+pkill -f "$home" || true
 rm -rf "$home"
 echo "package check passed: $(basename "$deb")"
