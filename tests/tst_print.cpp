@@ -553,7 +553,8 @@ void TestPrint::pinyinReadBackFromThePrintedSheet() {
     QCOMPARE(read.join(u' '), u"xiǎo míng yǒu yuán yòu dé yuán yí gòng duō shǎo yuán"_s);
     // Over its own character: 小's syllable just above it, and 共's on the next line above 共.
     QVERIFY(characters.contains(u"小"_s) && characters.contains(u"共"_s));
-    for (const auto &[syllable, character] : {std::pair{u"xiǎo"_s, u"小"_s}, std::pair{u"gòng"_s, u"共"_s}}) {
+    for (const auto &pair : {std::pair{u"xiǎo"_s, u"小"_s}, std::pair{u"gòng"_s, u"共"_s}}) {
+        const QString &syllable = pair.first, &character = pair.second;
         const auto over = std::find_if(syllables.begin(), syllables.end(),
                                        [&](const PdfWord &w) { return w.text == syllable; });
         QVERIFY(over != syllables.end());

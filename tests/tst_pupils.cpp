@@ -319,7 +319,7 @@ void TestPupils::reportFigures() {
         m.correct = correct;
         m.topicCode = QString::number(topic);
         m.difficulty = QString::number(difficulty);
-        m.marked = day.addSecs(minutes * 60);
+        m.marked = day.addSecs(qint64(minutes) * 60);
         marks.append(m);
     };
     // 张三: 求和 ★ three wrong of four; 求差 基础题 right.

@@ -43,6 +43,8 @@ void endOnTerminate(QApplication &app) {
 extern "C" __attribute__((visibility("default"))) int tessaly_window_main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Tessaly"_s);
+    // The desktop ties the window to its launcher and its icon by the desktop entry's name.
+    QGuiApplication::setDesktopFileName(u"org.tessaly.Tessaly"_s);
     // No display name: the desktop would add it to every window's title ("… — Tessaly"), and each
     // window's caption is to be exactly its caption.
     installChineseTranslations(app);

@@ -56,7 +56,7 @@ QString usage(const UserFiles &files) {
            u"  tessaly class import 名单.csv 导入班级名单（list：列出）\n"
            u"  tessaly mark 卷号 --wrong 3,7 记下批改（做错的题号）\n"
            u"  tessaly report 班级 --output F 班级的错题报告（PDF 或 PNG）\n"
-           u"  tessaly --help               显示本说明\n\n"_s +
+           u"  tessaly --help               显示本说明（--version：版本）\n\n"_s +
            fileLocations(files) + GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s +
            addHelpText() + u"\n"_s + checkHelpText() + u"\n"_s + historyHelpText() + u"\n"_s +
            classHelpText() + u"\n"_s + markHelpText();
@@ -104,6 +104,13 @@ int main(int argc, char **argv) {
 
     const QStringList args = app.arguments().mid(1);
     const UserFiles files = UserFiles::locate(QCoreApplication::applicationDirPath());
+    if (args.first() == u"--version"_s) {
+        out << u"Tessaly %1.%2.%3"_s.arg(TESSALY_VERSION_MAJOR)
+                   .arg(TESSALY_VERSION_MINOR)
+                   .arg(TESSALY_VERSION_REVISION)
+            << Qt::endl;
+        return 0;
+    }
     if (args.first() == u"--help"_s || args.first() == u"-h"_s) {
         out << usage(files);
         return 0;

@@ -17,7 +17,7 @@ QString find(const QString &fileName) {
     folders.append(program);
     folders.append(QDir::cleanPath(program + u"/../share/tessaly"_s));
     for (const QString &folder : std::as_const(folders)) {
-        const QString path = QDir(folder).filePath(fileName);
+        QString path = QDir(folder).filePath(fileName);
         if (QFileInfo::exists(path))
             return path;
     }

@@ -45,7 +45,7 @@ std::optional<QByteArray> png(const QString &text, int pixelsPerModule) {
     // One bit a pixel, 1 white; each row starts with filter type 0.
     const int rowBytes = (side + 7) / 8;
     QByteArray raw;
-    raw.reserve((rowBytes + 1) * side);
+    raw.reserve(static_cast<qsizetype>(rowBytes + 1) * side);
     for (int y = 0; y < side; ++y) {
         raw += '\0';
         const int my = y / pixelsPerModule - QuietModules;

@@ -40,7 +40,7 @@ bool runForRows(QSqlQuery &query, std::initializer_list<QVariantList> columns) {
 
 QString SheetHistory::defaultPath(const UserFiles &files) {
     const QSettings ini(files.settingsFile, QSettings::IniFormat);
-    if (const QString url = ini.value(u"history/url"_s).toString().trimmed(); !url.isEmpty())
+    if (QString url = ini.value(u"history/url"_s).toString().trimmed(); !url.isEmpty())
         return url;
     const QString configured = ini.value(u"history/file"_s).toString();
     return configured.isEmpty() ? files.dataDir + u"/history.sqlite"_s : configured;
