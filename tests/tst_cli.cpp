@@ -34,6 +34,7 @@ private Q_SLOTS:
     void badBank_data();
     void badBank();
     void missingOutputFolder();
+    void unwritableOutputFolder();
     void fullDiskKeepsTheOldSheet();
     void pageLayout_data();
     void pageLayout();
@@ -402,6 +403,18 @@ void TestCli::missingOutputFolder() {
     QCOMPARE(o.status, 1);
     QVERIFY2(o.err.contains(u"输出文件夹不存在"_s), qPrintable(o.err));
     QVERIFY(!QFile::exists(output));
+}
+
+void TestCli::unwritableOutputFolder() {
+    // A folder that is there but cannot be written is said as such, not as missing.
+    FullDisk disk(64);
+    if (!disk.available() || !disk.makeReadOnly())
+        QSKIP("mounting a file system needs root");
+    const QString output = disk.path(u"out.docx"_s);
+    const Outcome o = generate({u"--output"_s, output});
+    QCOMPARE(o.status, 1);
+    QVERIFY2(o.err.contains(u"输出文件夹不能写入"_s), qPrintable(o.err));
+    QVERIFY(!o.err.contains(u"不存在"_s));
 }
 
 void TestCli::fullDiskKeepsTheOldSheet() {

@@ -73,6 +73,12 @@ bool checkOutputFolder(const QString &path, QTextStream &err) {
         err << u"输出文件夹不存在：%1"_s.arg(QDir::toNativeSeparators(folder.filePath())) << Qt::endl;
         return false;
     }
+    if (!folder.isWritable()) {
+        err << u"输出文件夹不能写入（没有权限，或是只读的）：%1"_s.arg(
+                   QDir::toNativeSeparators(folder.filePath()))
+            << Qt::endl;
+        return false;
+    }
     return true;
 }
 

@@ -101,6 +101,7 @@ const QList<QCommandLineOption> &allOptions() {
                u"每题后的答题处：blank（空行）、ruled（横线）或 answer（空行后“答：____”）"_s, u"KIND"_s),
         option(u"history"_s, u"出卷记录文件（默认在用户数据文件夹；tessaly.ini 的 history/file）"_s,
                u"FILE"_s),
+        option(u"verbose"_s, u"出错时也列出 LibreOffice 自己的错误信息"_s),
         option(u"headless"_s,
                u"不显示 LibreOffice 窗口（服务器与测试用）；本命令自己启动的 LibreOffice 用完即关闭"_s),
     };
@@ -360,6 +361,9 @@ Result<GenerateOptions> GenerateOptions::parse(const QStringList &arguments, con
     o.output = parser.value(u"output"_s);
     o.answerKey = parser.value(u"answer-key"_s);
     o.headless = parser.isSet(u"headless"_s);
+    // The office module reads it where it words a failure.
+    if (parser.isSet(u"verbose"_s))
+        qputenv("TESSALY_VERBOSE", "1");
     o.history = parser.value(u"history"_s);
     const Result<std::optional<int>> days = integerOption(parser, u"fresh-days"_s, 1, 3650, u"天数"_s);
     if (!days)

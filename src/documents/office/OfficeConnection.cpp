@@ -76,6 +76,12 @@ qint64 OfficeConnection::startedProcess() const {
 
 Result<std::shared_ptr<OfficeConnection>> OfficeConnection::connect(const OfficeOptions &options) {
     using Outcome = Result<std::shared_ptr<OfficeConnection>>;
+    // The UNO libraries without LibreOffice itself: said as such, before the bootstrap would say
+    // "Cannot open uno ini file".
+    if (!QFileInfo::exists(QStringLiteral(TESSALY_LO_PROGRAM_DIR "/unorc")))
+        return Outcome::failure(
+            u"没有安装 LibreOffice（找不到 %1）：请安装 libreoffice-writer，或写成 .docx 文件（--target docx）"_s
+                .arg(QStringLiteral(TESSALY_LO_PROGRAM_DIR)));
     std::shared_ptr<OfficeConnection> connection(new OfficeConnection());
     const QString pipe = options.effectivePipeName();
     const rtl::OUString url = toUno(u"uno:pipe,name="_s + pipe + u";urp;StarOffice.ComponentContext"_s);
@@ -98,7 +104,8 @@ Result<std::shared_ptr<OfficeConnection>> OfficeConnection::connect(const Office
 
         const QString soffice = findSoffice(options.effectiveSearchDirs());
         if (soffice.isEmpty())
-            return Outcome::failure(u"找不到 LibreOffice（soffice）"_s);
+            return Outcome::failure(
+                u"找不到 LibreOffice（soffice）：请安装 libreoffice-writer，或写成 .docx 文件（--target docx）"_s);
 
         QStringList arguments{u"--nologo"_s, u"--norestore"_s, u"--nodefault"_s, u"--nolockcheck"_s,
                               u"--accept=pipe,name="_s + pipe + u";urp;StarOffice.ComponentContext"_s};

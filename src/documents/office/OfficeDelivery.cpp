@@ -160,6 +160,13 @@ Status OfficeDelivery::exportTo(const QString &path) {
     if (!d_->document.is())
         return Status::failure(u"没有可导出的文档"_s);
     const QFileInfo target(path);
+    // The folder said as it is: missing, or there but not to be written (the office would only report
+    // an I/O error code).
+    if (const QFileInfo folder(target.absolutePath()); !folder.isDir())
+        return Status::failure(u"无法导出 %1：文件夹 %2 不存在"_s.arg(path, folder.filePath()));
+    else if (!folder.isWritable())
+        return Status::failure(
+            u"无法导出 %1：文件夹 %2 不能写入（没有权限，或是只读的）"_s.arg(path, folder.filePath()));
     const QString partial = target.absolutePath() + u"/."_s + target.fileName() + u".part"_s;
     try {
         // A PDF keeps the blank pages the layout inserts (a sheet that starts on an odd page), which the
@@ -172,7 +179,11 @@ Status OfficeDelivery::exportTo(const QString &path) {
         Reference<css::frame::XStorable>(d_->document, UNO_QUERY_THROW)->storeToURL(fileUrl(partial), store);
     } catch (const css::uno::Exception &e) {
         QFile::remove(partial);
-        return Status::failure(u"无法导出 %1：%2"_s.arg(path, describe(e)));
+        // The office's own words ("SfxBaseModel::impl_store … Error Area:Io") only where asked for.
+        const QString detail =
+            qEnvironmentVariableIsSet("TESSALY_VERBOSE") ? u"（"_s + describe(e) + u"）"_s : QString();
+        return Status::failure(
+            u"LibreOffice 没能导出 %1：磁盘可能已满，或文件正被别的程序占用%2"_s.arg(path, detail));
     }
     // One rename over the old file: it stays whole until the new one is complete (never removed first).
     if (::rename(QFile::encodeName(partial).constData(),
