@@ -455,7 +455,9 @@ QStringList QuestionTemplate::problems() const {
     QSet<QString> seen;
     QList<Instance> sample;
     int drawn = 0;
+    int tries = 0;
     for (int n = 0; n < SampleDraws && sample.size() < 40; ++n) {
+        ++tries;
         Instance instance;
         const bool valuesHold = draw(random, attempt);
         if (!attempt.failed || *attempt.failed == Cause::Condition)
@@ -475,11 +477,14 @@ QStringList QuestionTemplate::problems() const {
             }
         } else if (attempt.failed) {
             ++causes[static_cast<int>(*attempt.failed)];
+            // An expression that does not read never will, whatever the values: no more draws.
+            if (*attempt.failed == Cause::NotArithmetic && drawn == 0)
+                break;
         }
     }
     QStringList found;
     if (drawn == 0) {
-        const QString tried = u"模板抽不出题：试了 %1 组数，"_s.arg(SampleDraws);
+        const QString tried = u"模板抽不出题：试了 %1 组数，"_s.arg(tries);
         const auto top =
             static_cast<Cause>(std::max_element(causes.cbegin(), causes.cend()) - causes.cbegin());
         switch (top) {

@@ -48,7 +48,7 @@ public:
     // draw meets, worked answers whose arithmetic is wrong for some values.
     QStringList problems() const;
 
-    static constexpr int SampleDraws = 5000;
+    static constexpr int SampleDraws = 2000;
 
 private:
     struct Bound {
