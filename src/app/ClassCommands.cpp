@@ -2,6 +2,7 @@
 #include "app/ClassCommands.h"
 
 #include "app/GenerateOptions.h"
+#include "app/HistoryCommands.h"
 #include "editor/CsvRows.h"
 #include "editor/PupilList.h"
 #include "generation/DocumentWriter.h"
@@ -19,12 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QCommandLineOption historyOption() {
-    return QCommandLineOption(
-        u"history"_s,
-        u"出卷记录文件或 postgresql:// 地址（默认 tessaly.ini 的 history/url 或 history/file）"_s, u"FILE"_s);
-}
-
 QList<QCommandLineOption> classOptions() {
     return {QCommandLineOption(u"class"_s, u"import 用：名单没有 班级 一列时，学生所在的班级"_s, u"CLASS"_s),
             historyOption()};
@@ -40,18 +35,6 @@ QList<QCommandLineOption> markOptions() {
                 u"从试卷的照片或扫描件读出右上角二维码里的卷号（不给 --wrong、--right 时只说是哪份试卷）"_s,
                 u"PHOTO"_s),
             historyOption()};
-}
-
-std::unique_ptr<SheetHistory> openHistory(const QCommandLineParser &parser, const UserFiles &files,
-                                          QTextStream &err) {
-    const QString path =
-        parser.isSet(u"history"_s) ? parser.value(u"history"_s) : SheetHistory::defaultPath(files);
-    Result<std::unique_ptr<SheetHistory>> history = SheetHistory::open(path);
-    if (!history) {
-        err << history.error() << Qt::endl;
-        return nullptr;
-    }
-    return std::move(history).value();
 }
 
 // Every question of the sheet marked: the ones listed one way, the rest the other.

@@ -18,11 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QCommandLineOption historyOption() {
-    return QCommandLineOption(
-        u"history"_s, u"出卷记录文件（默认在用户数据文件夹；tessaly.ini 的 history/file）"_s, u"FILE"_s);
-}
-
 QList<QCommandLineOption> keyOptions() {
     return {QCommandLineOption(u"output"_s, u"要写入的 .docx 文件"_s, u"FILE"_s), historyOption(),
             QCommandLineOption(
@@ -30,6 +25,14 @@ QList<QCommandLineOption> keyOptions() {
                 u"比较题库是否改过时用的题库文件夹，默认为用户的题库文件夹（tessaly --help 列出）"_s,
                 u"DIR"_s),
             QCommandLineOption(u"compact"_s, u"key 用：只印一页参考答案（题号、答案、分数）"_s)};
+}
+
+} // namespace
+
+QCommandLineOption historyOption() {
+    return QCommandLineOption(
+        u"history"_s,
+        u"出卷记录文件或 postgresql:// 地址（默认 tessaly.ini 的 history/url 或 history/file）"_s, u"FILE"_s);
 }
 
 // The history the --history option names, else the user's; null, with the reason said, when it cannot
@@ -45,8 +48,6 @@ std::unique_ptr<SheetHistory> openHistory(const QCommandLineParser &parser, cons
     }
     return std::move(history).value();
 }
-
-} // namespace
 
 QString historyHelpText() {
     return u"用法：tessaly key 卷号 --output FILE      写出以前某份试卷的答案版\n"

@@ -24,26 +24,8 @@ QString normalised(QStringView text) {
         if (u == u'，' || u == u'；' || u == u'。' || u == u',' || u == u';' || u == u'：' || u == u':' ||
             u == u'\n')
             s += u'\u0001';
-        else if (u >= 0xFF10 && u <= 0xFF19)
-            s += QChar(u'0' + (u - 0xFF10));
-        else if (u == u'＋')
-            s += u'+';
-        else if (u == u'－' || u == u'−')
-            s += u'-';
-        else if (u == u'×' || u == u'＊')
-            s += u'*';
-        else if (u == u'÷' || u == u'／')
-            s += u'/';
-        else if (u == u'（')
-            s += u'(';
-        else if (u == u'）')
-            s += u')';
-        else if (u == u'．')
-            s += u'.';
-        else if (u == u'％')
-            s += u'%';
-        else if (u == u'＝')
-            s += u'=';
+        else if (const char16_t ascii = exactarithmetic::asciiForm(c))
+            s += QChar(ascii);
         else if (u == u' ' || u == u'\t' || u == 0x3000)
             continue;
         else

@@ -7,8 +7,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace exactarithmetic {
 
-namespace {
-
 bool isNameStart(QChar c) {
     const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_';
@@ -17,6 +15,39 @@ bool isNameStart(QChar c) {
 bool isNamePart(QChar c) {
     return isNameStart(c) || (c.unicode() >= u'0' && c.unicode() <= u'9');
 }
+
+char16_t asciiForm(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= 0xFF10 && u <= 0xFF19)
+        return static_cast<char16_t>(u'0' + (u - 0xFF10));
+    switch (u) {
+    case u'＋':
+        return u'+';
+    case u'－':
+    case u'−':
+        return u'-';
+    case u'×':
+    case u'＊':
+        return u'*';
+    case u'÷':
+    case u'／':
+        return u'/';
+    case u'（':
+        return u'(';
+    case u'）':
+        return u')';
+    case u'．':
+        return u'.';
+    case u'％':
+        return u'%';
+    case u'＝':
+        return u'=';
+    default:
+        return 0;
+    }
+}
+
+namespace {
 
 // Recursive descent over one side or expression. Anything it does not know makes the whole not
 // arithmetic; with names, a result the template refuses ends it as well, with the reason kept.

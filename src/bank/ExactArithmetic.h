@@ -14,6 +14,13 @@
 // drawn and 商(a,b) and 余(a,b) give a whole division's quotient and remainder.
 namespace exactarithmetic {
 
+// The ASCII form of a full-width digit, sign or parenthesis as bank texts write them (＋ － − × ＊ ÷ ／
+// （ ） ． ％ ＝), or 0 for any other character.
+char16_t asciiForm(QChar c);
+// A template's names: a Latin letter or _, then letters, digits and _.
+bool isNameStart(QChar c);
+bool isNamePart(QChar c);
+
 // The value of a side, or none when anything in it is not arithmetic (or divides by zero).
 std::optional<mpq_class> evaluate(QStringView side);
 

@@ -11,14 +11,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-bool isNameStart(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_';
-}
-
-bool isNamePart(QChar c) {
-    return isNameStart(c) || (c.unicode() >= u'0' && c.unicode() <= u'9');
-}
+using exactarithmetic::isNamePart;
+using exactarithmetic::isNameStart;
 
 // The length of the name at the start of the text, 0 for none.
 qsizetype nameLength(QStringView text) {
@@ -53,26 +47,8 @@ QString normalised(QStringView text) {
     s.reserve(text.size());
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u >= 0xFF10 && u <= 0xFF19)
-            s += QChar(u'0' + (u - 0xFF10));
-        else if (u == u'＋')
-            s += u'+';
-        else if (u == u'－' || u == u'−')
-            s += u'-';
-        else if (u == u'×' || u == u'＊')
-            s += u'*';
-        else if (u == u'÷' || u == u'／')
-            s += u'/';
-        else if (u == u'（')
-            s += u'(';
-        else if (u == u'）')
-            s += u')';
-        else if (u == u'．')
-            s += u'.';
-        else if (u == u'％')
-            s += u'%';
-        else if (u == u'＝')
-            s += u'=';
+        if (const char16_t ascii = exactarithmetic::asciiForm(c))
+            s += QChar(ascii);
         else if (u == u'，' || u == u'、')
             s += u',';
         else if (u == u'：')
@@ -203,27 +179,27 @@ void QuestionTemplate::readBraces(QStringView inside, QList<Piece> &pieces) {
     Variable v;
     v.name = body.first(nameLength(body)).toString();
     v.definition = u'{' + trimmed.toString() + u'}';
-    const QString spec = normalised(body.sliced(head));
+    const QString definedAs = normalised(body.sliced(head));
     const auto bound = [](const QString &text) {
         Bound b{text, std::nullopt};
         if (namesIn(text).isEmpty())
             b.constant = exactarithmetic::evaluate(text);
         return b;
     };
-    if (const qsizetype dots = spec.indexOf(u".."_s); dots >= 0) {
+    if (const qsizetype dots = definedAs.indexOf(u".."_s); dots >= 0) {
         v.kind = Variable::Kind::Range;
-        const QString high = spec.sliced(dots + 2);
+        const QString high = definedAs.sliced(dots + 2);
         const qsizetype colon = high.indexOf(u':');
-        v.bounds = {bound(spec.first(dots)), bound(colon < 0 ? high : high.first(colon))};
+        v.bounds = {bound(definedAs.first(dots)), bound(colon < 0 ? high : high.first(colon))};
         if (colon >= 0)
             v.bounds.append(bound(high.sliced(colon + 1)));
-    } else if (spec.contains(u',') && !spec.contains(u'(')) {
+    } else if (definedAs.contains(u',') && !definedAs.contains(u'(')) {
         v.kind = Variable::Kind::List;
-        for (const QString &value : spec.split(u','))
+        for (const QString &value : definedAs.split(u','))
             v.bounds.append(bound(value));
     } else {
         v.kind = Variable::Kind::Derived;
-        v.bounds = {bound(spec)};
+        v.bounds = {bound(definedAs)};
     }
     for (const Bound &b : v.bounds)
         if (namesIn(b.text).isEmpty() && !b.constant)

@@ -19,7 +19,7 @@ extern "C" Q_DECL_EXPORT int tessaly_report_main(int argc, char **argv) {
     // A file needs no screen: drawn off it unless the caller chose a platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Off a desktop session there is no runtime folder; Qt would warn of it on every run.
+    // Away from a desktop there is no runtime folder; Qt would warn of it on every run.
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QByteArray folder =
             QDir::tempPath().toLocal8Bit() + "/tessaly-runtime-" + QByteArray::number(::getuid());
