@@ -26,8 +26,9 @@ packages=(
   dbus-daemon
   # checks of the installed desktop entry and AppStream metadata
   appstream desktop-file-utils
-  # the .deb: cpack's dependency list from the linked libraries (dpkg-shlibdeps), and man for its check
-  dpkg-dev file man-db
+  # the Debian package: its build (debhelper, dpkg-shlibdeps), its check (lintian), a clean Debian root
+  # to try it in (mmdebstrap), and man for the manual's check
+  dpkg-dev debhelper devscripts lintian mmdebstrap file man-db
   # .docx output
   libzip-dev zipcmp
   # the CSV import of questions
@@ -36,6 +37,8 @@ packages=(
   libgmp-dev
   # LibreOffice: Writer (with its X11 window, so worksheets show on a desktop) and the UNO SDK for C++
   libreoffice-writer libreoffice-dev libreoffice-dev-common
+  # Calc: its import filters read the spreadsheets teachers import banks from (.xlsx, .xls, .ods)
+  libreoffice-calc
   # Chinese faces for the fontconfig aliases (hei, song, kai)
   fonts-noto-cjk fonts-arphic-ukai fontconfig
   # rendering and comparing documents in tests and benchmarks

@@ -3,6 +3,8 @@
 
 #include "app/GenerateOptions.h"
 #include "bank/BankLoader.h"
+#include "documents/DeliveryChoice.h"
+#include "documents/OfficeModule.h"
 #include "editor/EditorEntry.h"
 #include "editor/EntryValues.h"
 #include "editor/QuestionImport.h"
@@ -25,15 +27,30 @@ QList<QCommandLineOption> options() {
                                u"zbtk.txt 所在的文件夹，默认为用户的题库文件夹（tessaly --help 列出）"_s,
                                u"DIR"_s),
             QCommandLineOption(
-                u"from"_s, u"从 CSV 文件导入多道题（表头：题目、计算步骤、范围、专题、难度，可选 题型）"_s,
+                u"from"_s,
+                u"从 CSV、Excel（.xlsx、.xls）、.ods 表格或 Word 文档（.docx）的第一个表格导入多道题"
+                u"（表头：题目、计算步骤、范围、专题、难度，可选 题型）"_s,
                 u"FILE"_s)};
+}
+
+// A CSV file is read here; a spreadsheet or a document through the office's own import filters (a
+// headless office is started for it when none runs, and ended again), then checked like the CSV.
+Result<questionimport::Outcome> importFrom(const QString &path, const UserFiles &files) {
+    if (!questionimport::readsThroughOffice(path))
+        return questionimport::read(path);
+    OfficeOptions office = TargetSettings::read(files.settingsFile).office;
+    office.headless = true;
+    Result<QList<QStringList>> table = officemodule::readTable(office, path);
+    if (!table)
+        return Result<questionimport::Outcome>::failure(table.error());
+    return questionimport::fromRows(std::move(table).value());
 }
 
 } // namespace
 
 QString addHelpText() {
     return u"用法：tessaly add --question TEXT --steps TEXT [选项]\n"
-           u"      tessaly add --from FILE.csv [--bank-dir DIR]\n"
+           u"      tessaly add --from FILE.csv|.xlsx|.xls|.ods|.docx [--bank-dir DIR]\n"
            u"把自己的题目加入本地题库 zbtk.txt。\n\n选项：\n"_s +
            optionHelpLines(options());
 }
@@ -60,7 +77,7 @@ int runAddCommand(const QStringList &arguments, const UserFiles &files, QTextStr
              {u"question"_s, u"steps"_s, u"grade"_s, u"mode"_s, u"topic"_s, u"difficulty"_s})
             if (parser.isSet(single))
                 return bad(u"--from 不能与 --%1 一起用"_s.arg(single));
-        const Result<questionimport::Outcome> imported = questionimport::read(parser.value(u"from"_s));
+        const Result<questionimport::Outcome> imported = importFrom(parser.value(u"from"_s), files);
         if (!imported) {
             err << u"没有导入任何题目：%1"_s.arg(imported.error()) << Qt::endl;
             return 1;

@@ -3,6 +3,7 @@
 #include "app/CheckCommand.h"
 #include "app/ClassCommands.h"
 #include "app/DownloadCommand.h"
+#include "app/ExportCommand.h"
 #include "app/GenerateCommand.h"
 #include "app/GenerateOptions.h"
 #include "app/HistoryCommands.h"
@@ -50,7 +51,9 @@ QString usage(const UserFiles &files) {
            u"  tessaly                      打开主窗口\n"
            u"  tessaly generate [选项]      不开窗口，直接生成试卷\n"
            u"  tessaly download [选项]      不开窗口，下载最新题库\n"
-           u"  tessaly add [选项]           把自己的题目加入本地题库（或用 --from 从 CSV 导入）\n"
+           u"  tessaly add [选项]           把自己的题目加入本地题库（或用 --from 从 CSV、Excel、Word "
+           u"表格导入）\n"
+           u"  tessaly export --output F    把题库导出为 CSV 或 Excel 表格\n"
            u"  tessaly check [选项]         检查题库并列出题量\n"
            u"  tessaly key 卷号 --output F  以前某份试卷的答案版（sheet：试卷本身；history：出卷记录）\n"
            u"  tessaly class import 名单.csv 导入班级名单（list：列出）\n"
@@ -58,8 +61,8 @@ QString usage(const UserFiles &files) {
            u"  tessaly report 班级 --output F 班级的错题报告（PDF 或 PNG）\n"
            u"  tessaly --help               显示本说明（--version：版本）\n\n"_s +
            fileLocations(files) + GenerateOptions::helpText() + u"\n"_s + downloadHelpText() + u"\n"_s +
-           addHelpText() + u"\n"_s + checkHelpText() + u"\n"_s + historyHelpText() + u"\n"_s +
-           classHelpText() + u"\n"_s + markHelpText();
+           addHelpText() + u"\n"_s + exportHelpText() + u"\n"_s + checkHelpText() + u"\n"_s +
+           historyHelpText() + u"\n"_s + classHelpText() + u"\n"_s + markHelpText();
 }
 
 // The window is a module of its own, so the commands never load the widgets, the desktop's bus or the
@@ -115,7 +118,8 @@ int main(int argc, char **argv) {
         out << usage(files);
         return 0;
     }
-    const QStringList commands{u"generate"_s, u"download"_s, u"add"_s, u"check"_s, u"key"_s, u"sheet"_s};
+    const QStringList commands{u"generate"_s, u"download"_s, u"add"_s,   u"check"_s,
+                               u"key"_s,      u"sheet"_s,    u"export"_s};
     if (commands.contains(args.first()) && !args.contains(u"--help"_s))
         prepareDefaultFolders(files, args, err);
     if (args.first() == u"generate"_s) {
@@ -147,6 +151,14 @@ int main(int argc, char **argv) {
             return 0;
         }
         return runAddCommand(rest, files, out, err);
+    }
+    if (args.first() == u"export"_s) {
+        const QStringList rest = args.mid(1);
+        if (rest.contains(u"--help"_s)) {
+            out << exportHelpText();
+            return 0;
+        }
+        return runExportCommand(rest, files, out, err);
     }
     if (args.first() == u"key"_s || args.first() == u"sheet"_s || args.first() == u"history"_s) {
         const QStringList rest = args.mid(1);

@@ -71,6 +71,14 @@ const OfficeEntry *entryIfLoaded() {
     return tried ? once().entry : nullptr;
 }
 
+Result<QList<QStringList>> readTable(const OfficeOptions &options, const QString &path) {
+    QString why;
+    const OfficeEntry *office = entry(&why);
+    if (!office)
+        return Result<QList<QStringList>>::failure(u"表格和文档要经 LibreOffice 读取，但%1"_s.arg(why));
+    return office->table(options, path);
+}
+
 void useLinked(const OfficeEntry *linked) {
     linkedEntry = linked;
 }

@@ -5,7 +5,9 @@
 #include "documents/SheetDelivery.h"
 #include "documents/office/OfficeOptions.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -27,10 +29,12 @@ struct OfficeEntry {
     // else a new connection (made on a thread of its own while wish.idle runs).
     Result<std::unique_ptr<SheetDelivery>> (*delivery)(const OfficeOptions &options, const Wish &wish,
                                                        bool warm);
+    // The first sheet of a spreadsheet or the first table of a document, cell by cell (OfficeTable.h).
+    Result<QList<QStringList>> (*table)(const OfficeOptions &options, const QString &path);
 };
 
 // Raised whenever the entry's shape changes, so an old module is never called.
-constexpr int OfficeEntryVersion = 1;
+constexpr int OfficeEntryVersion = 2;
 
 namespace officemodule {
 
@@ -39,6 +43,8 @@ namespace officemodule {
 const OfficeEntry *entry(QString *why = nullptr);
 // The entry when it is loaded (or linked) already; never loads the module.
 const OfficeEntry *entryIfLoaded();
+// The first sheet or table of the file through the office (loaded for it), or why that cannot be.
+Result<QList<QStringList>> readTable(const OfficeOptions &options, const QString &path);
 // The entry of an office linked into the program itself (tests and benchmarks): used instead of a module.
 void useLinked(const OfficeEntry *linked);
 

@@ -5,6 +5,7 @@
 #include "editor/EntryValues.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -39,9 +40,20 @@ Result<Outcome> parse(const QByteArray &bytes) {
     Result<QList<QStringList>> read = csvrows::parse(bytes);
     if (!read)
         return Result<Outcome>::failure(read.error());
+    return fromRows(std::move(read).value());
+}
+
+bool readsThroughOffice(const QString &path) {
+    static const QStringList suffixes{u"xlsx"_s, u"xls"_s, u"ods"_s, u"docx"_s, u"doc"_s, u"odt"_s};
+    return suffixes.contains(QFileInfo(path).suffix().toLower());
+}
+
+Result<Outcome> fromRows(QList<QStringList> table) {
+    if (table.isEmpty())
+        return Result<Outcome>::failure(u"表格是空的，没有表头"_s);
     struct {
         QList<QStringList> rows;
-    } rows{std::move(read).value()};
+    } rows{std::move(table)};
 
     int at[ColumnCount];
     std::fill(std::begin(at), std::end(at), -1);

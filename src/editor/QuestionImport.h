@@ -22,5 +22,11 @@ struct Outcome {
 // A failure only when the file cannot be read or is no CSV at all; bad rows are listed in problems.
 Result<Outcome> read(const QString &path);
 Result<Outcome> parse(const QByteArray &bytes);
+// The same checks over a table already cut into rows (a spreadsheet's sheet, a document's table): the
+// first row is the header.
+Result<Outcome> fromRows(QList<QStringList> rows);
+// Whether the file is a spreadsheet or a document, read through the office (.xlsx, .xls, .ods, .docx,
+// .doc, .odt), rather than a CSV file.
+bool readsThroughOffice(const QString &path);
 
 } // namespace questionimport

@@ -4,6 +4,7 @@
 #include "documents/WorkAside.h"
 #include "documents/office/OfficeConnection.h"
 #include "documents/office/OfficeDelivery.h"
+#include "documents/office/OfficeTable.h"
 #include "documents/office/OfficeWarmUp.h"
 
 #include <optional>
@@ -39,7 +40,8 @@ Result<std::unique_ptr<SheetDelivery>> delivery(const OfficeOptions &settings, c
         office, OfficeDelivery::Options{wish.headless, wish.idle, wish.cancelled, wish.mayRaise}));
 }
 
-const OfficeEntry entry{OfficeEntryVersion, &officewarmup::start, &officewarmup::endIfUnused, &delivery};
+const OfficeEntry entry{OfficeEntryVersion, &officewarmup::start, &officewarmup::endIfUnused, &delivery,
+                        &officetable::read};
 
 } // namespace
 
