@@ -8,14 +8,18 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 
+using namespace Qt::Literals::StringLiterals;
 using namespace tessaly_uno;
 
 namespace unoreadback {
@@ -85,6 +89,31 @@ std::optional<Document> read(OfficeDelivery &delivery, QString *error) {
         if (error)
             *error = describe(e);
         return std::nullopt;
+    }
+}
+
+bool convert(OfficeConnection &office, const QString &from, const QString &inFilter, const QString &inOptions,
+             const QString &to, const QString &outFilter, QString *error) {
+    try {
+        const Reference<css::frame::XComponentLoader> loader(office.uno().desktop, UNO_QUERY_THROW);
+        const Reference<css::lang::XComponent> document =
+            loader->loadComponentFromURL(fileUrl(from), ou(u"_blank"), 0,
+                                         properties({{u"Hidden", Any(true)},
+                                                     {u"FilterName", Any(toUno(inFilter))},
+                                                     {u"FilterOptions", Any(toUno(inOptions))}}));
+        if (!document.is()) {
+            if (error)
+                *error = u"the office did not open "_s + from;
+            return false;
+        }
+        Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
+            ->storeToURL(fileUrl(to), properties({{u"FilterName", Any(toUno(outFilter))}}));
+        Reference<css::util::XCloseable>(document, UNO_QUERY_THROW)->close(true);
+        return true;
+    } catch (const css::uno::Exception &e) {
+        if (error)
+            *error = describe(e);
+        return false;
     }
 }
 

@@ -34,6 +34,10 @@ struct Document {
 };
 
 std::optional<Document> read(OfficeDelivery &delivery, QString *error = nullptr);
+// A file opened by the office with an import filter (and its options) and stored with an export filter:
+// files the office itself makes, for the tests of what the program reads.
+bool convert(OfficeConnection &office, const QString &from, const QString &inFilter, const QString &inOptions,
+             const QString &to, const QString &outFilter, QString *error = nullptr);
 // How many documents the office holds open (ours, hidden or shown, and any other); -1 when it does not
 // answer.
 int openDocuments(OfficeConnection &office);
