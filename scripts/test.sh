@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What CI runs (.ci/run): installs what the project needs, checks the formatting, builds the testing
 # preset (assertions on) and runs the whole suite, installs into a staging folder and validates the
-# desktop entry and metadata, builds the .deb and tries it installed, runs clang-tidy, runs the suite
+# desktop entry and metadata, builds the Debian package (lintian-clean) and tries it in a clean Debian
+# root, runs clang-tidy, runs the suite
 # again under the address and undefined-behaviour sanitizers, and gives each fuzz target a smoke run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,10 +21,9 @@ cmake --install build/testing --prefix "$stage/usr"
 desktop-file-validate "$stage/usr/share/applications/org.tessaly.Tessaly.desktop"
 appstreamcli validate --no-net "$stage/usr/share/metainfo/org.tessaly.Tessaly.metainfo.xml"
 rm -rf "$stage"
-step "the .deb, installed with apt and tried, then removed"
-rm -f build/testing/tessaly_*.deb
-(cd build/testing && cpack -G DEB)
-./scripts/check-package.sh build/testing/tessaly_*.deb
+step "the Debian package: built, lintian, tried in a clean Debian root, purged"
+./scripts/package.sh
+./scripts/check-package.sh build/package/tessaly_*_amd64.deb
 step "clang-tidy"
 ./scripts/tidy.sh build/testing
 step "sanitizers build and suite"
