@@ -13,6 +13,6 @@ export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
 export DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
 dpkg-buildpackage -us -uc
 # dpkg-buildpackage writes beside the source folder, as Debian's tools expect.
-mv ../tessaly_"$version".dsc ../tessaly_"$version".tar.* ../tessaly_"$version"_* "$out"/
+mv ../tessaly_"$version".dsc ../tessaly_"$version".tar.* ../tessaly_"$version"_* ../tessaly-dbgsym_"$version"_* "$out"/
 lintian --fail-on error,warning --display-info "$out"/tessaly_"$version"_*.changes
 ls "$out"/tessaly_"$version"_*.deb
