@@ -6,6 +6,8 @@
 // answering its query; the .docx of 10,000 questions beside `zip -6` of the same parts; and the start of
 // the small commands beside a minimal Qt program.
 //   bench_speed [--quick]
+//   bench_speed --write-bank FILE [LINES]   writes the bank it measures with (a million lines) and ends,
+//                                           for a profiler
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
 #include "documents/DocxTarget.h"
@@ -121,6 +123,11 @@ void writeFile(const QString &path, const QByteArray &bytes) {
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const bool quick = app.arguments().contains(u"--quick"_s);
+    if (const qsizetype at = app.arguments().indexOf(u"--write-bank"_s); at > 0 && at + 1 < app.arguments().size()) {
+        const int lines = at + 2 < app.arguments().size() ? app.arguments()[at + 2].toInt() : 1'000'000;
+        writeFile(app.arguments()[at + 1], millionLineBank(lines));
+        return 0;
+    }
     const int repeats = quick ? 3 : 7;
     const QString tessaly = QStringLiteral(TESSALY_PROGRAM);
     QTemporaryDir tmp;

@@ -13,6 +13,8 @@
 #include "support/TempBank.h"
 
 #include <QFile>
+#include <QRandomGenerator>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QtTest>
 
@@ -29,6 +31,8 @@ private Q_SLOTS:
     void gradeRules();
     void decode_data();
     void decode();
+    void lineDecoderReadsAsIconv_data();
+    void lineDecoderReadsAsIconv();
     void lines_data();
     void lines();
     void readLinesInPieces_data();
@@ -172,6 +176,53 @@ void TestBank::decode() {
     const std::optional<QString> decoded = banktext::decode(bytes);
     QVERIFY(decoded.has_value());
     QCOMPARE(*decoded, text);
+}
+
+void TestBank::lineDecoderReadsAsIconv_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("ascii") << QByteArray("7+2=9|1|1|0|7+2=9");
+    QTest::newRow("utf-8 Chinese") << QString(u"小明有7个苹果|1|1|2|7＋2＝9（个）"_s).toUtf8();
+    QTest::newRow("gb18030 Chinese") << banktext::encode(u"小明有7个苹果|1|1|2|7＋2＝9（个）"_s);
+    QTest::newRow("four-byte characters") << QString(u"𠮷野家|😀"_s).toUtf8();
+    QTest::newRow("gb18030 four-byte") << banktext::encode(u"𠮷野家"_s);
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF");
+    QTest::newRow("overlong three bytes") << QByteArray("\xE0\x80\xAF");
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80");
+    QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80");
+    QTest::newRow("cut at the end") << QByteArray("\xE4\xB8");
+    QTest::newRow("lone continuation") << QByteArray("a\x80"
+                                                     "b");
+    QTest::newRow("F5 and above") << QByteArray("\xF5\x80\x80\x80");
+    QTest::newRow("noncharacter U+FFFE") << QByteArray("\xEF\xBF\xBE");
+    QTest::newRow("byte-order mark inside") << QByteArray("a\xEF\xBB\xBF"
+                                                          "b");
+    QTest::newRow("empty") << QByteArray();
+}
+
+// The check's line decoder reads UTF-8 by hand and GB18030 through UCS-4: each line is valid in an
+// encoding exactly when iconv's decoding of it is, and gives the same text.
+void TestBank::lineDecoderReadsAsIconv() {
+    QFETCH(QByteArray, bytes);
+    banktext::LineDecoder decoder;
+    QString text;
+    const bool utf8 = decoder.utf8(bytes, text);
+    QCOMPARE(utf8, banktext::validUtf8(bytes));
+    if (utf8)
+        QCOMPARE(text, QString::fromUtf8(bytes));
+    const bool gb = decoder.gb18030(bytes, text);
+    QCOMPARE(gb, banktext::validGb18030(bytes));
+    if (gb)
+        QCOMPARE(text, QString(QStringDecoder("GB18030")(bytes)));
+    // And random bytes, a thousand lines of them, against the same judges.
+    QRandomGenerator random(qHash(bytes));
+    for (int n = 0; n < 1000; ++n) {
+        QByteArray line(random.bounded(12), Qt::Uninitialized);
+        for (char &c : line)
+            c = static_cast<char>(random.bounded(2) ? random.bounded(0x80, 0x100)
+                                                    : random.bounded(0x20, 0x80));
+        QCOMPARE(decoder.utf8(line, text), banktext::validUtf8(line));
+        QCOMPARE(decoder.gb18030(line, text), banktext::validGb18030(line));
+    }
 }
 
 void TestBank::lines_data() {

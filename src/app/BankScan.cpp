@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -29,7 +30,76 @@ struct Place {
     int line = 0;
 };
 
-using PlaceTable = QHash<std::uint64_t, Place>;
+// The lines' question hashes and where each was last seen: one flat table with linear probing (the keys
+// are hashes already), so a million lines cost two arrays, not a node each. A key of 0 marks an empty slot
+// and is stored as 1; a pair of questions that shares a key is only a candidate, which the texts confirm.
+class PlaceTable {
+public:
+    // Room for about this many keys before the table grows.
+    void reserve(qsizetype keys) {
+        if (static_cast<size_t>(keys) * 4 > keys_.size() * 3)
+            rehash(capacityFor(keys));
+    }
+
+    // The key's place becomes this one (a later line is the most recent).
+    void insert(std::uint64_t key, Place place) {
+        if ((count_ + 1) * 4 > keys_.size() * 3)
+            rehash(std::max<size_t>(1024, keys_.size() * 2));
+        key = key == 0 ? 1 : key;
+        size_t slot = key & mask_;
+        while (keys_[slot] != 0 && keys_[slot] != key)
+            slot = (slot + 1) & mask_;
+        if (keys_[slot] == 0)
+            ++count_;
+        keys_[slot] = key;
+        places_[slot] = place;
+    }
+
+    const Place *find(std::uint64_t key) const {
+        if (count_ == 0)
+            return nullptr;
+        key = key == 0 ? 1 : key;
+        for (size_t slot = key & mask_; keys_[slot] != 0; slot = (slot + 1) & mask_)
+            if (keys_[slot] == key)
+                return &places_[slot];
+        return nullptr;
+    }
+
+    // Every key of the other table, its places replacing these.
+    void insertAll(const PlaceTable &other) {
+        reserve(static_cast<qsizetype>(count_ + other.count_));
+        for (size_t slot = 0; slot < other.keys_.size(); ++slot)
+            if (other.keys_[slot] != 0)
+                insert(other.keys_[slot], other.places_[slot]);
+    }
+
+    bool isEmpty() const { return count_ == 0; }
+
+private:
+    static size_t capacityFor(qsizetype keys) {
+        size_t capacity = 1024;
+        while (capacity * 3 < static_cast<size_t>(keys) * 4)
+            capacity *= 2;
+        return capacity;
+    }
+
+    void rehash(size_t capacity) {
+        std::vector<std::uint64_t> keys(capacity, 0);
+        std::vector<Place> places(capacity);
+        keys.swap(keys_);
+        places.swap(places_);
+        mask_ = capacity - 1;
+        count_ = 0;
+        for (size_t slot = 0; slot < keys.size(); ++slot)
+            if (keys[slot] != 0)
+                insert(keys[slot], places[slot]);
+    }
+
+    std::vector<std::uint64_t> keys_;
+    std::vector<Place> places_;
+    size_t mask_ = 0;
+    size_t count_ = 0;
+};
 
 // A line whose question hashes like an earlier one's: a duplicate once the texts agree.
 struct Candidate {
@@ -116,11 +186,9 @@ private:
 };
 
 const Place *lookUp(const PlaceTable &recent, const PlaceTable &earlier, std::uint64_t key) {
-    if (const auto found = recent.constFind(key); found != recent.cend())
-        return &found.value();
-    if (const auto found = earlier.constFind(key); found != earlier.cend())
-        return &found.value();
-    return nullptr;
+    if (const Place *found = recent.find(key))
+        return found;
+    return earlier.find(key);
 }
 
 // One pass over one file's lines. Strict, it gives up on the records (and goes on only to learn the
@@ -137,11 +205,11 @@ public:
         , sharedExact_(exact)
         , sharedSimilar_(similar) {}
 
-    // Room for a question a line from the start (a bank's lines run to 40 bytes and more), so the
-    // tables never grow by rehashing a million entries.
+    // Room for a question every 48 bytes from the start (a bank's lines run to 40 bytes and more, most
+    // to over 60), so the tables of a large bank rarely grow by rehashing.
     void expect(qint64 fileBytes) {
-        result.exact.reserve(static_cast<qsizetype>(fileBytes / 40));
-        result.similar.reserve(static_cast<qsizetype>(fileBytes / 40));
+        result.exact.reserve(static_cast<qsizetype>(fileBytes / 48));
+        result.similar.reserve(static_cast<qsizetype>(fileBytes / 48));
     }
 
     bool line(QByteArrayView bytes) override {
@@ -285,8 +353,8 @@ Report scan(const QStringList &paths) {
             exact = std::move(file.result.exact);
             similar = std::move(file.result.similar);
         } else {
-            exact.insert(file.result.exact);
-            similar.insert(file.result.similar);
+            exact.insertAll(file.result.exact);
+            similar.insertAll(file.result.similar);
         }
         file.result.exact = PlaceTable();
         file.result.similar = PlaceTable();

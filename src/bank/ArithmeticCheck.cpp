@@ -16,9 +16,8 @@ namespace {
 
 // Full-width digits, signs and parentheses as their ASCII forms; "分之" and "……" kept as they are; the
 // punctuation that ends a statement (which arithmetic does not use) as U+0001.
-QString normalised(QStringView text) {
-    QString s;
-    s.reserve(text.size());
+void normalise(QStringView text, QString &s) {
+    s.resize(0); // the buffer's room stays for the next answer
     for (QChar c : text) {
         const char16_t u = c.unicode();
         if (u == u'，' || u == u'；' || u == u'。' || u == u',' || u == u';' || u == u'：' || u == u':' ||
@@ -31,13 +30,12 @@ QString normalised(QStringView text) {
         else
             s += c;
     }
-    return s;
 }
 
 // A parenthesised group without a digit in it is a unit ("（个）", "(平方米)"): it ends the value before
 // it, and the next step may follow at once ("218（人）256＋218＝474").
-QString withoutUnits(const QString &s) {
-    QString out;
+void dropUnits(const QString &s, QString &out) {
+    out.resize(0);
     for (qsizetype i = 0; i < s.size(); ++i) {
         if (s[i] == u'(') {
             const qsizetype close = s.indexOf(u')', i);
@@ -57,7 +55,6 @@ QString withoutUnits(const QString &s) {
         }
         out += s[i];
     }
-    return out;
 }
 
 std::optional<mpq_class> evaluate(QStringView side) {
@@ -98,23 +95,48 @@ QString shownStep(const QString &left, const QString &right) {
 QList<Mistake> mistakes(QStringView answer) {
     QList<Mistake> found;
     // Statements end at punctuation that arithmetic does not use.
-    const QString text = withoutUnits(normalised(answer));
-    for (const QString &statement : text.split(u'\u0001', Qt::SkipEmptyParts)) {
+    // Two buffers a thread keeps: a bank of a million answers allocates them once.
+    thread_local QString normalised, text;
+    normalise(answer, normalised);
+    dropUnits(normalised, text);
+    const QStringView all(text);
+    for (qsizetype from = 0; from < all.size();) {
+        qsizetype to = all.indexOf(u'\u0001', from);
+        if (to < 0)
+            to = all.size();
+        const QStringView statement = all.sliced(from, to - from);
+        from = to + 1;
         // A ratio or a time of day is no arithmetic here.
-        if (statement.contains(u'∶') || statement.contains(u'时') || statement.contains(u'点'))
+        if (statement.isEmpty() || statement.contains(u'∶') || statement.contains(u'时') ||
+            statement.contains(u'点'))
             continue;
-        const QStringList sides = statement.split(u'=');
-        for (qsizetype i = 0; i + 1 < sides.size(); ++i) {
-            const QString &left = sides[i], &right = sides[i + 1];
+        // Each link of a chain a=b=c: its left side ends where its right side starts.
+        qsizetype leftStart = 0;
+        qsizetype equals = statement.indexOf(u'=');
+        while (equals >= 0) {
+            const qsizetype next = statement.indexOf(u'=', equals + 1);
+            const QStringView left = statement.sliced(leftStart, equals - leftStart);
+            const QStringView right =
+                statement.sliced(equals + 1, (next < 0 ? statement.size() : next) - equals - 1);
+            leftStart = equals + 1;
+            equals = next;
             if (right.contains(u"……"_s)) {
                 if (const std::optional<QString> wrong = remainderMistake(left, right);
                     wrong && !wrong->isEmpty())
-                    found.append({shownStep(left, right), *wrong});
+                    found.append({shownStep(left.toString(), right.toString()), *wrong});
                 continue;
             }
-            const std::optional<mpq_class> a = evaluate(left), b = evaluate(right);
-            if (a && b && *a != *b)
-                found.append({shownStep(left, right), shown(*a)});
+            // Machine integers first; GMP only for a value past 64 bits, and for the message of a mistake.
+            bool leftLarge = false, rightLarge = false;
+            const std::optional<exactarithmetic::SmallRational> a = exactarithmetic::evaluateSmall(
+                                                                    left, &leftLarge),
+                                                                b = exactarithmetic::evaluateSmall(
+                                                                    right, &rightLarge);
+            if (!leftLarge && !rightLarge && (!a || !b || *a == *b))
+                continue;
+            const std::optional<mpq_class> exactA = evaluate(left), exactB = evaluate(right);
+            if (exactA && exactB && *exactA != *exactB)
+                found.append({shownStep(left.toString(), right.toString()), shown(*exactA)});
         }
     }
     return found;

@@ -359,29 +359,100 @@ bool startReadsAsUtf8(QByteArrayView start) {
 }
 
 LineDecoder::LineDecoder()
-    : utf8_(toUtf16("UTF-8"))
-    , gb_(toUtf16("GB18030")) {}
+    : gb_(::iconv_open("WCHAR_T", "GB18030")) {}
 
 LineDecoder::~LineDecoder() {
-    for (void *converter : {utf8_, gb_})
-        if (!noConverter(converter))
-            ::iconv_close(converter);
+    if (!noConverter(gb_))
+        ::iconv_close(gb_);
 }
 
+// UTF-8 by hand, as strictly as iconv reads it (no overlong forms, no surrogates, nothing past
+// U+10FFFF): a GB18030 line is refused at its first byte, without a converter's call.
 bool LineDecoder::utf8(QByteArrayView line, QString &text) {
-    return convert(utf8_, line, text);
-}
-
-bool LineDecoder::gb18030(QByteArrayView line, QString &text) {
-    return convert(gb_, line, text);
-}
-
-bool LineDecoder::convert(void *converter, QByteArrayView line, QString &text) {
-    if (noConverter(converter)) {
-        text.clear();
-        return false;
+    text.resize(line.size());
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    const auto *p = reinterpret_cast<const unsigned char *>(line.data());
+    const unsigned char *end = p + line.size();
+    const auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            *out++ = c;
+            ++p;
+            continue;
+        }
+        char32_t code = 0;
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF; // the second byte's range
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            text.resize(0);
+            return false;
+        }
+        if (end - p < length || p[1] < low || p[1] > high) {
+            text.resize(0);
+            return false;
+        }
+        for (int k = 1; k < length; ++k) {
+            if (!continuation(p[k])) {
+                text.resize(0);
+                return false;
+            }
+            code = (code << 6) | (p[k] & 0x3F);
+        }
+        p += length;
+        if (code < 0x10000) {
+            *out++ = static_cast<char16_t>(code);
+        } else {
+            *out++ = QChar::highSurrogate(code);
+            *out++ = QChar::lowSurrogate(code);
+        }
     }
-    return convertWith(converter, line, text);
+    text.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(out) - text.constData()));
+    return true;
+}
+
+// To glibc's UCS-4 in one converter step, then UTF-16 here (as the whole-file reading does).
+bool LineDecoder::gb18030(QByteArrayView line, QString &text) {
+    text.resize(0);
+    if (noConverter(gb_))
+        return false;
+    if (wide_.size() < static_cast<size_t>(line.size()))
+        wide_.resize(static_cast<size_t>(line.size()));
+    ::iconv(gb_, nullptr, nullptr, nullptr, nullptr);
+    char *in = const_cast<char *>(line.data());
+    size_t inLeft = static_cast<size_t>(line.size());
+    char *out = reinterpret_cast<char *>(wide_.data());
+    size_t outLeft = wide_.size() * sizeof(char32_t);
+    if (::iconv(gb_, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) || inLeft != 0 ||
+        ::iconv(gb_, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
+        return false;
+    const qsizetype count = static_cast<qsizetype>(reinterpret_cast<char32_t *>(out) - wide_.data());
+    text.resize(2 * count);
+    char16_t *to = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < count; ++i) {
+        const char32_t c = wide_[static_cast<size_t>(i)];
+        if (c < 0x10000) {
+            *to++ = static_cast<char16_t>(c);
+        } else {
+            *to++ = QChar::highSurrogate(c);
+            *to++ = QChar::lowSurrogate(c);
+        }
+    }
+    text.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(to) - text.constData()));
+    return true;
 }
 
 bool isBlankLine(QStringView line) {

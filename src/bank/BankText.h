@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <vector>
 
 // Text encoding and line structure of the bank files.
 namespace banktext {
@@ -70,9 +71,8 @@ public:
     bool gb18030(QByteArrayView line, QString &text);
 
 private:
-    bool convert(void *converter, QByteArrayView line, QString &text);
-    void *utf8_;
     void *gb_;
+    std::vector<char32_t> wide_; // the line in UCS-4, on its way to UTF-16
 };
 
 // Calls f(line) for every line of the text. A line ends at CR LF, at a lone CR or at a lone LF;

@@ -254,7 +254,190 @@ private:
     Broken broken_ = Broken::None;
 };
 
+// The grammar of Parser without names, over SmallRational: +, -, *, / and parentheses, numbers with
+// decimals, 9分之4 and %. Every operation is done in 128 bits and brought to lowest terms; a result that no
+// longer fits 64 bits stops the reading with tooLarge set.
+class SmallParser {
+public:
+    explicit SmallParser(QStringView text)
+        : t_(text) {}
+
+    std::optional<SmallRational> whole() {
+        std::optional<SmallRational> v = expression();
+        if (!v || i_ != t_.size())
+            return std::nullopt;
+        return v;
+    }
+
+    bool tooLarge = false;
+
+private:
+    // GCC's 128-bit integers: no product of two 64-bit values overflows them.
+    __extension__ typedef __int128 Wide;
+    __extension__ typedef unsigned __int128 UWide;
+
+    static UWide gcd(UWide a, UWide b) {
+        while (b != 0) {
+            const UWide r = a % b;
+            a = b;
+            b = r;
+        }
+        return a;
+    }
+
+    // numerator / denominator (denominator != 0) in lowest terms, if it fits.
+    std::optional<SmallRational> make(Wide numerator, Wide denominator) {
+        if (denominator < 0) {
+            numerator = -numerator;
+            denominator = -denominator;
+        }
+        const UWide magnitude =
+            numerator < 0 ? static_cast<UWide>(-numerator) : static_cast<UWide>(numerator);
+        const UWide g = gcd(magnitude, static_cast<UWide>(denominator));
+        if (g > 1) {
+            numerator /= static_cast<Wide>(g);
+            denominator /= static_cast<Wide>(g);
+        }
+        constexpr Wide limit = INT64_MAX;
+        if (numerator > limit || numerator < -limit || denominator > limit) {
+            tooLarge = true;
+            return std::nullopt;
+        }
+        return SmallRational{static_cast<std::int64_t>(numerator), static_cast<std::int64_t>(denominator)};
+    }
+
+    std::optional<SmallRational> add(const SmallRational &a, const SmallRational &b, int sign) {
+        return make(Wide(a.numerator) * b.denominator + sign * (Wide(b.numerator) * a.denominator),
+                    Wide(a.denominator) * b.denominator);
+    }
+    std::optional<SmallRational> multiply(const SmallRational &a, const SmallRational &b) {
+        return make(Wide(a.numerator) * b.numerator, Wide(a.denominator) * b.denominator);
+    }
+    std::optional<SmallRational> divide(const SmallRational &a, const SmallRational &b) {
+        return make(Wide(a.numerator) * b.denominator, Wide(a.denominator) * b.numerator);
+    }
+
+    bool eat(char16_t c) {
+        if (i_ < t_.size() && t_[i_].unicode() == c) {
+            ++i_;
+            return true;
+        }
+        return false;
+    }
+    bool eatFenZhi() {
+        if (i_ + 1 < t_.size() && t_[i_] == u'分' && t_[i_ + 1] == u'之') {
+            i_ += 2;
+            return true;
+        }
+        return false;
+    }
+
+    std::optional<SmallRational> expression() {
+        std::optional<SmallRational> v = term();
+        while (v) {
+            if (eat(u'+') || eat(u'-')) {
+                const int sign = t_[i_ - 1] == u'+' ? 1 : -1;
+                const std::optional<SmallRational> r = term();
+                v = r ? add(*v, *r, sign) : std::nullopt;
+            } else {
+                break;
+            }
+        }
+        return v;
+    }
+
+    std::optional<SmallRational> term() {
+        std::optional<SmallRational> v = factor();
+        while (v) {
+            if (eat(u'*')) {
+                const std::optional<SmallRational> r = factor();
+                v = r ? multiply(*v, *r) : std::nullopt;
+            } else if (eat(u'/')) {
+                const std::optional<SmallRational> r = factor();
+                if (!r || r->numerator == 0)
+                    return std::nullopt;
+                v = divide(*v, *r);
+            } else {
+                break;
+            }
+        }
+        return v;
+    }
+
+    std::optional<SmallRational> factor() {
+        if (eat(u'-')) {
+            const std::optional<SmallRational> v = factor();
+            return v ? std::optional<SmallRational>(SmallRational{-v->numerator, v->denominator})
+                     : std::nullopt;
+        }
+        if (eat(u'(')) {
+            std::optional<SmallRational> v = expression();
+            if (!v || !eat(u')'))
+                return std::nullopt;
+            return v;
+        }
+        std::optional<SmallRational> v = number();
+        if (!v)
+            return std::nullopt;
+        if (eatFenZhi()) {
+            const std::optional<SmallRational> numerator = number();
+            if (!numerator || v->numerator == 0)
+                return std::nullopt;
+            return divide(*numerator, *v);
+        }
+        if (eat(u'%'))
+            return make(v->numerator, Wide(v->denominator) * 100);
+        return v;
+    }
+
+    std::optional<SmallRational> number() {
+        const auto digitAt = [this](qsizetype k) {
+            return k < t_.size() && t_[k].unicode() >= u'0' && t_[k].unicode() <= u'9';
+        };
+        const qsizetype start = i_;
+        while (digitAt(i_))
+            ++i_;
+        if (i_ == start)
+            return std::nullopt;
+        qsizetype fraction = i_, end = i_;
+        if (i_ + 1 < t_.size() && t_[i_] == u'.' && digitAt(i_ + 1)) {
+            fraction = ++i_;
+            while (digitAt(i_))
+                ++i_;
+            end = i_;
+        }
+        const qsizetype places = end - fraction;
+        const qsizetype wholeDigits = (fraction == end ? i_ : fraction - 1) - start;
+        if (wholeDigits + places > 18) {
+            tooLarge = true;
+            return std::nullopt;
+        }
+        std::int64_t numerator = 0, denominator = 1;
+        for (qsizetype k = start; k < start + wholeDigits; ++k)
+            numerator = numerator * 10 + (t_[k].unicode() - u'0');
+        for (qsizetype k = fraction; k < end; ++k) {
+            numerator = numerator * 10 + (t_[k].unicode() - u'0');
+            denominator *= 10;
+        }
+        return make(numerator, denominator);
+    }
+
+    QStringView t_;
+    qsizetype i_ = 0;
+};
+
 } // namespace
+
+std::optional<SmallRational> evaluateSmall(QStringView side, bool *tooLarge) {
+    *tooLarge = false;
+    if (side.isEmpty())
+        return std::nullopt;
+    SmallParser parser(side);
+    std::optional<SmallRational> value = parser.whole();
+    // A reading that outgrew 64 bits anywhere is GMP's to finish, even where it then failed on a sign.
+    *tooLarge = parser.tooLarge;
+    return parser.tooLarge ? std::nullopt : value;
+}
 
 std::optional<mpq_class> evaluate(QStringView side) {
     if (side.isEmpty())

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <cstdint>
 #include <gmpxx.h>
 #include <optional>
 #include <utility>
@@ -23,6 +24,18 @@ bool isNamePart(QChar c);
 
 // The value of a side, or none when anything in it is not arithmetic (or divides by zero).
 std::optional<mpq_class> evaluate(QStringView side);
+
+// A rational whose numerator and denominator fit machine integers: the values of nearly every worked
+// answer, reckoned without GMP's allocations.
+struct SmallRational {
+    std::int64_t numerator = 0;
+    std::int64_t denominator = 1; // > 0, and the fraction in lowest terms
+    friend bool operator==(const SmallRational &, const SmallRational &) = default;
+};
+
+// The same reading as evaluate(side), in machine integers: the value, none when the side is not
+// arithmetic, or (tooLarge set) none because a value outgrew 64 bits, when only evaluate() can tell.
+std::optional<SmallRational> evaluateSmall(QStringView side, bool *tooLarge);
 
 // The names a template's expression may use, with what it refuses of its results.
 struct Names {
