@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CheckCommand.h"
 #include "bank/ArithmeticCheck.h"
+#include "bank/BankText.h"
 #include "bank/ExactArithmetic.h"
 #include "support/TempBank.h"
 
@@ -21,6 +22,8 @@ private Q_SLOTS:
     void arithmetic();
     void machineIntegersAgreeWithGmp();
     void plantedFaultsAreFound();
+    void faultsFarInALargeBank_data();
+    void faultsFarInALargeBank();
     void cleanBankIsClean();
     void sampleBankIsClean();
     void badOptions();
@@ -218,6 +221,64 @@ void TestCheck::plantedFaultsAreFound() {
     QCOMPARE(text.status, 1);
     QVERIFY(text.out.contains(u"tk.txt 第10行 [计算] 计算步骤“12－5＝8”不对：左边等于 7"_s));
     QVERIFY(text.out.contains(u"    算错了|2|3|1|12－5＝8（个）"_s));
+}
+
+void TestCheck::faultsFarInALargeBank_data() {
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("GB18030") << false;
+    QTest::newRow("UTF-8, one GB18030 line far on") << true;
+}
+
+// A bank of 50,000 lines is examined in batches on worker threads: faults on either side of a batch's
+// edge, a duplicate of a line batches earlier and one in the other file are found on their own lines, in
+// line order, as a bank of ten lines has them; so is an encoding that turns far into the file.
+void TestCheck::faultsFarInALargeBank() {
+    QFETCH(bool, utf8);
+    QStringList lines;
+    for (int i = 1; i <= 50000; ++i) {
+        const int a = i % 97 + 3, b = i / 97 % 89 + 2;
+        lines.append(
+            u"第%1题：每箱有%2个苹果，%3箱一共有多少个？|3|1|2|%2×%3＝%4（个）"_s.arg(i).arg(a).arg(b).arg(
+                a * b));
+    }
+    lines[16383] = u"第16384题：算错了|3|1|2|12－5＝8（个）"_s; // the last line of a batch
+    lines[16384] = lines[2];                                    // the first of the next: line 3 again
+    lines[32768] = u"年级不对|8|1|0|1"_s;
+    lines[39999] = u"第40000题：zbtk 里也有|3|1|2|1＋1＝2"_s;
+    TempBank bank;
+    const QString text = lines.join(u"\r\n"_s) + u"\r\n"_s;
+    QByteArray tk;
+    if (utf8) {
+        // Line 20000 pasted in GB18030 into a UTF-8 file: the start chose UTF-8, the check reads on.
+        const qsizetype at = text.indexOf(u"第20000题"_s);
+        const qsizetype end = text.indexOf(u"\r\n"_s, at);
+        tk = text.first(at).toUtf8() + banktext::encode(QStringView(text).sliced(at, end - at)) +
+             text.sliced(end).toUtf8();
+    } else {
+        tk = banktext::encode(text);
+    }
+    bank.writeBytes(u"tk.txt"_s, tk);
+    bank.writeLines(u"zbtk.txt"_s, {u"自己的题|3|1|0|2"_s, u"第40000题：zbtk 里也有|4|1|2|1＋1＝2"_s});
+    const Run run = check({u"--bank-dir"_s, bank.dir(), u"--format"_s, u"json"_s}, bank.dir());
+    QCOMPARE(run.status, 1);
+    QStringList found;
+    for (const QJsonValueConstRef f :
+         QJsonDocument::fromJson(run.out.toUtf8()).object()[u"findings"_s].toArray())
+        found.append(u"%1:%2:%3:%4"_s.arg(f[u"file"_s].toString())
+                         .arg(f[u"line"_s].toInt())
+                         .arg(f[u"kind"_s].toString(), f[u"message"_s].toString()));
+    QStringList expected;
+    if (utf8)
+        expected.append(u"tk.txt:20000:编码:"_s);
+    expected += QStringList{
+        u"tk.txt:32769:记录:"_s,
+        u"tk.txt:16384:计算:计算步骤“12－5＝8”不对：左边等于 7"_s,
+        u"tk.txt:16385:重复:与 tk.txt 第3行的题目完全相同"_s,
+        u"zbtk.txt:2:重复:与 tk.txt 第40000行的题目完全相同"_s,
+    };
+    QCOMPARE(found.size(), expected.size());
+    for (qsizetype i = 0; i < found.size(); ++i)
+        QVERIFY2(found[i].startsWith(expected[i]), qPrintable(found[i] + u" is not "_s + expected[i]));
 }
 
 void TestCheck::cleanBankIsClean() {

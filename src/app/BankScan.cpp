@@ -12,6 +12,9 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
+#include <deque>
+#include <future>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -191,8 +194,85 @@ const Place *lookUp(const PlaceTable &recent, const PlaceTable &earlier, std::ui
     return earlier.find(key);
 }
 
+// Lines handed to a worker: their bytes one after another, each line's end, the first one's number.
+struct Batch {
+    int firstNumber = 1;
+    QByteArray bytes;
+    std::vector<qsizetype> ends;
+
+    QByteArrayView line(size_t i) const {
+        const qsizetype from = i == 0 ? 0 : ends[i - 1];
+        return QByteArrayView(bytes).sliced(from, ends[i] - from);
+    }
+};
+
+// What a worker learned of one line, for the pass that puts the file's findings together in order.
+struct LineOutcome {
+    encodingcheck::Kind kind{};
+    bool utf8 = false, gb = false;
+    bool valid = false;       // valid in the file's mode
+    bool hasQuestion = false; // a record of five fields with a question: its hashes count
+    std::uint64_t exact = 0, similar = 0;
+    int records = 0, sums = 0; // how many of the batch's record and arithmetic findings are its own
+    int grade = -1, code = -1, difficulty = -1; // counted when all three are in the tables
+};
+
+struct BatchOutcome {
+    std::vector<LineOutcome> lines;
+    QList<Finding> records, sums;
+};
+
+// Everything of a line that needs no other line: its decoding, its record's problems, its question's
+// hashes, its worked answer's arithmetic. Run on worker threads, a batch at a time.
+BatchOutcome examine(const Batch &batch, Mode mode, const QString &name) {
+    BatchOutcome outcome;
+    outcome.lines.resize(batch.ends.size());
+    LineText text;
+    for (size_t i = 0; i < batch.ends.size(); ++i) {
+        const QByteArrayView bytes = batch.line(i);
+        const int number = batch.firstNumber + static_cast<int>(i);
+        LineOutcome &o = outcome.lines[i];
+        o.valid = text.read(bytes, mode);
+        o.utf8 = text.utf8;
+        o.gb = text.gb;
+        o.kind = encodingcheck::kindOf(bytes, text.ascii, text.utf8, text.gb);
+        const QStringView line = text.text;
+        if (banktext::isBlankLine(line))
+            continue;
+        const BankRecord r = bankrecord::parse(line);
+        for (const QString &message : bankrecord::problems(r)) {
+            outcome.records.append({name, number, u"记录"_s, message, line.toString()});
+            ++o.records;
+        }
+        if (r.fieldCount < 5)
+            continue;
+        const QStringView question = r.record.questionText;
+        if (!question.trimmed().isEmpty()) {
+            o.hasQuestion = true;
+            o.exact = duplicatecheck::exactHash(question);
+            o.similar = duplicatecheck::comparableHash(question);
+        }
+        for (const arithmeticcheck::Mistake &m : arithmeticcheck::mistakes(r.record.answerText)) {
+            outcome.sums.append({name, number, u"计算"_s,
+                                 u"计算步骤“%1”不对：左边等于 %2"_s.arg(m.step, m.expected),
+                                 line.toString()});
+            ++o.sums;
+        }
+        const int code = r.topicCode;
+        const int difficulty = r.difficulty();
+        if (r.grade >= 0 && difficulty >= 0 && ((code >= 0 && code <= 80) || code == 99)) {
+            o.grade = r.grade;
+            o.code = code;
+            o.difficulty = difficulty;
+        }
+    }
+    return outcome;
+}
+
 // One pass over one file's lines. Strict, it gives up on the records (and goes on only to learn the
-// encodings) at the first line that is not valid in the mode its start chose.
+// encodings) at the first line that is not valid in the mode its start chose. The lines go to worker
+// threads in batches (the two cores share the decoding and the arithmetic); the duplicates, which need
+// every earlier line, and the order of the findings are this thread's, batch after batch as they come.
 class FileScan : public banktext::ByteLineSink {
 public:
     FileScan(int index, QString name, std::optional<Mode> mode, const QByteArray &start,
@@ -216,15 +296,20 @@ public:
         ++number_;
         if (!mode_)
             mode_ = firstChoice();
-        const bool valid = text_.read(bytes, *mode_);
-        result.allUtf8 = result.allUtf8 && text_.utf8;
-        result.allGb = result.allGb && text_.gb;
-        result.tally.add(number_, encodingcheck::kindOf(bytes, text_.ascii, text_.utf8, text_.gb));
-        if (!valid && strict_)
-            wrongMode = true;
-        if (!wrongMode)
-            checkRecord(text_.text);
+        if (batch_.ends.empty())
+            batch_.firstNumber = number_;
+        batch_.bytes.append(bytes);
+        batch_.ends.push_back(batch_.bytes.size());
+        if (batch_.ends.size() == BatchLines)
+            submit();
         return true;
+    }
+
+    // After the last line: the rest examined and every batch put together.
+    void finish() {
+        submit();
+        while (!pending_.empty())
+            gather();
     }
 
     Mode mode() const { return mode_.value_or(Mode::Gb); }
@@ -233,41 +318,77 @@ public:
     bool wrongMode = false;
 
 private:
+    static constexpr size_t BatchLines = 16384;
+    static constexpr size_t InFlight = 4; // batches examined at once, so memory stays a few megabytes
+
+    struct Pending {
+        std::shared_ptr<Batch> batch;
+        std::future<BatchOutcome> outcome;
+    };
+
     Mode firstChoice() const {
         return start_.startsWith("\xEF\xBB\xBF") || banktext::startReadsAsUtf8(start_) ? Mode::Utf8
                                                                                        : Mode::Gb;
     }
 
-    void checkRecord(QStringView line) {
-        if (banktext::isBlankLine(line))
+    void submit() {
+        if (batch_.ends.empty())
             return;
-        const BankRecord r = bankrecord::parse(line);
-        for (const QString &message : bankrecord::problems(r))
-            result.records.append({name_, number_, u"记录"_s, message, line.toString()});
-        if (r.fieldCount < 5)
-            return;
-        const QStringView question = r.record.questionText;
-        if (!question.trimmed().isEmpty()) {
-            const std::uint64_t exact = duplicatecheck::exactHash(question);
-            const std::uint64_t similar = duplicatecheck::comparableHash(question);
-            const Place *same = lookUp(result.exact, sharedExact_, exact);
-            const Place *like = lookUp(result.similar, sharedSimilar_, similar);
-            if (same || like) {
-                result.later.append({name_, number_, u"重复"_s, QString(), line.toString()});
-                result.candidates.push_back({result.later.size() - 1, same ? *same : Place{},
-                                             like ? *like : Place{}, question.toString()});
+        if (pending_.size() >= InFlight)
+            gather();
+        auto batch = std::make_shared<Batch>(std::move(batch_));
+        batch_ = Batch();
+        batch_.bytes.reserve(batch->bytes.capacity());
+        std::future<BatchOutcome> outcome = std::async(
+            std::launch::async, [batch, mode = mode(), name = name_] { return examine(*batch, mode, name); });
+        pending_.push_back({std::move(batch), std::move(outcome)});
+    }
+
+    // The oldest batch's outcome into the file's findings, line by line in order.
+    void gather() {
+        Pending next = std::move(pending_.front());
+        pending_.pop_front();
+        const BatchOutcome outcome = next.outcome.get();
+        const Batch &batch = *next.batch;
+        qsizetype record = 0, sum = 0;
+        for (size_t i = 0; i < outcome.lines.size(); ++i) {
+            const LineOutcome &o = outcome.lines[i];
+            const int number = batch.firstNumber + static_cast<int>(i);
+            result.allUtf8 = result.allUtf8 && o.utf8;
+            result.allGb = result.allGb && o.gb;
+            result.tally.add(number, o.kind);
+            if (!o.valid && strict_)
+                wrongMode = true;
+            if (wrongMode) {
+                record += o.records;
+                sum += o.sums;
+                continue;
             }
-            result.exact.insert(exact, {index_, number_});
-            result.similar.insert(similar, {index_, number_});
+            for (int k = 0; k < o.records; ++k)
+                result.records.append(outcome.records[record++]);
+            if (o.hasQuestion)
+                checkDuplicate(o, number, batch.line(i));
+            for (int k = 0; k < o.sums; ++k)
+                result.later.append(outcome.sums[sum++]);
+            if (o.grade >= 0)
+                ++result.counts[{o.grade, o.code}][static_cast<size_t>(o.difficulty)];
         }
-        for (const arithmeticcheck::Mistake &m : arithmeticcheck::mistakes(r.record.answerText))
-            result.later.append({name_, number_, u"计算"_s,
-                                 u"计算步骤“%1”不对：左边等于 %2"_s.arg(m.step, m.expected),
-                                 line.toString()});
-        const int code = r.topicCode;
-        const int difficulty = r.difficulty();
-        if (r.grade >= 0 && difficulty >= 0 && ((code >= 0 && code <= 80) || code == 99))
-            ++result.counts[{r.grade, code}][static_cast<size_t>(difficulty)];
+    }
+
+    void checkDuplicate(const LineOutcome &o, int number, QByteArrayView bytes) {
+        const Place *same = lookUp(result.exact, sharedExact_, o.exact);
+        const Place *like = lookUp(result.similar, sharedSimilar_, o.similar);
+        if (same || like) {
+            // A candidate: its text, read again from the batch's bytes (rare enough to cost nothing).
+            text_.read(bytes, mode());
+            const QString line = text_.text.toString();
+            result.later.append({name_, number, u"重复"_s, QString(), line});
+            result.candidates.push_back({result.later.size() - 1, same ? *same : Place{},
+                                         like ? *like : Place{},
+                                         bankrecord::parse(line).record.questionText.toString()});
+        }
+        result.exact.insert(o.exact, {index_, number});
+        result.similar.insert(o.similar, {index_, number});
     }
 
     const int index_;
@@ -279,6 +400,8 @@ private:
     const PlaceTable &sharedSimilar_;
     LineText text_;
     int number_ = 0;
+    Batch batch_;
+    std::deque<Pending> pending_;
 };
 
 // The texts of some lines of a file, read in the file's mode.
@@ -333,11 +456,13 @@ Report scan(const QStringList &paths) {
         FileScan first(index, file.name, std::nullopt, start, exact, similar);
         first.expect(QFileInfo(path).size());
         Result<bool> read = banktext::readByteLines(path, first, &start);
+        first.finish();
         std::optional<FileScan> again;
         if (read && first.wrongMode) {
             again.emplace(index, file.name, modeOf(start, first.result.allUtf8, first.result.allGb), start,
                           exact, similar);
             read = banktext::readByteLines(path, *again);
+            again->finish();
         }
         FileScan &done = again ? *again : first;
         if (!read) {
