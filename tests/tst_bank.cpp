@@ -290,6 +290,20 @@ void TestBank::readLinesInPieces_data() {
     QTest::newRow("utf-8 at the start, a gbk line far on")
         << QByteArray(utf8Start + gbk(u"丁|3|4|5|z\r\n"_s)) << 1;
     QTest::newRow("utf-8 with byte-order mark") << QByteArray("\xEF\xBB\xBF" + utf8Start) << 0;
+    // Past four pieces a thread decodes ahead of the lines' hand-over.
+    QByteArray large;
+    for (int i = 0; large.size() < 6 * piece; ++i)
+        large += gbk(u"第%1题：每箱有%2个苹果|3|1|2|%2×3＝%3（个）\r\n"_s.arg(i).arg(i % 97).arg(i % 97 * 3));
+    QTest::newRow("large gbk, decoded ahead") << large << 0;
+    QTest::newRow("large, cr lf cut by a piece's end")
+        << QByteArray(QByteArray(5 * piece - 1, 'a') + "\r\nb\r\n") << 0;
+    QTest::newRow("large, gbk character cut by a piece's end")
+        << QByteArray(QByteArray(5 * piece - 1, 'a') + gbk(u"题\n又"_s)) << 0;
+    QByteArray largeUtf8;
+    while (largeUtf8.size() < 5 * piece)
+        largeUtf8 += u"文件|1|1|0|2\r\n"_s.toUtf8();
+    QTest::newRow("large utf-8 start, a gbk line far on")
+        << QByteArray(largeUtf8 + gbk(u"丁|3|4|5|z\r\n"_s)) << 1;
 }
 
 void TestBank::readLinesInPieces() {

@@ -12,9 +12,13 @@
 #include <algorithm>
 #include <bitset>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <iconv.h>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -217,64 +221,162 @@ bool handOverLines(Buffer &pending, qsizetype &scanned, bool atEnd, Sink &sink) 
     return true;
 }
 
-// One pass over the file from `from` in one encoding, with one converter for the whole file.
+// The file's pieces decoded one after another with one converter: to glibc's own form (UCS-4, its
+// WCHAR_T), which costs iconv one step where UTF-16 costs two; the UTF-16 is made here.
+class PieceDecoder {
+public:
+    PieceDecoder(QFile &file, iconv_t cd, qsizetype piece)
+        : file_(file)
+        , cd_(cd)
+        , piece_(piece)
+        , bytes_(piece + 16, Qt::Uninitialized)
+        , wide_(static_cast<size_t>(piece) + 16) {}
+
+    // The next piece's text appended to `out`; atEnd once the file has no more. Done, or why not.
+    Pass next(QString &out, bool &atEnd) {
+        static_assert(sizeof(wchar_t) == 4, "glibc's wide characters are UCS-4");
+        const qint64 got = file_.read(bytes_.data() + waiting_, piece_);
+        if (got < 0 || file_.error() != QFileDevice::NoError)
+            return Pass::Unreadable;
+        atEnd = got == 0;
+        const qsizetype have = waiting_ + static_cast<qsizetype>(got);
+        char *in = bytes_.data();
+        size_t inLeft = static_cast<size_t>(have);
+        // No encoding here gives more characters than it has bytes.
+        char *to = reinterpret_cast<char *>(wide_.data());
+        size_t outLeft = wide_.size() * sizeof(char32_t);
+        if (::iconv(cd_, &in, &inLeft, &to, &outLeft) == static_cast<size_t>(-1) &&
+            (errno != EINVAL || atEnd))
+            return Pass::Invalid;
+        if (atEnd && ::iconv(cd_, nullptr, nullptr, &to, &outLeft) == static_cast<size_t>(-1))
+            return Pass::Invalid;
+        const qsizetype count = static_cast<qsizetype>(reinterpret_cast<char32_t *>(to) - wide_.data());
+        const qsizetype old = out.size();
+        out.resize(old + 2 * count);
+        char16_t *unit = reinterpret_cast<char16_t *>(out.data() + old);
+        for (qsizetype i = 0; i < count; ++i) {
+            const char32_t c = wide_[static_cast<size_t>(i)];
+            if (c < 0x10000) {
+                *unit++ = static_cast<char16_t>(c);
+            } else {
+                *unit++ = QChar::highSurrogate(c);
+                *unit++ = QChar::lowSurrogate(c);
+            }
+        }
+        out.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(unit) - out.constData()));
+        // The bytes of a character cut by a piece's end wait at the buffer's start for the rest of it.
+        waiting_ = static_cast<qsizetype>(inLeft);
+        if (waiting_ > 0)
+            std::memmove(bytes_.data(), in, inLeft);
+        return Pass::Done;
+    }
+
+private:
+    QFile &file_;
+    iconv_t cd_;
+    const qsizetype piece_;
+    QByteArray bytes_;
+    std::vector<char32_t> wide_;
+    qsizetype waiting_ = 0;
+};
+
+// Pieces a thread has decoded ahead of the lines' hand-over, a few at most.
+class PieceQueue {
+public:
+    struct Piece {
+        QString text;
+        bool atEnd = false;
+        Pass pass = Pass::Done;
+    };
+
+    // False when the reader stopped wanting pieces.
+    bool put(Piece piece) {
+        std::unique_lock<std::mutex> guard(lock_);
+        changed_.wait(guard, [this] { return pieces_.size() < Ahead || stopped_; });
+        if (stopped_)
+            return false;
+        pieces_.push_back(std::move(piece));
+        changed_.notify_all();
+        return true;
+    }
+    Piece take() {
+        std::unique_lock<std::mutex> guard(lock_);
+        changed_.wait(guard, [this] { return !pieces_.empty(); });
+        Piece piece = std::move(pieces_.front());
+        pieces_.pop_front();
+        changed_.notify_all();
+        return piece;
+    }
+    void stop() {
+        const std::lock_guard<std::mutex> guard(lock_);
+        stopped_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr size_t Ahead = 3;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<Piece> pieces_;
+    bool stopped_ = false;
+};
+
+// One pass over the file from `from` in one encoding, with one converter for the whole file. A large
+// file is decoded on a thread of its own a few pieces ahead, while this thread cuts the lines and the
+// sink takes them: the two cores share a large bank's reading. The sink is called on this thread only.
 Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) {
     if (!file.seek(from))
         return Pass::Unreadable;
-    // To glibc's own form (UCS-4, its WCHAR_T), which costs iconv one step where UTF-16 costs two; the
-    // UTF-16 is made here.
     iconv_t cd = ::iconv_open("WCHAR_T", encoding);
     if (noConverter(cd))
         return Pass::Invalid;
     const auto closeConverter = qScopeGuard([cd] { ::iconv_close(cd); });
-    static_assert(sizeof(wchar_t) == 4, "glibc's wide characters are UCS-4");
     // Pieces of a megabyte, or the whole of a smaller file (a user's few own questions need no more).
-    const qsizetype piece = static_cast<qsizetype>(std::clamp<qint64>(file.size() - from, 4096, ReadPiece));
-    // The bytes of a character cut by a piece's end wait at the buffer's start for the rest of it.
-    QByteArray bytes(piece + 16, Qt::Uninitialized);
-    std::vector<char32_t> wide(static_cast<size_t>(piece) + 16);
-    qsizetype waiting = 0;
+    const qint64 size = file.size() - from;
+    const qsizetype piece = static_cast<qsizetype>(std::clamp<qint64>(size, 4096, ReadPiece));
+    PieceDecoder decoder(file, cd, piece);
     QString pending;
     pending.reserve(2 * piece);
     qsizetype scanned = 0;
-    for (;;) {
-        const qint64 got = file.read(bytes.data() + waiting, piece);
-        if (got < 0 || file.error() != QFileDevice::NoError)
-            return Pass::Unreadable;
-        const bool atEnd = got == 0;
-        const qsizetype have = waiting + static_cast<qsizetype>(got);
-        char *in = bytes.data();
-        size_t inLeft = static_cast<size_t>(have);
-        // No encoding here gives more characters than it has bytes.
-        char *out = reinterpret_cast<char *>(wide.data());
-        size_t outLeft = wide.size() * sizeof(char32_t);
-        if (::iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) &&
-            (errno != EINVAL || atEnd))
-            return Pass::Invalid;
-        if (atEnd && ::iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
-            return Pass::Invalid;
-        const qsizetype count = static_cast<qsizetype>(reinterpret_cast<char32_t *>(out) - wide.data());
-        const qsizetype old = pending.size();
-        pending.resize(old + 2 * count);
-        char16_t *to = reinterpret_cast<char16_t *>(pending.data() + old);
-        for (qsizetype i = 0; i < count; ++i) {
-            const char32_t c = wide[static_cast<size_t>(i)];
-            if (c < 0x10000) {
-                *to++ = static_cast<char16_t>(c);
-            } else {
-                *to++ = QChar::highSurrogate(c);
-                *to++ = QChar::lowSurrogate(c);
-            }
+    if (size <= 4 * ReadPiece) {
+        for (;;) {
+            bool atEnd = false;
+            if (const Pass pass = decoder.next(pending, atEnd); pass != Pass::Done)
+                return pass;
+            if (!handOverLines(pending, scanned, atEnd, sink))
+                return Pass::Stopped;
+            if (atEnd)
+                return Pass::Done;
         }
-        pending.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(to) - pending.constData()));
-        waiting = static_cast<qsizetype>(inLeft);
-        if (waiting > 0)
-            std::memmove(bytes.data(), in, inLeft);
-        if (!handOverLines(pending, scanned, atEnd, sink))
-            return Pass::Stopped;
-        if (atEnd)
-            return Pass::Done;
     }
+    PieceQueue queue;
+    std::thread ahead([&decoder, &queue] {
+        for (;;) {
+            PieceQueue::Piece next;
+            next.pass = decoder.next(next.text, next.atEnd);
+            const bool last = next.pass != Pass::Done || next.atEnd;
+            if (!queue.put(std::move(next)) || last)
+                return;
+        }
+    });
+    Pass result = Pass::Done;
+    for (;;) {
+        PieceQueue::Piece next = queue.take();
+        if (next.pass != Pass::Done) {
+            result = next.pass;
+            break;
+        }
+        pending += next.text;
+        if (!handOverLines(pending, scanned, next.atEnd, sink)) {
+            result = Pass::Stopped;
+            break;
+        }
+        if (next.atEnd)
+            break;
+    }
+    queue.stop();
+    ahead.join();
+    return result;
 }
 
 } // namespace
