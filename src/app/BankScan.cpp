@@ -307,7 +307,7 @@ public:
 
     // After the last line: the rest examined and every batch put together.
     void finish() {
-        submit();
+        submit(true);
         while (!pending_.empty())
             gather();
     }
@@ -331,16 +331,20 @@ private:
                                                                                        : Mode::Gb;
     }
 
-    void submit() {
+    // A file of one batch (a user's own questions, a small bank) is examined on this thread: no thread is
+    // started for it.
+    void submit(bool last = false) {
         if (batch_.ends.empty())
             return;
+        const bool alone = last && pending_.empty();
         if (pending_.size() >= InFlight)
             gather();
         auto batch = std::make_shared<Batch>(std::move(batch_));
         batch_ = Batch();
         batch_.bytes.reserve(batch->bytes.capacity());
-        std::future<BatchOutcome> outcome = std::async(
-            std::launch::async, [batch, mode = mode(), name = name_] { return examine(*batch, mode, name); });
+        std::future<BatchOutcome> outcome =
+            std::async(alone ? std::launch::deferred : std::launch::async,
+                       [batch, mode = mode(), name = name_] { return examine(*batch, mode, name); });
         pending_.push_back({std::move(batch), std::move(outcome)});
     }
 
