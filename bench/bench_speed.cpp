@@ -123,7 +123,8 @@ void writeFile(const QString &path, const QByteArray &bytes) {
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const bool quick = app.arguments().contains(u"--quick"_s);
-    if (const qsizetype at = app.arguments().indexOf(u"--write-bank"_s); at > 0 && at + 1 < app.arguments().size()) {
+    if (const qsizetype at = app.arguments().indexOf(u"--write-bank"_s);
+        at > 0 && at + 1 < app.arguments().size()) {
         const int lines = at + 2 < app.arguments().size() ? app.arguments()[at + 2].toInt() : 1'000'000;
         writeFile(app.arguments()[at + 1], millionLineBank(lines));
         return 0;
@@ -251,6 +252,11 @@ int main(int argc, char **argv) {
     line("tessaly --help", "a minimal Qt program", help.ours, help.anchor, 0);
     const Pair smallCheck = interleaved({tessaly, u"check"_s, u"--bank-dir"_s, small}, minimal, repeats * 3);
     line("tessaly check, a bank of one line", "a minimal Qt program", smallCheck.ours, smallCheck.anchor, 0);
+    // One question of one's own added each run: zbtk.txt grows by a line a run, which costs nothing here.
+    const Pair smallAdd = interleaved({tessaly, u"add"_s, u"--bank-dir"_s, small, u"--question"_s,
+                                       u"小明有7元钱，又得2元，一共多少元？"_s, u"--steps"_s, u"7+2=9"_s},
+                                      minimal, repeats * 3);
+    line("tessaly add, one question", "a minimal Qt program", smallAdd.ours, smallAdd.anchor, 0);
     const Pair smallGenerate = interleaved(
         {tessaly, u"generate"_s, u"--bank-dir"_s, small, u"--output"_s, out, u"--history"_s, history},
         minimal, repeats * 3);
