@@ -39,8 +39,8 @@ struct Place {
 class PlaceTable {
 public:
     // Room for about this many keys before the table grows.
-    void reserve(qsizetype keys) {
-        if (static_cast<size_t>(keys) * 4 > keys_.size() * 3)
+    void reserve(size_t keys) {
+        if (keys * 4 > keys_.size() * 3)
             rehash(capacityFor(keys));
     }
 
@@ -70,7 +70,7 @@ public:
 
     // Every key of the other table, its places replacing these.
     void insertAll(const PlaceTable &other) {
-        reserve(static_cast<qsizetype>(count_ + other.count_));
+        reserve(count_ + other.count_);
         for (size_t slot = 0; slot < other.keys_.size(); ++slot)
             if (other.keys_[slot] != 0)
                 insert(other.keys_[slot], other.places_[slot]);
@@ -79,9 +79,9 @@ public:
     bool isEmpty() const { return count_ == 0; }
 
 private:
-    static size_t capacityFor(qsizetype keys) {
+    static size_t capacityFor(size_t keys) {
         size_t capacity = 1024;
-        while (capacity * 3 < static_cast<size_t>(keys) * 4)
+        while (capacity * 3 < keys * 4)
             capacity *= 2;
         return capacity;
     }
@@ -288,8 +288,8 @@ public:
     // Room for a question every 48 bytes from the start (a bank's lines run to 40 bytes and more, most
     // to over 60), so the tables of a large bank rarely grow by rehashing.
     void expect(qint64 fileBytes) {
-        result.exact.reserve(static_cast<qsizetype>(fileBytes / 48));
-        result.similar.reserve(static_cast<qsizetype>(fileBytes / 48));
+        result.exact.reserve(static_cast<size_t>(fileBytes / 48));
+        result.similar.reserve(static_cast<size_t>(fileBytes / 48));
     }
 
     bool line(QByteArrayView bytes) override {

@@ -98,7 +98,7 @@ Result<Table> read(const OfficeOptions &options, const QString &path) {
     Result<std::shared_ptr<OfficeConnection>> connected = OfficeConnection::connect(options);
     if (!connected)
         return Result<Table>::failure(connected.error());
-    const std::shared_ptr<OfficeConnection> office = connected.value();
+    const std::shared_ptr<OfficeConnection> &office = connected.value();
     Result<Table> table = Result<Table>::failure(u"LibreOffice 打不开 %1"_s.arg(path));
     try {
         const Reference<css::frame::XComponentLoader> loader(office->uno().desktop, UNO_QUERY_THROW);
