@@ -197,6 +197,8 @@ void TestBank::lineDecoderReadsAsIconv_data() {
     QTest::newRow("byte-order mark inside") << QByteArray("a\xEF\xBB\xBF"
                                                           "b");
     QTest::newRow("empty") << QByteArray();
+    // An empty line of a real buffer: iconv must never be handed an output buffer of no bytes.
+    QTest::newRow("empty, not null") << QByteArray("", 0);
 }
 
 // The check's line decoder reads UTF-8 by hand and GB18030 through UCS-4: each line is valid in an

@@ -531,6 +531,8 @@ bool LineDecoder::gb18030(QByteArrayView line, QString &text) {
     text.resize(0);
     if (noConverter(gb_))
         return false;
+    if (line.isEmpty())
+        return true; // and iconv is never given an output buffer of no bytes at all
     if (wide_.size() < static_cast<size_t>(line.size()))
         wide_.resize(static_cast<size_t>(line.size()));
     ::iconv(gb_, nullptr, nullptr, nullptr, nullptr);
