@@ -76,6 +76,8 @@ LoadReport BankLoader::load(LoadHost &host, const QString &dir, QuestionBank &ba
     const auto readInto = [&](const QString &path) {
         FileProblems problems{QFileInfo(path).fileName(), {}, 0};
         FileLoad lines(host, bank, problems);
+        // A line of a bank runs to 40 bytes and more: room for every line a large file may have.
+        bank.expect(static_cast<qsizetype>(QFileInfo(path).size() / 40));
         const Result<bool> read = banktext::readLines(path, lines);
         if (!read)
             report.unreadable.append(read.error());

@@ -16,6 +16,9 @@ public:
     // Takes a record whose fields are views into `line`: the line is copied into the bank and the
     // record kept pointing into the copy.
     void keep(const QuestionRecord &record, QStringView line);
+    // Room for about this many more records, so a large load never copies its records to grow (the
+    // room a run does not fill is never touched, so it costs no memory).
+    void expect(qsizetype records) { records_.reserve(records_.size() + static_cast<size_t>(records)); }
     // Drops the records from `count` on (a file read again from its start).
     void truncate(qsizetype count);
 
