@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tries a built Tessaly .deb the way a school's machine gets it: in a clean Debian 12 root made with
-# mmdebstrap from Debian's mirror (the packages apt already fetched are reused), installed with apt
+# mmdebstrap from Debian's mirror (the packages apt already fetched are reused, linked where the folders
+# share a file system), installed with apt
 # without Recommends. There, as a new user, it checks the desktop entry and metadata, the icon, the
 # manual page, that 黑体 is a Chinese face, that the sample bank makes a worksheet, and that the window
 # opens from the desktop entry's command under Xvfb. Then it purges the package and lists what is left of
@@ -19,7 +20,7 @@ deb http://deb.debian.org/debian-security bookworm-security main"
 tools=xvfb,xauth,x11-utils,man-db,desktop-file-utils,appstream,fontconfig,procps
 
 mmdebstrap --variant=apt --include="$tools" \
-  --setup-hook='mkdir -p "$1/var/cache/apt/archives" && find /var/cache/apt/archives -maxdepth 1 -name "*.deb" -exec cp -t "$1/var/cache/apt/archives" {} +' \
+  --setup-hook='mkdir -p "$1/var/cache/apt/archives" && find /var/cache/apt/archives -maxdepth 1 -name "*.deb" -exec cp -l -t "$1/var/cache/apt/archives" {} + 2>/dev/null || find /var/cache/apt/archives -maxdepth 1 -name "*.deb" -exec cp -t "$1/var/cache/apt/archives" {} +' \
   --customize-hook="copy-in $deb /tmp" \
   --customize-hook="copy-in $here/package-inside.sh /tmp" \
   --customize-hook='chroot "$1" bash /tmp/package-inside.sh /tmp/'"$(basename "$deb")" \
