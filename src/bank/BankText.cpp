@@ -285,6 +285,7 @@ class PieceQueue {
 public:
     struct Piece {
         QString text;
+        std::vector<std::pair<qsizetype, qsizetype>> lines; // where each complete line is in text
         bool atEnd = false;
         Pass pass = Pass::Done;
     };
@@ -349,12 +350,28 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
                 return Pass::Done;
         }
     }
+    // The thread cuts the lines as well: each piece comes with the places of the complete lines in it,
+    // and a line cut by the piece's end waits there for the rest of it.
+    struct LinePlaces {
+        const QChar *base;
+        std::vector<std::pair<qsizetype, qsizetype>> *places;
+        bool line(QStringView text) {
+            places->emplace_back(text.data() - base, text.size());
+            return true;
+        }
+    };
     PieceQueue queue;
-    std::thread ahead([&decoder, &queue] {
+    std::thread ahead([&decoder, &queue, &pending, &scanned] {
         for (;;) {
             PieceQueue::Piece next;
-            next.pass = decoder.next(next.text, next.atEnd);
+            next.pass = decoder.next(pending, next.atEnd);
             const bool last = next.pass != Pass::Done || next.atEnd;
+            if (next.pass == Pass::Done) {
+                // The piece keeps the text its lines are in; the rest moves on in `pending`.
+                next.text = pending;
+                LinePlaces places{next.text.constData(), &next.lines};
+                handOverLines(pending, scanned, next.atEnd, places);
+            }
             if (!queue.put(std::move(next)) || last)
                 return;
         }
@@ -366,8 +383,14 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
             result = next.pass;
             break;
         }
-        pending += next.text;
-        if (!handOverLines(pending, scanned, next.atEnd, sink)) {
+        const QStringView text(next.text);
+        bool stopped = false;
+        for (const auto &[from, size] : next.lines)
+            if (!sink.line(text.sliced(from, size))) {
+                stopped = true;
+                break;
+            }
+        if (stopped) {
             result = Pass::Stopped;
             break;
         }
