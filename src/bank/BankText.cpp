@@ -75,6 +75,23 @@ bool noConverter(iconv_t cd) {
     return cd == reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
 }
 
+// Characters in glibc's UCS-4 (what iconv gives in one step) appended to a QString as UTF-16.
+void appendUcs4(const char32_t *wide, qsizetype count, QString &out) {
+    const qsizetype old = out.size();
+    out.resize(old + 2 * count);
+    char16_t *unit = reinterpret_cast<char16_t *>(out.data() + old);
+    for (qsizetype i = 0; i < count; ++i) {
+        const char32_t c = wide[i];
+        if (c < 0x10000) {
+            *unit++ = static_cast<char16_t>(c);
+        } else {
+            *unit++ = QChar::highSurrogate(c);
+            *unit++ = QChar::lowSurrogate(c);
+        }
+    }
+    out.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(unit) - out.constData()));
+}
+
 // Decodes the bytes, from the converter's initial state, straight into a QString of as many UTF-16 units
 // as there are bytes (no encoding here gives more units than bytes), so a file needs its own size plus
 // twice that at most, and no second copy. False (and `text` empty) when the bytes are not valid.
@@ -250,20 +267,8 @@ public:
             return Pass::Invalid;
         if (atEnd && ::iconv(cd_, nullptr, nullptr, &to, &outLeft) == static_cast<size_t>(-1))
             return Pass::Invalid;
-        const qsizetype count = static_cast<qsizetype>(reinterpret_cast<char32_t *>(to) - wide_.data());
-        const qsizetype old = out.size();
-        out.resize(old + 2 * count);
-        char16_t *unit = reinterpret_cast<char16_t *>(out.data() + old);
-        for (qsizetype i = 0; i < count; ++i) {
-            const char32_t c = wide_[static_cast<size_t>(i)];
-            if (c < 0x10000) {
-                *unit++ = static_cast<char16_t>(c);
-            } else {
-                *unit++ = QChar::highSurrogate(c);
-                *unit++ = QChar::lowSurrogate(c);
-            }
-        }
-        out.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(unit) - out.constData()));
+        appendUcs4(wide_.data(), static_cast<qsizetype>(reinterpret_cast<char32_t *>(to) - wide_.data()),
+                   out);
         // The bytes of a character cut by a piece's end wait at the buffer's start for the rest of it.
         waiting_ = static_cast<qsizetype>(inLeft);
         if (waiting_ > 0)
@@ -566,19 +571,7 @@ bool LineDecoder::gb18030(QByteArrayView line, QString &text) {
     if (::iconv(gb_, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) || inLeft != 0 ||
         ::iconv(gb_, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
         return false;
-    const qsizetype count = static_cast<qsizetype>(reinterpret_cast<char32_t *>(out) - wide_.data());
-    text.resize(2 * count);
-    char16_t *to = reinterpret_cast<char16_t *>(text.data());
-    for (qsizetype i = 0; i < count; ++i) {
-        const char32_t c = wide_[static_cast<size_t>(i)];
-        if (c < 0x10000) {
-            *to++ = static_cast<char16_t>(c);
-        } else {
-            *to++ = QChar::highSurrogate(c);
-            *to++ = QChar::lowSurrogate(c);
-        }
-    }
-    text.resize(static_cast<qsizetype>(reinterpret_cast<QChar *>(to) - text.constData()));
+    appendUcs4(wide_.data(), static_cast<qsizetype>(reinterpret_cast<char32_t *>(out) - wide_.data()), text);
     return true;
 }
 

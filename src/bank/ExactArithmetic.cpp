@@ -49,6 +49,48 @@ char16_t asciiForm(QChar c) {
 
 namespace {
 
+// Where a number's digits stand in a text: the whole part from `start`, the decimal places from
+// `fraction` on. Both readers of numbers take them so.
+struct Digits {
+    qsizetype start = 0, wholeDigits = 0, fraction = 0, places = 0;
+
+    // The value as numerator and a power of ten, when it has 18 digits or fewer (so it fits 64 bits).
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> machineValue(QStringView t) const {
+        if (wholeDigits + places > 18)
+            return std::nullopt;
+        std::uint64_t numerator = 0, denominator = 1;
+        for (qsizetype k = start; k < start + wholeDigits; ++k)
+            numerator = numerator * 10 + (t[k].unicode() - u'0');
+        for (qsizetype k = fraction; k < fraction + places; ++k) {
+            numerator = numerator * 10 + (t[k].unicode() - u'0');
+            denominator *= 10;
+        }
+        return std::pair{numerator, denominator};
+    }
+};
+
+// Digits with an optional decimal part at i, which moves past them; none when no digit stands there.
+std::optional<Digits> scanDigits(QStringView t, qsizetype &i) {
+    const auto digitAt = [t](qsizetype k) {
+        return k < t.size() && t[k].unicode() >= u'0' && t[k].unicode() <= u'9';
+    };
+    Digits n;
+    n.start = i;
+    while (digitAt(i))
+        ++i;
+    if (i == n.start)
+        return std::nullopt;
+    n.wholeDigits = i - n.start;
+    n.fraction = i;
+    if (i + 1 < t.size() && t[i] == u'.' && digitAt(i + 1)) {
+        n.fraction = ++i;
+        while (digitAt(i))
+            ++i;
+        n.places = i - n.fraction;
+    }
+    return n;
+}
+
 // Recursive descent over one side or expression. Anything it does not know makes the whole not
 // arithmetic; with names, a result the template refuses ends it as well, with the reason kept.
 class Parser {
@@ -204,42 +246,21 @@ private:
 
     // Digits with an optional decimal part, exactly.
     std::optional<mpq_class> number() {
-        const auto digitAt = [this](qsizetype k) {
-            return k < t_.size() && t_[k].unicode() >= u'0' && t_[k].unicode() <= u'9';
-        };
-        const qsizetype start = i_;
-        while (digitAt(i_))
-            ++i_;
-        if (i_ == start)
+        const std::optional<Digits> n = scanDigits(t_, i_);
+        if (!n)
             return std::nullopt;
-        qsizetype fraction = i_, end = i_;
-        if (i_ + 1 < t_.size() && t_[i_] == u'.' && digitAt(i_ + 1)) {
-            fraction = ++i_;
-            while (digitAt(i_))
-                ++i_;
-            end = i_;
-        }
-        const qsizetype places = end - fraction;
-        const qsizetype wholeDigits = (fraction == end ? i_ : fraction - 1) - start;
         mpq_class value;
-        if (wholeDigits + places <= 18) {
+        if (const std::optional<std::pair<std::uint64_t, std::uint64_t>> small = n->machineValue(t_)) {
             // The usual number of a primary-school answer: read as a machine integer, no text between.
-            unsigned long numerator = 0, denominator = 1;
-            for (qsizetype k = start; k < start + wholeDigits; ++k)
-                numerator = numerator * 10 + (t_[k].unicode() - u'0');
-            for (qsizetype k = fraction; k < end; ++k) {
-                numerator = numerator * 10 + (t_[k].unicode() - u'0');
-                denominator *= 10;
-            }
-            mpq_set_ui(value.get_mpq_t(), numerator, denominator);
+            mpq_set_ui(value.get_mpq_t(), small->first, small->second);
         } else {
             // Base 10 said outright: GMP's default base takes a leading 0 for octal, which would read
             // 0.25 as 21/100 and throw on 0.8.
-            std::string digits = t_.sliced(start, wholeDigits).toString().toStdString();
+            std::string digits = t_.sliced(n->start, n->wholeDigits).toString().toStdString();
             mpz_class denominator = 1;
-            if (places > 0) {
-                digits += t_.sliced(fraction, places).toString().toStdString();
-                for (qsizetype k = 0; k < places; ++k)
+            if (n->places > 0) {
+                digits += t_.sliced(n->fraction, n->places).toString().toStdString();
+                for (qsizetype k = 0; k < n->places; ++k)
                     denominator *= 10;
             }
             value = mpq_class(mpz_class(digits, 10), denominator);
@@ -391,35 +412,15 @@ private:
     }
 
     std::optional<SmallRational> number() {
-        const auto digitAt = [this](qsizetype k) {
-            return k < t_.size() && t_[k].unicode() >= u'0' && t_[k].unicode() <= u'9';
-        };
-        const qsizetype start = i_;
-        while (digitAt(i_))
-            ++i_;
-        if (i_ == start)
+        const std::optional<Digits> n = scanDigits(t_, i_);
+        if (!n)
             return std::nullopt;
-        qsizetype fraction = i_, end = i_;
-        if (i_ + 1 < t_.size() && t_[i_] == u'.' && digitAt(i_ + 1)) {
-            fraction = ++i_;
-            while (digitAt(i_))
-                ++i_;
-            end = i_;
-        }
-        const qsizetype places = end - fraction;
-        const qsizetype wholeDigits = (fraction == end ? i_ : fraction - 1) - start;
-        if (wholeDigits + places > 18) {
+        const std::optional<std::pair<std::uint64_t, std::uint64_t>> value = n->machineValue(t_);
+        if (!value) {
             tooLarge = true;
             return std::nullopt;
         }
-        std::int64_t numerator = 0, denominator = 1;
-        for (qsizetype k = start; k < start + wholeDigits; ++k)
-            numerator = numerator * 10 + (t_[k].unicode() - u'0');
-        for (qsizetype k = fraction; k < end; ++k) {
-            numerator = numerator * 10 + (t_[k].unicode() - u'0');
-            denominator *= 10;
-        }
-        return make(numerator, denominator);
+        return make(static_cast<Wide>(value->first), static_cast<Wide>(value->second));
     }
 
     QStringView t_;

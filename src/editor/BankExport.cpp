@@ -20,11 +20,6 @@ const QStringList &header() {
 
 namespace {
 
-bool isOlympiadCode(int code) {
-    return code == codes::UnclassifiedOlympiadCode ||
-           (code > codes::OlympiadCodeOffset && code <= codes::OlympiadCodeOffset + codes::TopicSlotCount);
-}
-
 struct Collect : banktext::LineSink {
     const Filter &filter;
     Table &table;
@@ -43,7 +38,7 @@ struct Collect : banktext::LineSink {
             ++skipped;
             return true;
         }
-        const bool olympiad = isOlympiadCode(r.topicCode);
+        const bool olympiad = codes::slotOfTopicCode(r.topicCode, true) >= 0;
         const int slot = r.topicCode >= 0 ? codes::slotOfTopicCode(r.topicCode, olympiad) : -1;
         if (filter.grade && r.grade != *filter.grade)
             return true;

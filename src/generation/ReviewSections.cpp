@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "generation/ReviewSections.h"
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace reviewsections {
@@ -29,14 +31,11 @@ QList<SheetSection> of(const SheetRequest &request, qsizetype due) {
 }
 
 std::pair<codes::QuestionMode, int> topicBox(int topicCode, codes::QuestionMode sheetMode) {
-    const bool olympiad = (topicCode > codes::OlympiadCodeOffset && topicCode <= 2 * codes::TopicSlotCount) ||
-                          topicCode == codes::UnclassifiedOlympiadCode;
+    if (const int olympiadSlot = codes::slotOfTopicCode(topicCode, true); olympiadSlot >= 0)
+        return {codes::QuestionMode::Olympiad, olympiadSlot};
     const codes::QuestionMode textbook =
         codes::usesOlympiadList(sheetMode) ? codes::QuestionMode::Calculation : sheetMode;
-    if (olympiad)
-        return {codes::QuestionMode::Olympiad,
-                topicCode == codes::UnclassifiedOlympiadCode ? 0 : topicCode - codes::OlympiadCodeOffset};
-    return {textbook, topicCode >= 1 && topicCode <= codes::TopicSlotCount ? topicCode : 0};
+    return {textbook, std::max(0, codes::slotOfTopicCode(topicCode, false))};
 }
 
 } // namespace reviewsections

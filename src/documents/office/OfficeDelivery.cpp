@@ -63,10 +63,6 @@ void showDocumentFrame(const Reference<css::lang::XComponent> &document, bool ra
     frame->activate();
 }
 
-} // namespace tessaly_uno
-
-namespace {
-
 void closeQuietly(const Reference<css::lang::XComponent> &document) {
     try {
         if (const Reference<css::util::XCloseable> closeable{document, UNO_QUERY}; closeable.is())
@@ -75,6 +71,10 @@ void closeQuietly(const Reference<css::lang::XComponent> &document) {
         // Already gone.
     }
 }
+
+} // namespace tessaly_uno
+
+namespace {
 
 // What the thread that loads a sheet owns: its own copy of the sheet, the temporary folder, the office
 // and the document it gets, since the caller may stop waiting and go on.

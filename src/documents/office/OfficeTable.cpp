@@ -19,7 +19,6 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 
 #include <QFileInfo>
 #include <algorithm>
@@ -78,15 +77,6 @@ Result<Table> firstTextTable(const Reference<css::text::XTextTablesSupplier> &do
     const Reference<css::text::XTextTable> table(tables->getByIndex(0), UNO_QUERY_THROW);
     return Result<Table>::success(cells(Reference<css::table::XCellRange>(table, UNO_QUERY_THROW),
                                         table->getColumns()->getCount(), table->getRows()->getCount()));
-}
-
-void closeQuietly(const Reference<css::lang::XComponent> &document) {
-    try {
-        if (const Reference<css::util::XCloseable> closeable{document, UNO_QUERY}; closeable.is())
-            closeable->close(true);
-    } catch (const css::uno::Exception &) {
-        // Already gone.
-    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
@@ -50,6 +51,9 @@ properties(std::initializer_list<std::pair<const char16_t *, Any>> list) {
 
 // A file path as the file URL the office wants.
 rtl::OUString fileUrl(const QString &path);
+
+// Closes a document the office may have closed already (the user, or the office ending).
+void closeQuietly(const Reference<css::lang::XComponent> &document);
 
 // A one-line description of a UNO exception for the user.
 QString describe(const css::uno::Exception &e);
