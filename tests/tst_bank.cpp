@@ -41,6 +41,8 @@ private Q_SLOTS:
     void gradeSelection_data();
     void gradeSelection();
     void recordFields();
+    void keptLinesReadAgain_data();
+    void keptLinesReadAgain();
     void gradeReadForEveryLine();
     void missingDownloadedBank();
     void stopWhileReadingDownloadedBank();
@@ -251,13 +253,16 @@ namespace {
 
 struct CollectedLines : banktext::LineSink {
     QStringList lines;
+    QList<banktext::LinePlace> places;
     int restarts = 0;
-    bool line(QStringView line) override {
+    bool line(QStringView line, banktext::LinePlace place) override {
         lines.append(line.toString());
+        places.append(place);
         return true;
     }
     void restart() override {
         lines.clear();
+        places.clear();
         ++restarts;
     }
 };
@@ -324,6 +329,16 @@ void TestBank::readLinesInPieces() {
     QCOMPARE(sink.lines.size(), expected.size());
     QVERIFY(sink.lines == expected);
     QCOMPARE(sink.restarts, restarts);
+    // Each line's place among the bytes holds that very line, in the encoding it was read in.
+    banktext::LineDecoder decoder;
+    for (qsizetype i = 0; i < sink.lines.size(); ++i) {
+        const banktext::LinePlace &place = sink.places[i];
+        QString again;
+        const QByteArrayView at = QByteArrayView(bytes).sliced(place.offset, place.size);
+        QVERIFY(place.utf8 ? decoder.utf8(at, again) : decoder.gb18030(at, again));
+        if (again != sink.lines[i])
+            QFAIL(qPrintable(u"line %1 is not at its place"_s.arg(i + 1)));
+    }
 
     // Undecodable bytes name the file; a sink that says stop ends the reading.
     files.writeBytes(u"zbtk.txt"_s, QByteArray(bytes + "\x80\xFF\x80"));
@@ -333,7 +348,7 @@ void TestBank::readLinesInPieces() {
     QVERIFY(bad.error().contains(u"zbtk.txt"_s));
     struct FirstOnly : banktext::LineSink {
         int seen = 0;
-        bool line(QStringView) override { return ++seen < 1; }
+        bool line(QStringView, banktext::LinePlace) override { return ++seen < 1; }
         void restart() override {}
     } first;
     const Result<bool> stopped = banktext::readLines(files.dir() + u"/tk.txt"_s, first);
@@ -345,8 +360,8 @@ namespace {
 
 QStringList questionsOf(const QuestionBank &bank) {
     QStringList result;
-    for (const QuestionRecord &r : bank.records())
-        result.append(r.questionText.toString());
+    for (qsizetype i = 0; i < bank.size(); ++i)
+        result.append(bank.text(i).value_or(QuestionText{u"(unreadable)"_s, {}, {}}).question);
     return result;
 }
 
@@ -388,13 +403,55 @@ void TestBank::recordFields() {
     QuestionBank bank;
     BankLoader::load(host, files.dir(), bank);
     QCOMPARE(bank.size(), 4);
-    QCOMPARE(bank.at(0).topicCode.toString(), u"12"_s);
-    QVERIFY(bank.at(0).difficulty.isEmpty());
-    QVERIFY(bank.at(0).answerText.isEmpty());
-    QCOMPARE(bank.at(1).answerText.toString(), u"答"_s);
+    QCOMPARE(bank.at(0).topic, 12);
+    QCOMPARE(bank.at(0).level, 0); // no difficulty reads as 基础题
+    QVERIFY(bank.text(0)->difficulty.isEmpty());
+    QVERIFY(bank.text(0)->answer.isEmpty());
+    QCOMPARE(bank.text(1)->answer, u"答"_s);
+    QCOMPARE(bank.at(1).level, 2);
     // Only one trailing "##" is the editor's end mark.
-    QCOMPARE(bank.at(2).answerText.toString(), u"7＋2＝9"_s);
-    QCOMPARE(bank.at(3).answerText.toString(), u"a##"_s);
+    QCOMPARE(bank.text(2)->answer, u"7＋2＝9"_s);
+    QCOMPARE(bank.text(3)->answer, u"a##"_s);
+}
+
+// The bank keeps its files open and reads a line again when a sheet takes it: a file replaced by a new
+// one (as every writer of the program replaces it) still gives the lines of the load; one written over
+// in place gives no other question in the old one's stead.
+void TestBank::keptLinesReadAgain_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("gbk, cr lf") << banktext::encode(u"甲题|1|1|0|答一\r\n乙题|1|2|3|答二\r\n"_s);
+    QTest::newRow("utf-8 with mark, lf")
+        << QByteArray("\xEF\xBB\xBF" + u"甲题|1|1|0|答一\n乙题|1|2|3|答二"_s.toUtf8());
+}
+
+void TestBank::keptLinesReadAgain() {
+    QFETCH(QByteArray, bytes);
+    TempBank files;
+    files.writeBytes(u"tk.txt"_s, bytes);
+    ScriptedHost host;
+    QuestionBank bank;
+    BankLoader::load(host, files.dir(), bank);
+    QCOMPARE(bank.size(), 2);
+    QCOMPARE(bank.text(1)->question, u"乙题"_s);
+    QCOMPARE(bank.text(1)->difficulty, u"3"_s);
+    QCOMPARE(bank.text(1)->answer, u"答二"_s);
+    QCOMPARE(bank.fileName(bank.at(1)), u"tk.txt"_s);
+
+    const QString path = files.path(u"tk.txt"_s);
+    QVERIFY(QFile::rename(path, path + u".old"_s));
+    files.writeLines(u"tk.txt"_s, {u"新题|1|1|0|新答"_s});
+    QCOMPARE(bank.text(0)->question, u"甲题"_s);
+    QCOMPARE(bank.text(1)->answer, u"答二"_s);
+
+    QFile inPlace(path + u".old"_s);
+    QVERIFY(inPlace.open(QIODevice::ReadWrite));
+    QByteArray changed = bytes;
+    changed.replace(banktext::encode(u"乙"_s), banktext::encode(u"丙"_s));
+    changed.replace(u"乙"_s.toUtf8(), u"丙"_s.toUtf8());
+    QVERIFY(inPlace.write(changed) == changed.size());
+    inPlace.close();
+    QVERIFY(!bank.text(1).has_value());
+    QCOMPARE(bank.text(0)->question, u"甲题"_s);
 }
 
 void TestBank::gradeReadForEveryLine() {

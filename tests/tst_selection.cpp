@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "bank/BankText.h"
 #include "generation/SelectionRun.h"
 #include "service/SheetService.h"
 #include "support/RecordingTarget.h"
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void filterByModeAndBox();
     void allDistinctWithoutRepeats();
     void duplicateTextsEndTheDraw();
+    void bankWrittenOverEndsTheDraw();
     void containedTextCanBeDrawn();
     void repeatsGiveExactlyTheQuantity();
     void quantityReadAtEveryDraw_data();
@@ -84,7 +86,7 @@ void TestSelection::filterByModeAndBox() {
     run.select(host);
     QStringList got;
     for (const Candidate &c : run.candidates())
-        got.append(c.record->questionText.toString());
+        got.append(run.bank().text(*c.record)->question);
     // "bad" reads as code 0: it is an unclassified textbook question.
     if (slot == 0 && mode != int(codes::QuestionMode::Olympiad))
         expected.append(u"bad"_s);
@@ -111,6 +113,33 @@ void TestSelection::allDistinctWithoutRepeats() {
         all.sort();
         QCOMPARE(drawn, all);
     }
+}
+
+// The copies of a batch draw from one load; a bank file written over in place meanwhile (by another
+// program: this one replaces files whole) gives no other question in a kept one's stead.
+void TestSelection::bankWrittenOverEndsTheDraw() {
+    TempBank files;
+    files.writeLines(u"tk.txt"_s, lines(10, u"题%1|1|1|0|答%1"_s));
+    ScriptedHost host;
+    host.settings().topics.fill(false);
+    host.settings().topics[1] = true;
+    host.settings().quantity = 5;
+    SelectionRun run(files.dir());
+    run.keepBankBetweenSheets(true);
+    QCOMPARE(run.select(host).items.size(), 5);
+    QVERIFY(run.loadReport().unreadable.isEmpty());
+
+    QFile bank(files.path(u"tk.txt"_s));
+    QVERIFY(bank.open(QIODevice::ReadWrite));
+    QByteArray bytes = bank.readAll();
+    bytes.replace(banktext::encode(u"题"_s), banktext::encode(u"问"_s));
+    QVERIFY(bank.seek(0));
+    QCOMPARE(bank.write(bytes), bytes.size());
+    bank.close();
+    const DrawnSheet again = run.select(host);
+    QVERIFY(again.items.isEmpty());
+    QCOMPARE(run.loadReport().unreadable.size(), 1);
+    QVERIFY(run.loadReport().unreadable.first().contains(u"tk.txt"_s));
 }
 
 void TestSelection::duplicateTextsEndTheDraw() {

@@ -6,6 +6,7 @@
 #include "common/BankFileNames.h"
 
 #include <QFileInfo>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -26,14 +27,15 @@ bool isBankFile(const QString &path) {
 // Takes the lines of one file as they are decoded.
 class FileLoad : public banktext::LineSink {
 public:
-    FileLoad(LoadHost &host, QuestionBank &bank, FileProblems &problems)
+    FileLoad(LoadHost &host, QuestionBank &bank, int file, FileProblems &problems)
         : host_(host)
         , bank_(bank)
+        , file_(file)
         , problems_(problems)
         , checks_(host.checksLines())
         , firstRecord_(bank.size()) {}
 
-    bool line(QStringView line) override {
+    bool line(QStringView line, banktext::LinePlace place) override {
         ++number_;
         host_.yield();
         if (host_.stopRequested())
@@ -48,7 +50,7 @@ public:
                 ++problems_.total;
             }
         if (parsed.takenAtGrade(host_.gradePosition()))
-            bank_.keep(parsed.record, line);
+            bank_.keep(parsed.record, file_, place);
         return true;
     }
     void restart() override {
@@ -61,6 +63,7 @@ public:
 private:
     LoadHost &host_;
     QuestionBank &bank_;
+    const int file_;
     FileProblems &problems_;
     const bool checks_;
     const qsizetype firstRecord_;
@@ -75,10 +78,16 @@ LoadReport BankLoader::load(LoadHost &host, const QString &dir, QuestionBank &ba
 
     const auto readInto = [&](const QString &path) {
         FileProblems problems{QFileInfo(path).fileName(), {}, 0};
-        FileLoad lines(host, bank, problems);
+        auto file = std::make_unique<QFile>(path);
+        if (!file->open(QIODevice::ReadOnly)) {
+            report.unreadable.append(u"无法读取题库文件 %1：%2"_s.arg(path, file->errorString()));
+            return;
+        }
         // A line of a bank runs to 40 bytes and more: room for every line a large file may have.
-        bank.expect(static_cast<qsizetype>(QFileInfo(path).size() / 40));
-        const Result<bool> read = banktext::readLines(path, lines);
+        bank.expect(static_cast<qsizetype>(file->size() / 40));
+        QFile &opened = *file;
+        FileLoad lines(host, bank, bank.addFile(std::move(file)), problems);
+        const Result<bool> read = banktext::readLines(opened, lines);
         if (!read)
             report.unreadable.append(read.error());
         else if (!read.value())

@@ -238,24 +238,90 @@ bool handOverLines(Buffer &pending, qsizetype &scanned, bool atEnd, Sink &sink) 
     return true;
 }
 
+// The line ends among a file's bytes, cut as handOverLines cuts the decoded text (CR LF, a lone CR or
+// a lone LF; the last line needs no end): a line end is the same byte in UTF-8 and in GB18030, so the
+// k-th place found here is the k-th line's. Fed the bytes in order, in pieces of any size.
+class ByteLineCutter {
+public:
+    ByteLineCutter(qint64 from, bool utf8)
+        : lineStart_(from)
+        , next_(from)
+        , utf8_(utf8) {}
+
+    void feed(const char *data, qsizetype n, std::deque<LinePlace> &places) {
+        const char *p = data;
+        const char *end = data + n;
+        if (afterCr_ && p < end) {
+            afterCr_ = false;
+            if (*p == '\n') {
+                ++p;
+                lineStart_ = next_ + 1;
+            }
+        }
+        // memchr for each kind of end: a file of LF ends never looks for a CR twice.
+        const char *cr = find(p, end, '\r');
+        while (p < end) {
+            const char *lf = find(p, end, '\n');
+            const char *e = std::min(lf, cr);
+            if (e == end)
+                break;
+            const qint64 at = next_ + (e - data);
+            places.push_back({lineStart_, at - lineStart_, utf8_});
+            lineStart_ = at + 1;
+            p = e + 1;
+            if (e == cr) {
+                if (p == end) {
+                    afterCr_ = true;
+                } else if (*p == '\n') {
+                    ++p;
+                    ++lineStart_;
+                }
+                cr = find(p, end, '\r');
+            }
+        }
+        next_ += n;
+    }
+    void finish(std::deque<LinePlace> &places) {
+        if (lineStart_ < next_)
+            places.push_back({lineStart_, next_ - lineStart_, utf8_});
+        lineStart_ = next_;
+    }
+
+private:
+    static const char *find(const char *p, const char *end, char c) {
+        const void *found = p < end ? std::memchr(p, c, static_cast<size_t>(end - p)) : nullptr;
+        return found ? static_cast<const char *>(found) : end;
+    }
+
+    qint64 lineStart_;
+    qint64 next_; // the file offset of the next byte fed
+    bool afterCr_ = false;
+    const bool utf8_;
+};
+
 // The file's pieces decoded one after another with one converter: to glibc's own form (UCS-4, its
 // WCHAR_T), which costs iconv one step where UTF-16 costs two; the UTF-16 is made here.
 class PieceDecoder {
 public:
-    PieceDecoder(QFile &file, iconv_t cd, qsizetype piece)
+    PieceDecoder(QFile &file, iconv_t cd, qsizetype piece, qint64 from, bool utf8)
         : file_(file)
         , cd_(cd)
         , piece_(piece)
+        , cutter_(from, utf8)
         , bytes_(piece + 16, Qt::Uninitialized)
         , wide_(static_cast<size_t>(piece) + 16) {}
 
-    // The next piece's text appended to `out`; atEnd once the file has no more. Done, or why not.
-    Pass next(QString &out, bool &atEnd) {
+    // The next piece's text appended to `out` and its lines' places to `places`; atEnd once the file
+    // has no more. Done, or why not.
+    Pass next(QString &out, std::deque<LinePlace> &places, bool &atEnd) {
         static_assert(sizeof(wchar_t) == 4, "glibc's wide characters are UCS-4");
         const qint64 got = file_.read(bytes_.data() + waiting_, piece_);
         if (got < 0 || file_.error() != QFileDevice::NoError)
             return Pass::Unreadable;
         atEnd = got == 0;
+        cutter_.feed(bytes_.constData() + waiting_, static_cast<qsizetype>(got), places);
+        if (atEnd)
+            cutter_.finish(places);
         const qsizetype have = waiting_ + static_cast<qsizetype>(got);
         char *in = bytes_.data();
         size_t inLeft = static_cast<size_t>(have);
@@ -280,6 +346,7 @@ private:
     QFile &file_;
     iconv_t cd_;
     const qsizetype piece_;
+    ByteLineCutter cutter_;
     QByteArray bytes_;
     std::vector<char32_t> wide_;
     qsizetype waiting_ = 0;
@@ -291,6 +358,7 @@ public:
     struct Piece {
         QString text;
         std::vector<std::pair<qsizetype, qsizetype>> lines; // where each complete line is in text
+        std::deque<LinePlace> places;                       // the lines' places in the file, cut so far
         bool atEnd = false;
         Pass pass = Pass::Done;
     };
@@ -330,6 +398,21 @@ private:
 // One pass over the file from `from` in one encoding, with one converter for the whole file. A large
 // file is decoded on a thread of its own a few pieces ahead, while this thread cuts the lines and the
 // sink takes them: the two cores share a large bank's reading. The sink is called on this thread only.
+// Gives each decoded line its place among the bytes, found by the decoder's cutter in the same order.
+struct PlacedLines {
+    LineSink &sink;
+    std::deque<LinePlace> &places;
+    bool line(QStringView text) {
+        Q_ASSERT(!places.empty());
+        LinePlace place;
+        if (!places.empty()) {
+            place = places.front();
+            places.pop_front();
+        }
+        return sink.line(text, place);
+    }
+};
+
 Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) {
     if (!file.seek(from))
         return Pass::Unreadable;
@@ -340,16 +423,19 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
     // Pieces of a megabyte, or the whole of a smaller file (a user's few own questions need no more).
     const qint64 size = file.size() - from;
     const qsizetype piece = static_cast<qsizetype>(std::clamp<qint64>(size, 4096, ReadPiece));
-    PieceDecoder decoder(file, cd, piece);
+    const bool utf8 = std::strcmp(encoding, "UTF-8") == 0;
+    PieceDecoder decoder(file, cd, piece, from, utf8);
     QString pending;
     pending.reserve(2 * piece);
     qsizetype scanned = 0;
     if (size <= 4 * ReadPiece) {
+        std::deque<LinePlace> places;
+        PlacedLines placed{sink, places};
         for (;;) {
             bool atEnd = false;
-            if (const Pass pass = decoder.next(pending, atEnd); pass != Pass::Done)
+            if (const Pass pass = decoder.next(pending, places, atEnd); pass != Pass::Done)
                 return pass;
-            if (!handOverLines(pending, scanned, atEnd, sink))
+            if (!handOverLines(pending, scanned, atEnd, placed))
                 return Pass::Stopped;
             if (atEnd)
                 return Pass::Done;
@@ -369,7 +455,7 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
     std::thread ahead([&decoder, &queue, &pending, &scanned] {
         for (;;) {
             PieceQueue::Piece next;
-            next.pass = decoder.next(pending, next.atEnd);
+            next.pass = decoder.next(pending, next.places, next.atEnd);
             const bool last = next.pass != Pass::Done || next.atEnd;
             if (next.pass == Pass::Done) {
                 // The piece keeps the text its lines are in; the rest moves on in `pending`.
@@ -382,16 +468,19 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
         }
     });
     Pass result = Pass::Done;
+    std::deque<LinePlace> places;
+    PlacedLines placed{sink, places};
     for (;;) {
         PieceQueue::Piece next = queue.take();
         if (next.pass != Pass::Done) {
             result = next.pass;
             break;
         }
+        places.insert(places.end(), next.places.begin(), next.places.end());
         const QStringView text(next.text);
         bool stopped = false;
         for (const auto &[from, size] : next.lines)
-            if (!sink.line(text.sliced(from, size))) {
+            if (!placed.line(text.sliced(from, size))) {
                 stopped = true;
                 break;
             }
@@ -411,10 +500,17 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
 
 Result<bool> readLines(const QString &path, LineSink &sink) {
     QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<bool>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
+    return readLines(file, sink);
+}
+
+Result<bool> readLines(QFile &file, LineSink &sink) {
+    const QString path = file.fileName();
     const auto unreadable = [&] {
         return Result<bool>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
     };
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.seek(0))
         return unreadable();
     const QByteArray start = file.read(qsizetype{64} * 1024);
     if (file.error() != QFileDevice::NoError)

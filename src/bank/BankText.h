@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -35,12 +36,21 @@ Result<QString> readFile(const QString &path);
 // decode() chooses it, from the file's start; should the file turn out not to be in that encoding,
 // restart() is called and the lines come again from the first, read in the other. line() returns false
 // to stop the reading: the result is then false; true when every line was handed over.
+// Each line comes with its place among the file's bytes (its line end left out) and the encoding it
+// was read in, so a reader that keeps no text can read the line again from the file.
+struct LinePlace {
+    qint64 offset = 0;
+    qint64 size = 0;
+    bool utf8 = false;
+};
 struct LineSink {
     virtual ~LineSink() = default;
-    virtual bool line(QStringView line) = 0;
+    virtual bool line(QStringView line, LinePlace place) = 0;
     virtual void restart() = 0;
 };
 Result<bool> readLines(const QString &path, LineSink &sink);
+// The same over a file already open for reading, from its start; it stays open.
+Result<bool> readLines(QFile &file, LineSink &sink);
 
 // The same cut over a file's bytes, for the checks that look at each line's own encoding: the line ends
 // are the same bytes in UTF-8 and GB18030. A UTF-8 byte-order mark is left out of the first line; `start`

@@ -1,58 +1,93 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/QuestionBank.h"
 
+#include "bank/BankRecord.h"
+#include "bank/CodeTables.h"
+#include "bank/TextNormal.h"
+
+#include <QFileInfo>
 #include <algorithm>
-#include <cstring>
+#include <cerrno>
+#include <unistd.h>
 
 namespace {
 
-// Large enough that a bank of a million lines needs a few hundred blocks, small enough that the last,
-// part-filled one costs little.
-constexpr qsizetype BlockChars = qsizetype{1} << 18;
+qint16 levelOf(QStringView difficulty) {
+    const std::optional<int> level = codes::difficultyLevel(difficulty);
+    if (!level)
+        return BankEntry::NoLevel;
+    return static_cast<qint16>(std::clamp(*level, BankEntry::NoLevel + 1, int{INT16_MAX}));
+}
 
-// The same field within the copy of its line.
-QStringView moved(QStringView field, QStringView from, const QChar *to) {
-    if (field.isNull())
-        return field;
-    return QStringView(to + (field.data() - from.data()), field.size());
+// The whole of `size` bytes at `offset`, through short reads and signals.
+bool readAt(int fd, qint64 offset, char *to, qint64 size) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, to, static_cast<size_t>(size), static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        to += got;
+        offset += got;
+        size -= got;
+    }
+    return true;
 }
 
 } // namespace
 
+QuestionBank::QuestionBank() = default;
+QuestionBank::~QuestionBank() = default;
+QuestionBank::QuestionBank(QuestionBank &&) noexcept = default;
+QuestionBank &QuestionBank::operator=(QuestionBank &&) noexcept = default;
+
 void QuestionBank::clear() {
-    records_.clear();
-    blocks_.clear();
-    blockLeft_ = 0;
-    blockNext_ = nullptr;
+    entries_.clear();
+    files_.clear();
+}
+
+int QuestionBank::addFile(std::unique_ptr<QFile> file) {
+    files_.push_back(std::move(file));
+    return static_cast<int>(files_.size()) - 1;
 }
 
 void QuestionBank::truncate(qsizetype count) {
     if (count < size())
-        records_.resize(static_cast<size_t>(count));
+        entries_.resize(static_cast<size_t>(count));
 }
 
-QStringView QuestionBank::store(QStringView line) {
-    if (line.size() > blockLeft_) {
-        const qsizetype chars = std::max(BlockChars, line.size());
-        // char16_t, not QChar, so the block is not cleared before it is written.
-        blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(chars)));
-        blockNext_ = reinterpret_cast<QChar *>(blocks_.back().get());
-        blockLeft_ = chars;
-    }
-    QChar *copy = blockNext_;
-    if (!line.isEmpty())
-        std::memcpy(static_cast<void *>(copy), line.data(), static_cast<size_t>(line.size()) * sizeof(QChar));
-    blockNext_ += line.size();
-    blockLeft_ -= line.size();
-    return QStringView(copy, line.size());
+void QuestionBank::keep(const QuestionRecord &record, int file, const banktext::LinePlace &place) {
+    BankEntry entry;
+    entry.key = textnormal::spacelessKey(record.questionText);
+    entry.offset = static_cast<quint64>(place.offset);
+    entry.file = static_cast<quint64>(file);
+    entry.utf8 = place.utf8 ? 1 : 0;
+    entry.size = static_cast<quint32>(std::min<qint64>(place.size, UINT32_MAX));
+    entry.topic = static_cast<qint16>(record.topic);
+    entry.level = levelOf(record.difficulty);
+    entries_.push_back(entry);
 }
 
-void QuestionBank::keep(const QuestionRecord &record, QStringView line) {
-    const QStringView copy = store(line);
-    QuestionRecord kept = record;
-    kept.questionText = moved(record.questionText, line, copy.data());
-    kept.topicCode = moved(record.topicCode, line, copy.data());
-    kept.difficulty = moved(record.difficulty, line, copy.data());
-    kept.answerText = moved(record.answerText, line, copy.data());
-    records_.push_back(kept);
+std::optional<QuestionText> QuestionBank::text(const BankEntry &entry) const {
+    if (entry.file >= files_.size())
+        return std::nullopt;
+    QFile &file = *files_[entry.file];
+    bytes_.resize(static_cast<qsizetype>(entry.size));
+    if (!readAt(file.handle(), static_cast<qint64>(entry.offset), bytes_.data(), entry.size))
+        return std::nullopt;
+    if (!decoder_)
+        decoder_ = std::make_unique<banktext::LineDecoder>();
+    const bool decoded = entry.utf8 ? decoder_->utf8(bytes_, line_) : decoder_->gb18030(bytes_, line_);
+    if (!decoded)
+        return std::nullopt;
+    const BankRecord parsed = bankrecord::parse(line_);
+    // The same question where the load found it, or the file changed under the run.
+    if (textnormal::spacelessKey(parsed.record.questionText) != entry.key)
+        return std::nullopt;
+    return QuestionText{parsed.record.questionText.toString(), parsed.record.difficulty.toString(),
+                        parsed.record.answerText.toString()};
+}
+
+QString QuestionBank::fileName(const BankEntry &entry) const {
+    return entry.file < files_.size() ? QFileInfo(*files_[entry.file]).fileName() : QString();
 }

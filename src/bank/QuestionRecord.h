@@ -3,9 +3,8 @@
 
 #include <QStringView>
 
-// One accepted bank line: the four fields a run keeps, as the text read from the file, and the topic
-// code's value. A field the
-// line does not have is empty. The views point into the decoded file text that the QuestionBank keeps.
+// One bank line's fields that a run looks at, as the text read from the file, and the topic code's
+// value. A field the line does not have is empty. The views point into the decoded line.
 struct QuestionRecord {
     QStringView questionText;
     QStringView topicCode;

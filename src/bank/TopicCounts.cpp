@@ -28,7 +28,7 @@ void TopicCounts::refresh() {
     // Counted as a run loads, read as it reads: a line belongs to every grade position that would take it.
     struct Count : banktext::LineSink {
         QHash<int, int> counts;
-        bool line(QStringView line) override {
+        bool line(QStringView line, banktext::LinePlace) override {
             if (banktext::isBlankLine(line))
                 return true;
             const BankRecord r = bankrecord::parse(line);

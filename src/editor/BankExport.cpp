@@ -30,7 +30,7 @@ struct Collect : banktext::LineSink {
         , table(t)
         , fileStart(t.rows.size()) {}
 
-    bool line(QStringView text) override {
+    bool line(QStringView text, banktext::LinePlace) override {
         if (text.trimmed().isEmpty())
             return true;
         const BankRecord r = bankrecord::parse(text);

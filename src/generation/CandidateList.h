@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "bank/QuestionRecord.h"
+#include "bank/QuestionBank.h"
 
 #include <vector>
 
-// The records that passed the filter, in bank order, with their topic codes as numbers.
+// The bank's entries that passed the filter, in bank order.
 struct Candidate {
-    const QuestionRecord *record;
-    int topicCode;
+    const BankEntry *record;
 };
 using CandidateList = std::vector<Candidate>;

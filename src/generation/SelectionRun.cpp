@@ -11,14 +11,16 @@
 #include <algorithm>
 #include <numeric>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // Items keep no space: sheets recorded by earlier versions were made so, and the fresh-question key
 // must find their questions again.
-SheetItem itemOf(const Candidate &candidate, QStringView question, QStringView answer, int section) {
-    const QuestionRecord &r = *candidate.record;
-    return SheetItem{textnormal::withoutSpaces(question), candidate.topicCode,
-                     textnormal::withoutSpaces(answer), textnormal::withoutSpaces(r.difficulty), section};
+SheetItem itemOf(const Candidate &candidate, QStringView question, QStringView answer, QStringView difficulty,
+                 int section) {
+    return SheetItem{textnormal::withoutSpaces(question), candidate.record->topic,
+                     textnormal::withoutSpaces(answer), textnormal::withoutSpaces(difficulty), section};
 }
 
 // Draws of a template for one item before the item is given up.
@@ -26,16 +28,31 @@ constexpr int InstanceAttempts = 400;
 
 } // namespace
 
-const QuestionTemplate *SelectionRun::templateOf(const QuestionRecord &record) {
-    const auto index = static_cast<std::size_t>(&record - bank_.records().data());
-    if (templateState_.size() != bank_.records().size())
-        templateState_.assign(bank_.records().size(), 0);
+const QuestionText *SelectionRun::textOf(const BankEntry &record) {
+    if (textFor_ != &record) {
+        textFor_ = &record;
+        text_ = bank_.text(record);
+        if (!text_ && !bankChanged_) {
+            bankChanged_ = true;
+            report_.unreadable.append(
+                u"题库文件 %1 在出卷时被改动了（或已无法读取），请重新出卷"_s.arg(bank_.fileName(record)));
+        }
+    }
+    return text_ ? &*text_ : nullptr;
+}
+
+const QuestionTemplate *SelectionRun::templateOf(const BankEntry &record) {
+    const auto index = static_cast<std::size_t>(&record - bank_.entries().data());
+    if (templateState_.size() != bank_.entries().size())
+        templateState_.assign(bank_.entries().size(), 0);
     signed char &state = templateState_[index];
     if (state == 0) {
+        const QuestionText *text = textOf(record);
+        if (!text)
+            return nullptr;
         state = 1;
-        if (QuestionTemplate::defines(record.questionText)) {
-            templates_.insert_or_assign(index,
-                                        QuestionTemplate::parse(record.questionText, record.answerText));
+        if (QuestionTemplate::defines(text->question)) {
+            templates_.insert_or_assign(index, QuestionTemplate::parse(text->question, text->answer));
             state = 2;
         }
     }
@@ -43,10 +60,13 @@ const QuestionTemplate *SelectionRun::templateOf(const QuestionRecord &record) {
 }
 
 std::optional<SheetItem> SelectionRun::itemFor(const Candidate &candidate, int section, bool distinctOnly) {
-    const QuestionRecord &r = *candidate.record;
-    const QuestionTemplate *t = templateOf(r);
+    const QuestionTemplate *t = templateOf(*candidate.record);
+    const QuestionText *text = textOf(*candidate.record);
+    if (!text)
+        return std::nullopt;
     if (!t)
-        return itemOf(candidate, r.questionText, r.answerText, section);
+        return itemOf(candidate, text->question, text->answer, text->difficulty, section);
+    const QString difficulty = text->difficulty; // the instances below read other lines' texts
     // Each instance is a question of its own: none twice on a sheet, and a fresh one before one the
     // class saw lately (the earlier copies of a batch are among those).
     const auto notOnSheet = [this](const QString &question) {
@@ -62,17 +82,17 @@ std::optional<SheetItem> SelectionRun::itemFor(const Candidate &candidate, int s
         instance = t->instantiate(random_, {}, InstanceAttempts);
     if (!instance)
         return std::nullopt;
-    SheetItem item = itemOf(candidate, instance->question, instance->answer, section);
+    SheetItem item = itemOf(candidate, instance->question, instance->answer, difficulty, section);
     sheetInstances_.insert(avoidKey(item.question));
     return item;
 }
 
-bool SelectionRun::difficultyPasses(const QuestionRecord &record) const {
+bool SelectionRun::difficultyPasses(const BankEntry &record) const {
     if (difficultyFrom_ < 0)
         return true;
     // As the mark reads it: "3.0" is three stars, a text that is no number 基础题, a fraction no level.
-    const std::optional<int> level = codes::difficultyLevel(record.difficulty);
-    return level && *level >= difficultyFrom_ && *level <= difficultyTo_;
+    return record.level != BankEntry::NoLevel && record.level >= difficultyFrom_ &&
+           record.level <= difficultyTo_;
 }
 
 SelectionRun::SelectionRun(QString bankDir)
@@ -82,25 +102,25 @@ quint64 SelectionRun::avoidKey(QStringView question) {
     return textnormal::spacelessKey(question);
 }
 
-void SelectionRun::filter(SheetHost &host, const std::vector<const QuestionRecord *> *only) {
+void SelectionRun::filter(SheetHost &host, const std::vector<const BankEntry *> *only) {
     candidates_.clear();
-    const auto consider = [&](const QuestionRecord &record) {
+    const auto consider = [&](const BankEntry &record) {
         host.yield();
         if (host.stopRequested())
             return false;
         // A question already on the sheet (an earlier section or cell) is no candidate for the rest.
         if (TopicFilter::passes(host, record.topic) && difficultyPasses(record) &&
-            (drawnTexts_.isEmpty() || !drawnTexts_.contains(record.questionText)) &&
-            (reviewKeys_.isEmpty() || !reviewKeys_.contains(keyOf(record))))
-            candidates_.push_back(Candidate{&record, record.topic});
+            (drawnKeys_.isEmpty() || !drawnKeys_.contains(record.key)) &&
+            (reviewKeys_.isEmpty() || !reviewKeys_.contains(record.key)))
+            candidates_.push_back(Candidate{&record});
         return true;
     };
     if (only) {
-        for (const QuestionRecord *record : *only)
+        for (const BankEntry *record : *only)
             if (!consider(*record))
                 break;
     } else {
-        for (const QuestionRecord &record : bank_.records())
+        for (const BankEntry &record : bank_.entries())
             if (!consider(record))
                 break;
     }
@@ -111,7 +131,7 @@ void SelectionRun::filter(SheetHost &host, const std::vector<const QuestionRecor
     CandidateList fresh;
     std::vector<std::pair<qint64, Candidate>> used;
     for (const Candidate &c : candidates_) {
-        const auto last = avoid_.constFind(keyOf(*c.record));
+        const auto last = avoid_.constFind(c.record->key);
         if (last == avoid_.cend())
             fresh.push_back(c);
         else
@@ -146,10 +166,10 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
     std::vector<std::uint32_t> pool(count);
     std::iota(pool.begin(), pool.end(), 0u);
     std::size_t poolNext = 0;
-    // The texts on the sheet so far, its earlier sections' too: no question comes twice on a sheet
-    // without repeats.
-    QSet<QStringView> &drawnTexts = drawnTexts_;
-    drawnTexts.reserve(static_cast<qsizetype>(std::min<std::size_t>(count, 1u << 16)));
+    // The questions on the sheet so far, its earlier sections' too: no question comes twice on a sheet
+    // without repeats (two that differ by spaces only print alike, and count as one).
+    QSet<quint64> &drawnKeys = drawnKeys_;
+    drawnKeys.reserve(static_cast<qsizetype>(std::min<std::size_t>(count, 1u << 16)));
     const qsizetype before = sheet.items.size();
 
     const auto wanted = [&] { return sheet.items.size() - before < host.quantity(); };
@@ -159,7 +179,7 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
     bool sawTemplate = false;
     for (;;) {
         host.yield();
-        if (host.stopRequested())
+        if (host.stopRequested() || bankChanged_)
             break;
         ++draws_;
         if (host.repeatsAllowed()) {
@@ -167,7 +187,7 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
             const Candidate &picked = candidates_[any(random_)];
             if (std::optional<SheetItem> item = itemFor(picked, section, false)) {
                 sheet.items.append(std::move(*item));
-                drawnTexts.insert(picked.record->questionText);
+                drawnKeys.insert(picked.record->key);
                 failures = 0;
             } else if (++failures > count + InstanceAttempts) {
                 break;
@@ -183,9 +203,11 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
                 sawTemplate = true;
                 if (std::optional<SheetItem> item = itemFor(picked, section, true))
                     sheet.items.append(std::move(*item));
-            } else if (!drawnTexts.contains(picked.record->questionText)) {
-                drawnTexts.insert(picked.record->questionText);
-                sheet.items.append(*itemFor(picked, section, true));
+            } else if (!drawnKeys.contains(picked.record->key)) {
+                if (std::optional<SheetItem> item = itemFor(picked, section, true)) {
+                    drawnKeys.insert(picked.record->key);
+                    sheet.items.append(std::move(*item));
+                }
             }
             if (poolNext == count)
                 break;
@@ -193,7 +215,7 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
         if (!wanted())
             break;
     }
-    if (!sawTemplate || host.repeatsAllowed() || host.stopRequested() || !wanted())
+    if (!sawTemplate || host.repeatsAllowed() || host.stopRequested() || bankChanged_ || !wanted())
         return;
     // Every candidate has been drawn once and the sheet is still short: the templates give more
     // instances, each new to the sheet, until none can.
@@ -203,7 +225,7 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
             templates.push_back(&c);
     while (!templates.empty() && wanted()) {
         host.yield();
-        if (host.stopRequested())
+        if (host.stopRequested() || bankChanged_)
             break;
         ++draws_;
         std::uniform_int_distribution<std::size_t> any(0, templates.size() - 1);
@@ -220,7 +242,7 @@ void SelectionRun::draw(SheetHost &host, DrawnSheet &sheet, int section) {
 DrawnSheet SelectionRun::select(SheetHost &host) {
     draws_ = 0;
     freshness_ = Freshness{};
-    drawnTexts_.clear();
+    drawnKeys_.clear();
     sheetInstances_.clear();
     DrawnSheet sheet;
     // The copies of a batch draw from one load of the bank, as long as the grade stays.
@@ -228,8 +250,9 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
     if (!keepBank_ || !bankLoaded_ || grade != loadedGrade_) {
         report_ = BankLoader::load(host, bankDir_, bank_);
         byTopicMade_ = false;
-        keys_.clear();
-        keyMade_.clear();
+        textFor_ = nullptr;
+        text_.reset();
+        bankChanged_ = false;
         templateState_.clear();
         templates_.clear();
         bankLoaded_ = !host.stopRequested();
@@ -345,42 +368,28 @@ void SelectionRun::drawReview(SheetHost &host, DrawnSheet &sheet, const SheetReq
     difficultyTo_ = request.difficultyTo;
 }
 
-quint64 SelectionRun::keyOf(const QuestionRecord &record) {
-    // Each record's key made once a load: the copies of a batch look the same records up again.
-    const auto index = static_cast<std::size_t>(&record - bank_.records().data());
-    if (keys_.size() != bank_.records().size()) {
-        keys_.assign(bank_.records().size(), 0);
-        keyMade_.assign(bank_.records().size(), 0);
-    }
-    if (!keyMade_[index]) {
-        keys_[index] = avoidKey(record.questionText);
-        keyMade_[index] = 1;
-    }
-    return keys_[index];
-}
-
-const std::vector<const QuestionRecord *> &SelectionRun::recordsOfTopic(int code) {
+const std::vector<const BankEntry *> &SelectionRun::recordsOfTopic(int code) {
     if (!byTopicMade_) {
         byTopic_.clear();
-        for (const QuestionRecord &record : bank_.records())
+        for (const BankEntry &record : bank_.entries())
             byTopic_[record.topic].push_back(&record);
         byTopicMade_ = true;
     }
-    static const std::vector<const QuestionRecord *> none;
+    static const std::vector<const BankEntry *> none;
     const auto found = byTopic_.constFind(code);
     return found == byTopic_.cend() ? none : *found;
 }
 
 void SelectionRun::release() {
-    keys_ = {};
-    keyMade_ = {};
+    textFor_ = nullptr;
+    text_.reset();
     templateState_ = {};
     templates_.clear();
     sheetInstances_.clear();
     byTopicMade_ = false;
     byTopic_.clear();
     bankLoaded_ = false;
-    drawnTexts_.clear();
+    drawnKeys_.clear();
     review_.clear();
     reviewKeys_.clear();
     bank_ = QuestionBank();

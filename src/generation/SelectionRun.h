@@ -68,14 +68,16 @@ public:
 
 private:
     // The candidates among all the bank's records, or among `only`.
-    void filter(SheetHost &host, const std::vector<const QuestionRecord *> *only = nullptr);
+    void filter(SheetHost &host, const std::vector<const BankEntry *> *only = nullptr);
     // The bank's records of one topic code, indexed once a load.
-    const std::vector<const QuestionRecord *> &recordsOfTopic(int code);
-    // The record's avoidKey, made once a load.
-    quint64 keyOf(const QuestionRecord &record);
-    bool difficultyPasses(const QuestionRecord &record) const;
+    const std::vector<const BankEntry *> &recordsOfTopic(int code);
+    bool difficultyPasses(const BankEntry &record) const;
+    // The record's text, read again from its file (the last one read is kept: a draw reads its pick
+    // for the template test and for the item). None when the file changed under the run: the draw
+    // then ends, and the load report says so.
+    const QuestionText *textOf(const BankEntry &record);
     // The record's template, read once a load; none for a plain question.
-    const QuestionTemplate *templateOf(const QuestionRecord &record);
+    const QuestionTemplate *templateOf(const BankEntry &record);
     // The sheet's item for a candidate: a template's instance is one not on the sheet yet and, where it
     // can be, not lately used (`distinctOnly`: none rather than one already on the sheet).
     std::optional<SheetItem> itemFor(const Candidate &candidate, int section, bool distinctOnly);
@@ -93,15 +95,16 @@ private:
     qsizetype draws_ = 0;
     QHash<quint64, qint64> avoid_;
     Freshness freshness_;
-    QSet<QStringView> drawnTexts_;                // views into the bank's texts
+    QSet<quint64> drawnKeys_;                     // the questions on the sheet, by their avoidKey
     int difficultyFrom_ = -1, difficultyTo_ = -1; // the request's, read once a sheet
     QList<PlanCell> planOverride_;
     bool reuseWhenShort_ = true;
     bool keepBank_ = false, bankLoaded_ = false;
-    QHash<int, std::vector<const QuestionRecord *>> byTopic_;
+    QHash<int, std::vector<const BankEntry *>> byTopic_;
     bool byTopicMade_ = false;
-    std::vector<quint64> keys_; // by record index, where keyMade_ says so
-    std::vector<char> keyMade_;
+    const BankEntry *textFor_ = nullptr; // whose text text_ is
+    std::optional<QuestionText> text_;
+    bool bankChanged_ = false;               // a line could not be read again: the draw ends
     std::vector<signed char> templateState_; // by record index: 0 not read yet, 1 plain, 2 template
     std::unordered_map<std::size_t, QuestionTemplate> templates_;
     QSet<quint64> sheetInstances_; // the keys of the template instances on the sheet
