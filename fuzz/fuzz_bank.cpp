@@ -12,9 +12,9 @@
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
-#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "documents/DocxPackage.h"
 #include "documents/DocxTarget.h"
 #include "documents/FallbackDelivery.h"
 #include "generation/DocumentWriter.h"
@@ -21,6 +22,8 @@ class TestDocx : public QObject {
 
 private Q_SLOTS:
     void packageParts();
+    void zipReadBack_data();
+    void zipReadBack();
     void formatting_data();
     void formatting();
     void paragraphsMatchTheWriter_data();
@@ -77,6 +80,46 @@ QStringList recordedParagraphs(const QString &answerFlag, const QString &today) 
 }
 
 } // namespace
+
+// The package writer's archives, read by libzip and by Info-ZIP's own test: every part's bytes back,
+// names in UTF-8, an empty part, one that does not compress.
+void TestDocx::zipReadBack_data() {
+    QTest::addColumn<QList<docxpackage::Part>>("parts");
+    QByteArray noise(200000, Qt::Uninitialized);
+    std::uint32_t x = 12345;
+    for (char &c : noise) {
+        x = x * 1664525u + 1013904223u;
+        c = static_cast<char>(x >> 24);
+    }
+    QTest::newRow("xml parts") << QList<docxpackage::Part>{{u"[Content_Types].xml"_s, QByteArray("<Types/>")},
+                                                           {u"word/document.xml"_s, QByteArray(50000, 'w')}};
+    QTest::newRow("empty part, chinese name")
+        << QList<docxpackage::Part>{{u"空.txt"_s, QByteArray()}, {u"题库/试卷.xml"_s, u"小明"_s.toUtf8()}};
+    QTest::newRow("bytes that do not compress") << QList<docxpackage::Part>{{u"noise.bin"_s, noise}};
+    QTest::newRow("no parts") << QList<docxpackage::Part>{};
+}
+
+void TestDocx::zipReadBack() {
+    QFETCH(QList<docxpackage::Part>, parts);
+    const Result<QByteArray> zipped = docxpackage::zip(parts);
+    QVERIFY2(zipped.ok(), qPrintable(zipped.error()));
+    QStringList names;
+    for (const docxpackage::Part &p : parts) {
+        names.append(p.first);
+        QCOMPARE(docxreader::part(zipped.value(), p.first), std::optional<QByteArray>(p.second));
+    }
+    if (!parts.isEmpty())
+        QCOMPARE(docxreader::partNames(zipped.value()), std::optional<QStringList>(names));
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"p.zip"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(zipped.value()) == zipped.value().size());
+    file.close();
+    QProcess unzip;
+    unzip.start(u"unzip"_s, {u"-tq"_s, file.fileName()});
+    QVERIFY(unzip.waitForFinished(30000));
+    // unzip says of an archive of no entries that it is empty (1), of a sound one nothing (0).
+    QCOMPARE(unzip.exitCode(), parts.isEmpty() ? 1 : 0);
+}
 
 void TestDocx::packageParts() {
     QTemporaryDir dir;

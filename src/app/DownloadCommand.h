@@ -3,6 +3,8 @@
 
 #include "common/UserFiles.h"
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QStringList>
 #include <QTextStream>
 
@@ -13,3 +15,11 @@
 int runDownloadCommand(const QStringList &arguments, const UserFiles &files, QTextStream &in,
                        QTextStream &out, QTextStream &err);
 QString downloadHelpText();
+QList<QCommandLineOption> downloadOptions();
+
+// The download is a module of its own (libtessaly-download.so): Qt Network and what it brings along
+// (Kerberos, the proxy library) are loaded by the one command that reaches a server, not by every
+// command's start. The module's entry runs runDownloadCommand.
+using DownloadCommandEntry = int (*)(const QStringList &arguments, const UserFiles &files, QTextStream &in,
+                                     QTextStream &out, QTextStream &err);
+inline constexpr const char *DownloadCommandSymbol = "tessaly_download_command";

@@ -68,23 +68,30 @@ QString usage(const UserFiles &files) {
 // The window is a module of its own, so the commands never load the widgets, the desktop's bus or the
 // office: they start in a few milliseconds.
 // A module's main, which makes the application object itself: the window, or the report's drawing.
-int runModuleMain(const QString &module, const char *function, const QString &what, int argc, char **argv) {
+// One function of a module, found where the modules are; null (and the reason told) when it is not.
+// The module stays loaded until the program ends.
+QFunctionPointer moduleFunction(const QString &module, const char *function, const QString &what,
+                                QTextStream &err) {
     const QString path = modulefolders::find(module);
-    QTextStream err(stderr);
     if (path.isEmpty()) {
         err << u"找不到本程序的%1 %2（在 %3 中）"_s.arg(what, module,
                                                         modulefolders::candidates().join(u"、"_s))
             << Qt::endl;
-        return 1;
+        return nullptr;
     }
-    QLibrary library(path);
-    using ModuleMain = int (*)(int, char **);
-    const auto run = reinterpret_cast<ModuleMain>(library.resolve(function));
-    if (!run) {
+    static QLibrary library;
+    library.setFileName(path);
+    const QFunctionPointer found = library.resolve(function);
+    if (!found)
         err << u"无法载入%1：%2"_s.arg(what, library.errorString()) << Qt::endl;
-        return 1;
-    }
-    return run(argc, argv);
+    return found;
+}
+
+int runModuleMain(const QString &module, const char *function, const QString &what, int argc, char **argv) {
+    QTextStream err(stderr);
+    using ModuleMain = int (*)(int, char **);
+    const auto run = reinterpret_cast<ModuleMain>(moduleFunction(module, function, what, err));
+    return run ? run(argc, argv) : 1;
 }
 
 int openMainWindow(int argc, char **argv) {
@@ -141,8 +148,12 @@ int main(int argc, char **argv) {
             out << downloadHelpText();
             return 0;
         }
+        const auto run = reinterpret_cast<DownloadCommandEntry>(
+            moduleFunction(u"libtessaly-download.so"_s, DownloadCommandSymbol, u"下载模块"_s, err));
+        if (!run)
+            return 1;
         QTextStream in(stdin);
-        return runDownloadCommand(rest, files, in, out, err);
+        return run(rest, files, in, out, err);
     }
     if (args.first() == u"add"_s) {
         const QStringList rest = args.mid(1);

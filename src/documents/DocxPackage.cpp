@@ -3,62 +3,116 @@
 
 #include "common/AtomicFile.h"
 
-#include <memory>
-#include <zip.h>
+#include <QDateTime>
+#include <algorithm>
+#include <zlib.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace docxpackage {
 
+namespace {
+
+void put16(QByteArray &out, quint32 v) {
+    out.append(static_cast<char>(v & 0xFF));
+    out.append(static_cast<char>((v >> 8) & 0xFF));
+}
+void put32(QByteArray &out, quint32 v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// The time of the parts in the form zip keeps it (local time, to two seconds), as any archiver sets it.
+std::pair<quint32, quint32> dosTimeAndDate(const QDateTime &when) {
+    const QDate d = when.date();
+    const QTime t = when.time();
+    const int year = std::clamp(d.year(), 1980, 2107);
+    return {static_cast<quint32>((t.hour() << 11) | (t.minute() << 5) | (t.second() / 2)),
+            static_cast<quint32>(((year - 1980) << 9) | (d.month() << 5) | d.day())};
+}
+
+// One part deflated raw (no zlib header), as zip's method 8 keeps it.
+bool deflateRaw(const QByteArray &data, int level, QByteArray &out) {
+    z_stream z{};
+    if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return false;
+    out.resize(static_cast<qsizetype>(deflateBound(&z, static_cast<uLong>(data.size()))));
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef *>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const int result = deflate(&z, Z_FINISH);
+    out.resize(static_cast<qsizetype>(z.total_out));
+    deflateEnd(&z);
+    return result == Z_STREAM_END;
+}
+
+} // namespace
+
 Result<QByteArray> zip(const QList<Part> &parts, int level) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-    if (!buffer)
-        return Result<QByteArray>::failure(
-            u"无法创建压缩包：%1"_s.arg(QString::fromUtf8(zip_error_strerror(&error))));
-    // The archive owns the source once opened; keep our own reference to read the result back.
-    zip_source_keep(buffer);
-    std::unique_ptr<zip_source_t, decltype(&zip_source_free)> source(buffer, &zip_source_free);
-
-    zip_t *archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
-    if (!archive) {
-        zip_source_free(buffer); // the failed open did not take it
-        return Result<QByteArray>::failure(
-            u"无法创建压缩包：%1"_s.arg(QString::fromUtf8(zip_error_strerror(&error))));
-    }
-
+    // A package of the plain zip form (no zip64): a sheet's parts are far below its limits.
+    constexpr qint64 Limit = 0xFFFFFFFE;
+    if (parts.size() > 0xFFFF)
+        return Result<QByteArray>::failure(u"无法写入压缩包：部件太多"_s);
+    const auto [time, date] = dosTimeAndDate(QDateTime::currentDateTime());
+    QByteArray out;
+    QByteArray directory;
+    QByteArray packed;
     for (const Part &part : parts) {
-        // libzip copies nothing until zip_close, so the part bytes must outlive the loop: they do,
-        // as `parts` is alive until the end of this function.
-        zip_source_t *data = zip_source_buffer(archive, part.second.constData(),
-                                               static_cast<zip_uint64_t>(part.second.size()), 0);
-        const zip_int64_t index =
-            data ? zip_file_add(archive, part.first.toUtf8().constData(), data, ZIP_FL_ENC_UTF_8) : -1;
-        if (index < 0 || zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
-                                                  static_cast<zip_uint32_t>(level)) < 0) {
-            if (data && index < 0)
-                zip_source_free(data);
-            const QString message = QString::fromUtf8(zip_strerror(archive));
-            zip_discard(archive);
-            return Result<QByteArray>::failure(u"无法写入压缩包：%1"_s.arg(message));
-        }
-    }
-    if (zip_close(archive) < 0) {
-        const QString message = QString::fromUtf8(zip_strerror(archive));
-        zip_discard(archive);
-        return Result<QByteArray>::failure(u"无法写入压缩包：%1"_s.arg(message));
-    }
+        const QByteArray name = part.first.toUtf8();
+        const QByteArray &data = part.second;
+        if (data.size() > Limit || name.size() > 0xFFFF)
+            return Result<QByteArray>::failure(u"无法写入压缩包：%1 太大"_s.arg(part.first));
+        if (!deflateRaw(data, level, packed))
+            return Result<QByteArray>::failure(u"无法写入压缩包：压缩 %1 失败"_s.arg(part.first));
+        const auto crc = static_cast<quint32>(crc32(crc32(0, nullptr, 0),
+                                                    reinterpret_cast<const Bytef *>(data.constData()),
+                                                    static_cast<uInt>(data.size())));
+        const qint64 at = out.size();
+        if (at + packed.size() > Limit)
+            return Result<QByteArray>::failure(u"无法写入压缩包：文件太大"_s);
+        // The header that precedes a part, and its copy in the central directory; bit 11 says the
+        // names are UTF-8.
+        const auto common = [&](QByteArray &to) {
+            put16(to, 20);       // version needed: deflate
+            put16(to, 1u << 11); // flags
+            put16(to, 8);        // deflated
+            put16(to, time);
+            put16(to, date);
+            put32(to, crc);
+            put32(to, static_cast<quint32>(packed.size()));
+            put32(to, static_cast<quint32>(data.size()));
+            put16(to, static_cast<quint32>(name.size()));
+            put16(to, 0); // no extra field
+        };
+        put32(out, 0x04034b50);
+        common(out);
+        out.append(name);
+        out.append(packed);
 
-    zip_stat_t stat;
-    if (zip_source_stat(buffer, &stat) < 0 || zip_source_open(buffer) < 0)
-        return Result<QByteArray>::failure(u"无法读取压缩包"_s);
-    QByteArray bytes(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
-    const zip_int64_t read = zip_source_read(buffer, bytes.data(), stat.size);
-    zip_source_close(buffer);
-    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size)
-        return Result<QByteArray>::failure(u"无法读取压缩包"_s);
-    return Result<QByteArray>::success(std::move(bytes));
+        put32(directory, 0x02014b50);
+        put16(directory, (3u << 8) | 20); // made by: Unix attributes, so an unzipped part is rw-r--r--
+        common(directory);
+        put16(directory, 0);              // no comment
+        put16(directory, 0);              // disk
+        put16(directory, 0);              // internal attributes
+        put32(directory, 0100644u << 16); // a regular file
+        put32(directory, static_cast<quint32>(at));
+        directory.append(name);
+    }
+    const qint64 directoryAt = out.size();
+    if (directoryAt + directory.size() > Limit)
+        return Result<QByteArray>::failure(u"无法写入压缩包：文件太大"_s);
+    out.append(directory);
+    put32(out, 0x06054b50);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, static_cast<quint32>(parts.size()));
+    put16(out, static_cast<quint32>(parts.size()));
+    put32(out, static_cast<quint32>(directory.size()));
+    put32(out, static_cast<quint32>(directoryAt));
+    put16(out, 0); // no comment
+    return Result<QByteArray>::success(std::move(out));
 }
 
 Status writeAtomically(const QString &path, const QByteArray &bytes) {
