@@ -35,6 +35,15 @@ test -s /home/teacher/sheet.docx
 cmp /usr/share/tessaly/tk.txt /home/teacher/.local/share/Tessaly/tk.txt
 as_teacher tessaly export --grade 3 --output /home/teacher/grade3.csv
 as_teacher tessaly check >/dev/null
+# The download's module is installed and loads: a server that is not there is a failed page, in words,
+# and the bank stays as it was.
+if as_teacher tessaly download --server http://127.0.0.1:9 --yes >/tmp/download.txt 2>&1; then
+  echo "a download from no server was reported done"
+  exit 1
+fi
+cat /tmp/download.txt
+! grep -q "下载模块" /tmp/download.txt
+cmp /usr/share/tessaly/tk.txt /home/teacher/.local/share/Tessaly/tk.txt
 # The UNO libraries are there (the package links them), LibreOffice is not: the teacher reads that, in
 # words, not the office's internal text.
 if as_teacher tessaly generate --grade 3 --count 5 --target libreoffice --headless \
