@@ -54,7 +54,9 @@ Result<QByteArray> zip(const QList<Part> &parts, int level) {
     constexpr qint64 Limit = 0xFFFFFFFE;
     if (parts.size() > 0xFFFF)
         return Result<QByteArray>::failure(u"无法写入压缩包：部件太多"_s);
-    const auto [time, date] = dosTimeAndDate(QDateTime::currentDateTime());
+    const std::pair<quint32, quint32> stamp = dosTimeAndDate(QDateTime::currentDateTime());
+    const quint32 time = stamp.first; // named, not bound: the header's lambda takes them
+    const quint32 date = stamp.second;
     QByteArray out;
     QByteArray directory;
     QByteArray packed;
