@@ -161,10 +161,12 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
             listener.shortSheet(count, request);
         if (run_.freshness().reused > 0)
             listener.fewerFresh(copy, copies, run_.freshness().fresh, run_.freshness().reused);
-        // The next copy leaves out what this one used, as the most recent of all.
+        // The next copy leaves out what this one used, as the most recent of all (after the last copy
+        // there is none: the look-up's table, shared with the draw, is not copied for nothing).
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
-        for (const SheetItem &item : sheet.items)
-            avoid.insert(SelectionRun::avoidKey(item.question), now + copy);
+        if (copy < copies)
+            for (const SheetItem &item : sheet.items)
+                avoid.insert(SelectionRun::avoidKey(item.question), now + copy);
 
         // The code is printed on the sheet; the sheet is recorded under it only once it reached the user.
         if (history_ && !stopped)
