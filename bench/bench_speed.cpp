@@ -8,6 +8,8 @@
 //   bench_speed [--quick]
 //   bench_speed --write-bank FILE [LINES]   writes the bank it measures with (a million lines) and ends,
 //                                           for a profiler
+//   bench_speed --keep                      leaves its folder (the fresh look-up's bank and history
+//                                           among it) for a profiler, and says where
 #include "bank/BankText.h"
 #include "bank/CodeTables.h"
 #include "documents/DocxTarget.h"
@@ -132,6 +134,10 @@ int main(int argc, char **argv) {
     const int repeats = quick ? 3 : 7;
     const QString tessaly = QStringLiteral(TESSALY_PROGRAM);
     QTemporaryDir tmp;
+    if (app.arguments().contains(u"--keep"_s)) {
+        tmp.setAutoRemove(false);
+        std::printf("the benchmark's folder: %s\n", qPrintable(tmp.path()));
+    }
     // The program's own settings and history stay in the temporary folder.
     qputenv("HOME", QFile::encodeName(tmp.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(tmp.filePath(u"config"_s)));

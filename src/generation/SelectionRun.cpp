@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QSet>
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
@@ -130,6 +131,7 @@ void SelectionRun::filter(SheetHost &host, const std::vector<const BankEntry *> 
     // Each candidate's key and time are looked up once, not at every comparison of the sort.
     CandidateList fresh;
     std::vector<std::pair<qint64, Candidate>> used;
+    fresh.reserve(candidates_.size());
     for (const Candidate &c : candidates_) {
         const auto last = avoid_.constFind(c.record->key);
         if (last == avoid_.cend())
@@ -137,13 +139,18 @@ void SelectionRun::filter(SheetHost &host, const std::vector<const BankEntry *> 
         else
             used.emplace_back(*last, c);
     }
-    std::stable_sort(used.begin(), used.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
     const qsizetype wanted = host.repeatsAllowed() ? 1 : host.quantity();
     const auto freshCount = static_cast<qsizetype>(fresh.size());
     const qsizetype missing = std::max<qsizetype>(0, wanted - freshCount);
     const qsizetype reused =
         reuseWhenShort_ ? std::min<qsizetype>(missing, static_cast<qsizetype>(used.size())) : 0;
+    // Only the oldest `reused` are taken back, oldest first and, at one time, in bank order (the
+    // entries lie in bank order, so their addresses tell it): not a sort of every used candidate.
+    const auto older = [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first < b.first
+                                  : std::less<const BankEntry *>{}(a.second.record, b.second.record);
+    };
+    std::partial_sort(used.begin(), used.begin() + reused, used.end(), older);
     freshness_.fresh += freshCount;
     freshness_.reused += reused;
     candidates_ = std::move(fresh);
