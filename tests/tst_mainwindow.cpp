@@ -129,6 +129,7 @@ private Q_SLOTS:
     void classSetMarkedAndReported();
     void topicTipsCountTheBank();
     void shortSheetIsSaid();
+    void unreadableBankIsSaid();
     void sheetsAreRecordedAndTheirKeysHadByCode();
     void damagedHistoryIsSaidOnce();
     void freshQuestionsInTheWindow();
@@ -1199,6 +1200,22 @@ void TestMainWindow::topicTipsCountTheBank() {
     // The olympiad list counts its own codes.
     child<QRadioButton>(u"Option1"_s)->setChecked(true);
     QVERIFY(box(1)->toolTip().contains(u"有 0 道题"_s));
+}
+
+// zbtk.txt in neither encoding: the sheet comes from tk.txt, and the notice names the file that was
+// left out, before the one of the short sheet.
+void TestMainWindow::unreadableBankIsSaid() {
+    bank_->writeLines(u"tk.txt"_s, {u"甲|1|1|0|1"_s, u"乙|1|1|1|1"_s});
+    bank_->writeBytes(u"zbtk.txt"_s, QByteArray("\xFF\xFF\xFF|1|1\r\n"));
+    makeForm(std::nullopt);
+    child<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
+    child<QLineEdit>(u"Text1"_s)->setText(u"2"_s);
+    QTest::mouseClick(child<QPushButton>(u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(notices_.texts.size(), 1);
+    QVERIFY2(notices_.texts.first().contains(u"zbtk.txt"_s) &&
+                 notices_.texts.first().contains(u"编码无法识别"_s),
+             qPrintable(notices_.texts.first()));
+    QCOMPARE(target_->paragraphs().filter(u"、"_s).size(), 2);
 }
 
 void TestMainWindow::shortSheetIsSaid() {

@@ -529,6 +529,12 @@ public:
                         .arg(reused));
     }
     void notRecorded(const QString &why) override { say(u"这份试卷没有记入出卷记录：%1"_s.arg(why)); }
+    // A bank file that is there but could not be read (or changed under the run): the sheet is made
+    // from the rest, and the teacher learns why it may be short.
+    bool bankUnreadable(const QStringList &messages) override {
+        say(messages.join(u'\n'));
+        return true;
+    }
 
 private:
     void say(const QString &text) { notices_.ShowNotice(text, noticeTitle(), 1); }
