@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
+#include <future>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -152,6 +153,13 @@ void TestHistory::recordAndReadBack() {
                  : listed.first().created.toMSecsSinceEpoch());
     QCOMPARE(history.value()->usedSince(QDateTime::currentDateTime().addDays(-30)).value(key(u"旧题"_s)),
              older.created.toMSecsSinceEpoch());
+    // The same look-up on a thread and a connection of its own (while the bank loads), twice at once.
+    const QDateTime since = QDateTime::currentDateTime().addDays(-10);
+    const SheetHistory *shared = history.value().get();
+    auto apart = std::async(std::launch::async, [shared, since] { return shared->usedSinceApart(since); });
+    auto twice = std::async(std::launch::async, [shared, since] { return shared->usedSinceApart(since); });
+    QCOMPARE(apart.get(), used);
+    QCOMPARE(twice.get(), used);
 }
 
 void TestHistory::everySheetCarriesItsCode() {

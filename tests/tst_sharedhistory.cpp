@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QtTest>
+#include <future>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -84,6 +85,11 @@ void TestSharedHistory::sheetsPupilsAndMarksOnTheServer() {
     // The 64-bit question keys survive the server's types.
     const QHash<quint64, qint64> used = history.usedSince(QDateTime::currentDateTime().addDays(-1));
     QVERIFY(used.contains(textnormal::spacelessKey(sheet.questions.first())));
+    // The look-up on a connection of its own, from another thread, reads the server alike.
+    const QDateTime since = QDateTime::currentDateTime().addDays(-1);
+    QCOMPARE(
+        std::async(std::launch::async, [&history, since] { return history.usedSinceApart(since); }).get(),
+        used);
 
     QVERIFY(history.mark(code.value(), {{0, false}, {1, true}}, QDateTime::currentDateTime()).ok());
     QVERIFY(history.mark(code.value(), {{0, true}}, QDateTime::currentDateTime()).ok());

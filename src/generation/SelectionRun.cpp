@@ -265,6 +265,10 @@ DrawnSheet SelectionRun::select(SheetHost &host) {
         bankLoaded_ = !host.stopRequested();
         loadedGrade_ = grade;
     }
+    if (avoidLater_.valid()) {
+        avoid_ = avoidLater_.get();
+        avoidLater_ = {};
+    }
     random_.seed(seed_ ? *seed_ : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()));
     const SheetRequest request = host.request();
     const QList<SheetSection> sections =

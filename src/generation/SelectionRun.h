@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QString>
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <random>
 #include <unordered_map>
@@ -52,7 +53,16 @@ public:
     // Questions to leave out (fresh questions): their texts (textnormal::withoutSpaces) with when they
     // were last used, in ms since the epoch. Where that leaves fewer candidates than asked, the least
     // recently used of them come back, the oldest first.
-    void setAvoid(QHash<quint64, qint64> lastUsed) { avoid_ = std::move(lastUsed); }
+    void setAvoid(QHash<quint64, qint64> lastUsed) {
+        avoid_ = std::move(lastUsed);
+        avoidLater_ = {};
+    }
+    // The same, still being looked up (on a thread of its own, while the bank loads): taken once the
+    // bank is loaded.
+    void setAvoid(std::shared_future<QHash<quint64, qint64>> lastUsed) {
+        avoid_.clear();
+        avoidLater_ = std::move(lastUsed);
+    }
     struct Freshness {
         qsizetype fresh = 0;  // candidates not used lately
         qsizetype reused = 0; // lately used ones taken back to fill the sheet
@@ -94,6 +104,7 @@ private:
     LoadReport report_;
     qsizetype draws_ = 0;
     QHash<quint64, qint64> avoid_;
+    std::shared_future<QHash<quint64, qint64>> avoidLater_;
     Freshness freshness_;
     QSet<quint64> drawnKeys_;                     // the questions on the sheet, by their avoidKey
     int difficultyFrom_ = -1, difficultyTo_ = -1; // the request's, read once a sheet

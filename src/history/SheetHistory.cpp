@@ -487,10 +487,12 @@ QList<RecordedSheet> SheetHistory::list(int limit) {
     return sheets;
 }
 
-QHash<quint64, qint64> SheetHistory::usedSince(const QDateTime &since) {
-    // One row a question: its key and the time of the newest sheet that printed it. Read forward only,
-    // so the driver keeps no rows.
-    QSqlQuery q(QSqlDatabase::database(connection_));
+namespace {
+
+// One row a question: its key and the time of the newest sheet that printed it. Read forward only, so
+// the driver keeps no rows.
+QHash<quint64, qint64> usedSinceOn(const QSqlDatabase &db, const QDateTime &since) {
+    QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare(u"SELECT question_key, last_used FROM question_use WHERE last_used >= ?"_s);
     q.addBindValue(since.toMSecsSinceEpoch());
@@ -499,6 +501,26 @@ QHash<quint64, qint64> SheetHistory::usedSince(const QDateTime &since) {
         return used;
     while (q.next())
         used.insert(static_cast<quint64>(q.value(0).toLongLong()), q.value(1).toLongLong());
+    return used;
+}
+
+} // namespace
+
+QHash<quint64, qint64> SheetHistory::usedSince(const QDateTime &since) {
+    return usedSinceOn(QSqlDatabase::database(connection_), since);
+}
+
+QHash<quint64, qint64> SheetHistory::usedSinceApart(const QDateTime &since) const {
+    static QAtomicInt made;
+    const QString name = connection_ + u"-apart-"_s + QString::number(made.fetchAndAddRelaxed(1));
+    QHash<quint64, qint64> used;
+    {
+        QSqlDatabase db = QSqlDatabase::cloneDatabase(connection_, name);
+        if (db.open())
+            used = usedSinceOn(db, since);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
     return used;
 }
 

@@ -70,6 +70,10 @@ public:
     // The questions of the sheets made since then (blanks removed), each with when it was last used (ms
     // since the epoch): what fresh questions leave out.
     QHash<quint64, qint64> usedSince(const QDateTime &since);
+    // The same look-up over a connection of its own, made and closed on the calling thread: it may run
+    // on a thread of its own while the history's thread loads the bank. Empty when the connection
+    // cannot be opened, as usedSince is when its query fails.
+    QHash<quint64, qint64> usedSinceApart(const QDateTime &since) const;
 
     // The pupils of a class list: each one added unless the class has them already (by name and
     // number). How many were new.

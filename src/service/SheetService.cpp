@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <future>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -86,10 +87,16 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         order.pupils.isEmpty() ? std::max(1, asked.copies) : static_cast<int>(order.pupils.size());
     const int files = asked.oneFile ? 1 : copies;
 
-    // Fresh questions: those of the sheets of the last days are left out where the bank allows.
+    // Fresh questions: those of the sheets of the last days are left out where the bank allows. The
+    // history is asked on a thread (and a connection) of its own while the first copy's bank loads.
     QHash<quint64, qint64> avoid;
-    if (asked.freshDays > 0 && history_)
-        avoid = history_->usedSince(QDateTime::currentDateTime().addDays(-asked.freshDays));
+    std::shared_future<QHash<quint64, qint64>> lookUp;
+    if (asked.freshDays > 0 && history_) {
+        const QDateTime since = QDateTime::currentDateTime().addDays(-asked.freshDays);
+        lookUp = std::async(std::launch::async, [history = history_, since] {
+                     return history->usedSinceApart(since);
+                 }).share();
+    }
 
     // One file for the whole batch: the sheets in one document, the keys in another, recorded once both
     // reached the user.
@@ -117,7 +124,10 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
         run_.setSeed(order.seed
                          ? std::optional<std::uint64_t>(*order.seed + static_cast<std::uint64_t>(copy - 1))
                          : std::nullopt);
-        run_.setAvoid(avoid);
+        if (copy == 1 && lookUp.valid())
+            run_.setAvoid(lookUp);
+        else
+            run_.setAvoid(avoid);
         const SheetPupil pupil = order.pupils.value(copy - 1);
         qsizetype due = 0;
         if (order.review && history_ && pupil.id > 0) {
@@ -128,6 +138,8 @@ SheetOutcome SheetService::make(SheetHost &host, const SheetOrder &order, SheetO
             listener.reviewDue(pupil, due);
         }
         DrawnSheet sheet = run_.select(host);
+        if (copy == 1 && lookUp.valid())
+            avoid = lookUp.get();
         if (!run_.loadReport().unreadable.isEmpty() &&
             !listener.bankUnreadable(run_.loadReport().unreadable)) {
             host.endProgress();
