@@ -10,6 +10,7 @@
 #include "history/SheetHistory.h"
 #include "mainwindow/Form1.h"
 #include "support/DocxReader.h"
+#include "support/OfficeChild.h"
 #include "support/RecordingTarget.h"
 #include "support/ScriptedHost.h"
 #include "support/UnoReadBack.h"
@@ -121,22 +122,6 @@ OfficeOptions TestLibreOffice::options(const QString &pipe) const {
     o.profileDir = work_.filePath(u"profile-"_s + pipe);
     return o;
 }
-
-namespace {
-
-// The environment of a program run as a child that talks to an office at `pipe`. Under the sanitizers
-// the leak check's tracer now and then crashes at the exit of a program that talked to the office over
-// UNO's threads ("Tracer caught signal 11"), after its work was done: the check stays off in the child,
-// whose memory errors the address sanitizer still catches.
-QProcessEnvironment officeChildEnvironment(const QString &pipe) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"TESSALY_OFFICE_PIPE"_s, pipe);
-    if (const QString asan = env.value(u"ASAN_OPTIONS"_s); !asan.isEmpty())
-        env.insert(u"ASAN_OPTIONS"_s, asan + u":detect_leaks=0"_s);
-    return env;
-}
-
-} // namespace
 
 void TestLibreOffice::initTestCase() {
     // The office linked into this test, not the module: the warm-up it starts is the one the window takes.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "documents/office/OfficeConnection.h"
 #include "pictures/SheetScan.h"
+#include "support/OfficeChild.h"
 #include "support/PdfPages.h"
 
 #include <QDir>
@@ -117,18 +118,6 @@ struct Line {
     QString text;
     QRectF box;
 };
-
-// The environment of a sheet made through the test's office. Under the sanitizers the leak check
-// stays off in the child: its tracer now and then crashes at the exit of a program that talked to the
-// office over UNO's threads ("Tracer caught signal 11"), after the sheet was made; the suites that run
-// the program in process check its leaks.
-QProcessEnvironment childEnvironment(const QString &pipe) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"TESSALY_OFFICE_PIPE"_s, pipe);
-    if (const QString asan = env.value(u"ASAN_OPTIONS"_s); !asan.isEmpty())
-        env.insert(u"ASAN_OPTIONS"_s, asan + u":detect_leaks=0"_s);
-    return env;
-}
 
 // A syllable of the pinyin over the text: lowercase Latin letters, tone marks and ü only.
 bool isPinyin(const QString &word) {
@@ -427,7 +416,7 @@ void TestPrint::printedSheetHasNoLayoutFault() {
     const QString pdf = work_.filePath(u"sheet.pdf"_s);
     QFile::remove(pdf);
     QProcess program;
-    program.setProcessEnvironment(childEnvironment(pipe_));
+    program.setProcessEnvironment(officeChildEnvironment(pipe_));
     program.start(QStringLiteral(TESSALY_PROGRAM),
                   QStringList{u"generate"_s, u"--bank-dir"_s, longQuestions ? longBank_ : sampleBank_,
                               u"--history"_s, work_.filePath(u"history.sqlite"_s), u"--target"_s,
@@ -486,7 +475,7 @@ void TestPrint::qrCodeReadBackFromThePrintedSheet() {
     const QString pdf = work_.filePath(u"scan.pdf"_s);
     QFile::remove(pdf);
     QProcess program;
-    program.setProcessEnvironment(childEnvironment(pipe_));
+    program.setProcessEnvironment(officeChildEnvironment(pipe_));
     const QString history = work_.filePath(u"scan.sqlite"_s);
     program.start(QStringLiteral(TESSALY_PROGRAM),
                   {u"generate"_s, u"--bank-dir"_s, sampleBank_, u"--grade"_s, u"2"_s, u"--count"_s, u"8"_s,
@@ -531,7 +520,7 @@ void TestPrint::pinyinReadBackFromThePrintedSheet() {
     file.close();
     const QString pdf = work_.filePath(u"pinyin.pdf"_s);
     QProcess program;
-    program.setProcessEnvironment(childEnvironment(pipe_));
+    program.setProcessEnvironment(officeChildEnvironment(pipe_));
     program.start(QStringLiteral(TESSALY_PROGRAM),
                   {u"generate"_s, u"--bank-dir"_s, bank, u"--grade"_s, u"1"_s, u"--count"_s, u"1"_s,
                    u"--pinyin"_s, u"all"_s, u"--history"_s, work_.filePath(u"pinyin.sqlite"_s), u"--target"_s,

@@ -80,7 +80,7 @@ LoadReport BankLoader::load(LoadHost &host, const QString &dir, QuestionBank &ba
         FileProblems problems{QFileInfo(path).fileName(), {}, 0};
         auto file = std::make_unique<QFile>(path);
         if (!file->open(QIODevice::ReadOnly)) {
-            report.unreadable.append(u"无法读取题库文件 %1：%2"_s.arg(path, file->errorString()));
+            report.unreadable.append(banktext::cannotRead(*file));
             return;
         }
         // A line of a bank runs to 40 bytes and more: room for every line a large file may have.

@@ -178,13 +178,17 @@ QByteArray encode(QStringView text) {
     return gb(text);
 }
 
+QString cannotRead(const QFile &file) {
+    return u"无法读取题库文件 %1：%2"_s.arg(file.fileName(), file.errorString());
+}
+
 Result<QString> readFile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Result<QString>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
+        return Result<QString>::failure(cannotRead(file));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result<QString>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
+        return Result<QString>::failure(cannotRead(file));
     std::optional<QString> text = decode(bytes);
     if (!text)
         return Result<QString>::failure(
@@ -395,9 +399,6 @@ private:
     bool stopped_ = false;
 };
 
-// One pass over the file from `from` in one encoding, with one converter for the whole file. A large
-// file is decoded on a thread of its own a few pieces ahead, while this thread cuts the lines and the
-// sink takes them: the two cores share a large bank's reading. The sink is called on this thread only.
 // Gives each decoded line its place among the bytes, found by the decoder's cutter in the same order.
 struct PlacedLines {
     LineSink &sink;
@@ -413,6 +414,9 @@ struct PlacedLines {
     }
 };
 
+// One pass over the file from `from` in one encoding, with one converter for the whole file. A large
+// file is decoded on a thread of its own a few pieces ahead, while this thread cuts the lines and the
+// sink takes them: the two cores share a large bank's reading. The sink is called on this thread only.
 Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) {
     if (!file.seek(from))
         return Pass::Unreadable;
@@ -501,15 +505,13 @@ Pass decodePass(QFile &file, const char *encoding, qint64 from, LineSink &sink) 
 Result<bool> readLines(const QString &path, LineSink &sink) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Result<bool>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
+        return Result<bool>::failure(cannotRead(file));
     return readLines(file, sink);
 }
 
 Result<bool> readLines(QFile &file, LineSink &sink) {
     const QString path = file.fileName();
-    const auto unreadable = [&] {
-        return Result<bool>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
-    };
+    const auto unreadable = [&] { return Result<bool>::failure(cannotRead(file)); };
     if (!file.seek(0))
         return unreadable();
     const QByteArray start = file.read(qsizetype{64} * 1024);
@@ -542,9 +544,7 @@ Result<bool> readLines(QFile &file, LineSink &sink) {
 
 Result<bool> readByteLines(const QString &path, ByteLineSink &sink, QByteArray *start) {
     QFile file(path);
-    const auto unreadable = [&] {
-        return Result<bool>::failure(u"无法读取题库文件 %1：%2"_s.arg(path, file.errorString()));
-    };
+    const auto unreadable = [&] { return Result<bool>::failure(cannotRead(file)); };
     if (!file.open(QIODevice::ReadOnly))
         return unreadable();
     QByteArray pending;

@@ -28,6 +28,8 @@ bool looksLikeUtf8(QByteArrayView bytes);
 // GB18030, so every character a user types survives.
 QByteArray encode(QStringView text);
 
+// The message for a bank file that cannot be opened or read: its name and the system's reason.
+QString cannotRead(const QFile &file);
 // Reads and decodes a whole bank file; the message names the file when it cannot be read or decoded.
 Result<QString> readFile(const QString &path);
 

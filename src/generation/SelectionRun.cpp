@@ -67,7 +67,6 @@ std::optional<SheetItem> SelectionRun::itemFor(const Candidate &candidate, int s
         return std::nullopt;
     if (!t)
         return itemOf(candidate, text->question, text->answer, text->difficulty, section);
-    const QString difficulty = text->difficulty; // the instances below read other lines' texts
     // Each instance is a question of its own: none twice on a sheet, and a fresh one before one the
     // class saw lately (the earlier copies of a batch are among those).
     const auto notOnSheet = [this](const QString &question) {
@@ -83,7 +82,7 @@ std::optional<SheetItem> SelectionRun::itemFor(const Candidate &candidate, int s
         instance = t->instantiate(random_, {}, InstanceAttempts);
     if (!instance)
         return std::nullopt;
-    SheetItem item = itemOf(candidate, instance->question, instance->answer, difficulty, section);
+    SheetItem item = itemOf(candidate, instance->question, instance->answer, text->difficulty, section);
     sheetInstances_.insert(avoidKey(item.question));
     return item;
 }

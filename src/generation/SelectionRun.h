@@ -50,8 +50,8 @@ public:
     // Frees the bank and the candidates of the last run.
     void release();
 
-    // Questions to leave out (fresh questions): their texts (textnormal::withoutSpaces) with when they
-    // were last used, in ms since the epoch. Where that leaves fewer candidates than asked, the least
+    // Questions to leave out (fresh questions): their keys (avoidKey) with when they were last used, in
+    // ms since the epoch. Where that leaves fewer candidates than asked, the least
     // recently used of them come back, the oldest first.
     void setAvoid(QHash<quint64, qint64> lastUsed) {
         avoid_ = std::move(lastUsed);
